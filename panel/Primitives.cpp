@@ -1,0 +1,76 @@
+// The show/hide primitives that switch whole groups of display elements at once.
+#include "Unit1.h"
+
+namespace zarq {
+
+void TForm1::SvuotaSchermo() {
+    MostraTuttoBar(false);
+    MostraTuttoDisk(false);
+    MostraTuttoZarq(false);
+    MostraTuttoKrev(false);
+    MostraTuttoXOM(false);
+    // The digit places stay visible, only blank.
+    for (int p = 1; p <= 4; ++p) DigitPos[p]->SetPicture("");
+    Im_BarH01->SetVisible(false);
+    Im_BarH81->SetVisible(false);
+}
+
+void TForm1::MostraTuttoBar(bool V) {
+    for (int c = 1; c <= 7; ++c) {
+        for (int r = 1; r <= 5; ++r) {
+            BarH[c][r]->SetVisible(V);
+            BarV[c][r]->SetVisible(V);
+        }
+    }
+}
+
+void TForm1::MostraTuttoDisk(bool V) {
+    for (int c = 1; c <= 7; ++c) {
+        for (int r = 1; r <= 5; ++r) {
+            DiskH[c][r]->SetVisible(V);
+            DiskV[c][r]->SetVisible(V);
+        }
+    }
+}
+
+void TForm1::MostraTuttoZarq(bool V) {
+    for (int i = 1; i <= 5; ++i) {
+        ZarqFigure[i].Body->SetVisible(V);
+        ZarqFigure[i].Hand->SetVisible(V);
+        ZarqFigure[i].Disk->SetVisible(V);
+    }
+}
+
+void TForm1::MostraTuttoKrev(bool V) {
+    for (int i = 1; i <= 4; ++i) {
+        KrevFigure[i].Body->SetVisible(V);
+        KrevFigure[i].Hand->SetVisible(V);
+        KrevFigure[i].Disk->SetVisible(V);
+    }
+}
+
+void TForm1::MostraTuttoXOM(bool V) {
+    for (int i = 1; i <= 18; ++i) XomImage[i]->SetVisible(V);
+}
+
+namespace {
+// A figure shows its body and exactly one of empty hand and disc in hand.
+void ShowFigure(const TFigure& figure, bool hasDisc, bool V) {
+    figure.Body->SetVisible(V);
+    if (hasDisc) {
+        figure.Disk->SetVisible(V);
+        figure.Hand->SetVisible(false);
+    } else {
+        figure.Hand->SetVisible(V);
+        figure.Disk->SetVisible(false);
+    }
+}
+}  // namespace
+
+void TForm1::MostraZarq(bool V) { ShowFigure(ZarqFigure[G.ZarqRow], G.ZarqHasDisc, V); }
+
+void TForm1::MostraKrev(bool V) { ShowFigure(KrevFigure[G.KrevRow], G.KrevHasDisc, V); }
+
+void TForm1::MostraDiscH(bool V) { DiskH[G.DiscCol][G.DiscRow]->SetVisible(V); }
+
+}  // namespace zarq

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the screenshots need.
+# Does nothing when all are present; runs apt-get update only when it must install.
+set -euo pipefail
+
+packages=(
+  g++ clang cmake make pkg-config
+  qt6-base-dev libgl-dev
+  libsdl2-dev libsdl2-mixer-dev
+  libjpeg62-turbo-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libclang-rt-14-dev
+  xvfb xauth x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
