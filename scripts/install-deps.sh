@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
   xvfb xauth x11-utils
+  imagemagick xdotool
 )
 
 missing=()
