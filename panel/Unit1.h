@@ -167,6 +167,21 @@ public:
     void TimerWinCycleZarqTimer();
     void TimerMissCycleZarqTimer();
 
+private:
+    // The opponent's cell N(dc, dr). Its position is taken round the torus first and the
+    // offsets are held within two cells, so the index always falls inside the grid.
+    std::int32_t& KrevCell(int dc, int dr);
+    // The free-way test of one way (0 up, 1 right, 2 down, 3 left) for the opponent's heading.
+    bool KrevWayFree(int way);
+    // One lattice step of every trail, up (+1 rows) etc.; the opponent goes along.
+    void ScrollLabyrinth(bool vertical, int towards);
+    // The opponent's own step: a move of `dc`, `dr`, then the segment added at its new place.
+    void StepKrev(int dc, int dr, int newHeading);
+    // The labyrinth gone, the lives, the boss and the score shown between races.
+    void ShowIntermission();
+
+public:
+
     // ---- Game 2: the disc duel ------------------------------------------------------------
     void TimerAvvioGioco2Timer();
     void TimerMoveKrevTimer();

@@ -1,0 +1,268 @@
+// The opponent's cycle: it really drives over the labyrinth, one segment per tick, deciding
+// each move by fixed rules (pursuit of the player, else straight on, else a free side), then
+// testing its own head. Also its display on the lattice and its remaining cycles.
+#include <algorithm>
+
+#include "games/cycle/CellRules.h"
+#include "panel/Unit1.h"
+
+namespace zarq {
+
+using namespace cycle;
+
+namespace {
+using FreeTest = bool (TForm1::*)();
+using Move = void (TForm1::*)();
+
+// Headings: 1 up, 2 right, 3 down, 4 left.
+constexpr bool InHeadings(int h) { return h >= 1 && h <= 4; }
+constexpr std::int32_t SegmentOf(int heading) { return heading % 2 == 1 ? kVertical : kHorizontal; }
+
+// Straight on: the opponent's point moves one step and the same kind of segment is added.
+//                                 column  row
+constexpr int kStraight[5][2] = {{0, 0},
+                                 {0, +1},   // 1 MuoviKrevSu
+                                 {+1, 0},   // 2 MuoviKrevDx
+                                 {0, -1},   // 3 MuoviKrevGiu
+                                 {-1, 0}};  // 4 MuoviKrevSx
+
+// A turn: the new segment is the first one in the new heading from the old head point, so the
+// point moves by an amount that depends on the old heading. Rows: new heading; columns: old.
+struct Shift {
+    int dc, dr;
+};
+constexpr Shift kTurnShift[5][5] = {
+    {},
+    //           from up   from right  from down  from left
+    /* GiraKrev1 up    */ {{}, {0, 0}, {+1, 0}, {0, 0}, {0, 0}},
+    /* GiraKrev2 right */ {{}, {0, +1}, {0, 0}, {0, 0}, {0, 0}},
+    /* GiraKrev3 down  */ {{}, {0, -1}, {+1, -1}, {0, -1}, {0, -1}},
+    /* GiraKrev4 left  */ {{}, {-1, +1}, {-1, 0}, {-1, 0}, {-1, 0}},
+};
+
+// The free-way tests: the way is blocked when any listed cell, at an offset from the
+// opponent's point, compares as given. An empty entry (the reverse of the tested way) is free
+// without a look.
+enum Way { kSu, kDx, kGiu, kSx };
+constexpr AnyOf kNotFree[4][5] = {
+    /* LiberoSu  */ {{},
+                     /* 1 up    */ {{{-1, 2, Cmp::AtLeast2}, {0, 2, Cmp::AtLeast1}}},
+                     /* 2 right */ {{{0, 1, Cmp::AtLeast2}, {1, 1, Cmp::AtLeast1}}},
+                     /* 3 down  */ {},
+                     /* 4 left  */ {{{-1, 1, Cmp::AtLeast2}, {0, 1, Cmp::AtLeast1}}}},
+    /* LiberoDx  */ {{},
+                     /* 1 up    */ {{{1, 1, Cmp::AtLeast2}, {1, 0, Cmp::Is1Or3}}},
+                     /* 2 right */ {{{2, 0, Cmp::AtLeast1}, {2, -1, Cmp::Is1Or3}}},
+                     /* 3 down  */ {{{1, 0, Cmp::AtLeast1}, {1, -1, Cmp::Is1Or3}}},
+                     /* 4 left  */ {}},
+    /* LiberoGiu */ {{},
+                     /* 1 up    */ {},
+                     /* 2 right */ {{{1, -1, Cmp::Is2}, {1, -2, Cmp::Is1Or3}, {0, -1, Cmp::Is2}}},
+                     /* 3 down  */ {{{0, -1, Cmp::Is2}, {0, -2, Cmp::Is1Or3}, {-1, -1, Cmp::AtLeast2}}},
+                     /* 4 left  */ {{{0, -1, Cmp::Is2}, {0, -2, Cmp::Is1Or3}, {-1, -1, Cmp::AtLeast2}}}},
+    /* LiberoSx  */ {{},
+                     /* 1 up    */ {{{-2, 1, Cmp::AtLeast2}, {-1, 1, Cmp::Is1}, {-1, 0, Cmp::Is1}}},
+                     /* 2 right */ {},
+                     /* 3 down  */ {{{-1, -1, Cmp::Is1Or3}, {-2, 0, Cmp::AtLeast2}, {-1, 0, Cmp::Is1}}},
+                     /* 4 left  */ {{{-1, -1, Cmp::Is1Or3}, {-2, 0, Cmp::AtLeast2}, {-1, 0, Cmp::Is1}}}},
+};
+
+// After the move, by the heading: crashed when the head point is touched by a lit segment
+// other than the opponent's own.
+constexpr AnyOf kKrevCrash[5] = {
+    {},
+    /* 1 up    */ {{{0, 1, Cmp::AtLeast1}, {-1, 1, Cmp::AtLeast2}}},
+    /* 2 right */ {{{1, 0, Cmp::AtLeast1}, {1, -1, Cmp::Is1Or3}}},
+    /* 3 down  */ {{{0, 0, Cmp::Is3}, {0, -1, Cmp::Is1Or3}, {-1, 0, Cmp::AtLeast2}}},
+    /* 4 left  */ {{{0, 0, Cmp::Is3}, {0, -1, Cmp::Is1Or3}, {-1, 0, Cmp::AtLeast2}}},
+};
+
+constexpr bool AllWithinReach() {
+    for (const auto& way : kNotFree) {
+        for (const AnyOf& rule : way) {
+            if (!WithinReach(rule)) return false;
+        }
+    }
+    for (const AnyOf& rule : kKrevCrash) {
+        if (!WithinReach(rule)) return false;
+    }
+    return true;
+}
+static_assert(AllWithinReach(), "a rule looks beyond the labyrinth's border copies");
+
+// Pursuit: when the opponent is ahead of the player (at column 4, row 3), a rule may turn it
+// towards the player's line of travel. X is the opponent's column, Y its row.
+struct Bound {
+    char op;  // '<' or '>'
+    int value;
+    constexpr bool Holds(int v) const { return op == '<' ? v < value : v > value; }
+};
+struct Pursuit {
+    int zarq, krev;  // headings
+    Bound x, y;
+    FreeTest free;
+    Move turn;
+};
+constexpr Pursuit kPursuit[] = {
+    // player  opponent  X         Y         free test            turn
+    {1, 1, {'<', 4}, {'>', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {1, 1, {'>', 4}, {'>', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {1, 2, {'>', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {1, 3, {'<', 4}, {'>', 4}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {1, 3, {'>', 4}, {'>', 4}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {1, 4, {'<', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {2, 1, {'>', 4}, {'>', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {2, 2, {'>', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {2, 2, {'>', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {2, 3, {'>', 4}, {'<', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {2, 4, {'>', 5}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {2, 4, {'>', 5}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {3, 1, {'<', 4}, {'<', 2}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {3, 1, {'>', 4}, {'<', 2}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {3, 2, {'>', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {3, 3, {'<', 4}, {'<', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {3, 3, {'>', 4}, {'<', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
+    {3, 4, {'<', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {4, 1, {'<', 4}, {'>', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {4, 2, {'<', 3}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {4, 2, {'<', 3}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {4, 3, {'<', 4}, {'<', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
+    {4, 4, {'<', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
+    {4, 4, {'<', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+};
+
+// Without a pursuit turn: the first choice whose way is free, else straight on into the crash.
+struct Choice {
+    FreeTest free;
+    Move move;
+};
+struct DefaultMove {
+    Choice first, second, third;
+    Move otherwise;
+};
+constexpr DefaultMove kDefault[5] = {
+    {},
+    /* 1 up    */ {{&TForm1::LiberoSu, &TForm1::MuoviKrevSu}, {&TForm1::LiberoDx, &TForm1::GiraKrev2},
+                   {&TForm1::LiberoSx, &TForm1::GiraKrev4}, &TForm1::MuoviKrevSu},
+    /* 2 right */ {{&TForm1::LiberoDx, &TForm1::MuoviKrevDx}, {&TForm1::LiberoGiu, &TForm1::GiraKrev3},
+                   {&TForm1::LiberoSu, &TForm1::GiraKrev1}, &TForm1::MuoviKrevDx},
+    /* 3 down  */ {{&TForm1::LiberoGiu, &TForm1::MuoviKrevGiu}, {&TForm1::LiberoSx, &TForm1::GiraKrev4},
+                   {&TForm1::LiberoDx, &TForm1::GiraKrev2}, &TForm1::MuoviKrevGiu},
+    /* 4 left  */ {{&TForm1::LiberoSx, &TForm1::MuoviKrevSx}, {&TForm1::LiberoSu, &TForm1::GiraKrev1},
+                   {&TForm1::LiberoGiu, &TForm1::GiraKrev3}, &TForm1::MuoviKrevSx},
+};
+
+// The bottom row shows the remaining cycles from the right: one cycle at column 7.
+constexpr int kMaxCycleKrevLives = 3;
+}  // namespace
+
+std::int32_t& TForm1::KrevCell(int dc, int dr) {
+    dc = std::clamp(dc, -kReach, kReach);
+    dr = std::clamp(dr, -kReach, kReach);
+    return G.Labyrinth[WrapCol(G.KrevCol) + dc][WrapRow(G.KrevRow) + dr];
+}
+
+void TForm1::MostraCycleKrev(bool show) {
+    const int c = G.KrevCol, r = G.KrevRow;
+    if (c < 1 || c > 7 || r < 1 || r > 5) return;
+    if (G.KrevDirection % 2 == 1) {
+        BarV[c][r]->SetVisible(show);
+        DiskV[c][r]->SetVisible(show);
+    } else {
+        BarH[c][r]->SetVisible(show);
+        DiskH[c][r]->SetVisible(show);
+    }
+}
+
+void TForm1::MostraViteCycleKrev() {
+    if (G.CycleKrevLives == 0) {
+        for (int c = 8 - kMaxCycleKrevLives; c <= 7; ++c) {
+            BarH[c][1]->SetVisible(false);
+            DiskH[c][1]->SetVisible(false);
+        }
+        return;
+    }
+    for (int i = 1; i <= G.CycleKrevLives && i <= kMaxCycleKrevLives; ++i) {
+        BarH[8 - i][1]->SetVisible(true);
+        DiskH[8 - i][1]->SetVisible(true);
+    }
+}
+
+bool TForm1::KrevWayFree(int way) {
+    if (!InHeadings(G.KrevDirection) || way < kSu || way > kSx) return true;
+    return !AnyHolds(kNotFree[way][G.KrevDirection],
+                     [this](int dc, int dr) { return KrevCell(dc, dr); });
+}
+
+bool TForm1::LiberoSu() { return KrevWayFree(kSu); }
+bool TForm1::LiberoDx() { return KrevWayFree(kDx); }
+bool TForm1::LiberoGiu() { return KrevWayFree(kGiu); }
+bool TForm1::LiberoSx() { return KrevWayFree(kSx); }
+
+void TForm1::StepKrev(int dc, int dr, int newHeading) {
+    MostraCycleKrev(false);
+    // The opponent's own steps come round the torus just as a scroll takes it round.
+    G.KrevCol = WrapCol(G.KrevCol + dc);
+    G.KrevRow = WrapRow(G.KrevRow + dr);
+    KrevCell(0, 0) += SegmentOf(newHeading);
+    G.KrevDirection = newHeading;
+    MostraCycleKrev(true);
+    MostraLabir();
+}
+
+void TForm1::MuoviKrevSu() { StepKrev(kStraight[1][0], kStraight[1][1], G.KrevDirection); }
+void TForm1::MuoviKrevDx() { StepKrev(kStraight[2][0], kStraight[2][1], G.KrevDirection); }
+void TForm1::MuoviKrevGiu() { StepKrev(kStraight[3][0], kStraight[3][1], G.KrevDirection); }
+void TForm1::MuoviKrevSx() { StepKrev(kStraight[4][0], kStraight[4][1], G.KrevDirection); }
+
+void TForm1::GiraKrev1() {
+    const Shift s = InHeadings(G.KrevDirection) ? kTurnShift[1][G.KrevDirection] : Shift{};
+    StepKrev(s.dc, s.dr, 1);
+}
+void TForm1::GiraKrev2() {
+    const Shift s = InHeadings(G.KrevDirection) ? kTurnShift[2][G.KrevDirection] : Shift{};
+    StepKrev(s.dc, s.dr, 2);
+}
+void TForm1::GiraKrev3() {
+    const Shift s = InHeadings(G.KrevDirection) ? kTurnShift[3][G.KrevDirection] : Shift{};
+    StepKrev(s.dc, s.dr, 3);
+}
+void TForm1::GiraKrev4() {
+    const Shift s = InHeadings(G.KrevDirection) ? kTurnShift[4][G.KrevDirection] : Shift{};
+    StepKrev(s.dc, s.dr, 4);
+}
+
+void TForm1::TimerCycleKrevTimer() {
+    if (!InHeadings(G.KrevDirection)) return;
+
+    bool turned = false;
+    for (const Pursuit& p : kPursuit) {
+        if (p.zarq != G.ZarqDirection || p.krev != G.KrevDirection) continue;
+        if (!p.x.Holds(G.KrevCol) || !p.y.Holds(G.KrevRow)) continue;
+        // At most one rule fits a position; a refused turn leaves the default move.
+        if ((this->*p.free)()) {
+            (this->*p.turn)();
+            turned = true;
+        }
+        break;
+    }
+
+    if (!turned) {
+        const DefaultMove& d = kDefault[G.KrevDirection];
+        if ((this->*d.first.free)()) {
+            (this->*d.first.move)();
+        } else if ((this->*d.second.free)()) {
+            (this->*d.second.move)();
+        } else if ((this->*d.third.free)()) {
+            (this->*d.third.move)();
+        } else {
+            (this->*d.otherwise)();
+        }
+    }
+
+    const bool crashed = AnyHolds(kKrevCrash[G.KrevDirection],
+                                  [this](int dc, int dr) { return KrevCell(dc, dr); });
+    if (crashed) ProcWinGame1();
+}
+
+}  // namespace zarq

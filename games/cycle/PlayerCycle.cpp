@@ -1,0 +1,142 @@
+// The player's cycle: it never leaves column 4, row 3; each of its steps lights one segment
+// there and scrolls the labyrinth past it. Also its crash test and the periodic score award.
+#include "games/cycle/CellRules.h"
+#include "panel/Unit1.h"
+
+namespace zarq {
+
+using namespace cycle;
+
+namespace {
+constexpr int kZarqCol = 4;
+constexpr int kZarqRow = 3;
+
+// A turn replaces a straight step: the segment lit is the first one in the new heading from
+// the old head point, and the scrolls bring it to the player's point.
+struct TurnCode {
+    int code;
+    int before;  // heading
+    int after;
+    void (TForm1::*rotate)();
+    int col, row;        // cell of the segment lit
+    std::int32_t value;  // the segment: kVertical or kHorizontal
+    void (TForm1::*scroll1)();
+    void (TForm1::*scroll2)();
+};
+constexpr TurnCode kTurnCodes[9] = {
+    {0, 0, 0, nullptr, 0, 0, 0, nullptr, nullptr},  // no turn pending
+    // code before after  rotation                  cell  segment  scrolls, in order
+    {1, 2, 1, &TForm1::GiraZarqAnti, 5, 3, kVertical, &TForm1::MuoviLabirDx, nullptr},
+    {2, 4, 1, &TForm1::GiraZarqOrario, 4, 3, kVertical, nullptr, nullptr},
+    {3, 1, 2, &TForm1::GiraZarqOrario, 4, 4, kHorizontal, &TForm1::MuoviLabirSu, nullptr},
+    {4, 3, 2, &TForm1::GiraZarqAnti, 4, 3, kHorizontal, nullptr, nullptr},
+    {5, 2, 3, &TForm1::GiraZarqOrario, 5, 2, kVertical, &TForm1::MuoviLabirGiu, &TForm1::MuoviLabirDx},
+    {6, 4, 3, &TForm1::GiraZarqAnti, 4, 2, kVertical, &TForm1::MuoviLabirGiu, nullptr},
+    {7, 1, 4, &TForm1::GiraZarqAnti, 3, 4, kHorizontal, &TForm1::MuoviLabirSu, &TForm1::MuoviLabirSx},
+    {8, 3, 4, &TForm1::GiraZarqOrario, 3, 3, kHorizontal, &TForm1::MuoviLabirSx, nullptr},
+};
+
+// Every row turns a quarter the way it says, and lights a segment along the new heading.
+constexpr bool TurnCodesAgree() {
+    for (int i = 1; i <= 8; ++i) {
+        const TurnCode& t = kTurnCodes[i];
+        const bool clockwise = t.rotate == &TForm1::GiraZarqOrario;
+        const int turned = clockwise ? t.before % 4 + 1 : (t.before + 2) % 4 + 1;
+        const bool verticalHeading = t.after % 2 == 1;
+        if (t.code != i || turned != t.after || verticalHeading != (t.value == kVertical)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(TurnCodesAgree());
+
+// Going straight on: the scroll comes first, then the player's own segment at its point.
+struct StraightStep {
+    void (TForm1::*scroll)();
+    std::int32_t value;
+};
+constexpr StraightStep kStraight[5] = {
+    {nullptr, 0},
+    {&TForm1::MuoviLabirSu, kVertical},     // 1 up
+    {&TForm1::MuoviLabirDx, kHorizontal},   // 2 right
+    {&TForm1::MuoviLabirGiu, kVertical},    // 3 down
+    {&TForm1::MuoviLabirSx, kHorizontal},   // 4 left
+};
+
+// Crashed when the head point is touched by any lit segment but the player's own.
+constexpr AnyOf kZarqCrash[5] = {
+    {},
+    // heading   cells (column, row) compared
+    /* 1 up    */ AnyOf{{{3, 4, Cmp::AtLeast2}, {4, 4, Cmp::NotZero}}},
+    /* 2 right */ AnyOf{{{5, 2, Cmp::Is1Or3}, {5, 3, Cmp::NotZero}}},
+    /* 3 down  */ AnyOf{{{4, 3, Cmp::Is3}, {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
+    /* 4 left  */ AnyOf{{{4, 3, Cmp::Is3}, {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
+};
+
+constexpr int kScoreAwardEvery = 5;
+constexpr int kScoreAward = 5;
+
+// A segment once lit stays lit; a vertical one is not added again to a cell holding both,
+// a horizontal one not to a cell already holding it.
+void LightSegment(std::int32_t& cell, std::int32_t value) {
+    if (value == kVertical && cell != 3) cell += kVertical;
+    if (value == kHorizontal && cell != 2 && cell != 3) cell += kHorizontal;
+}
+
+bool InHeadings(int h) { return h >= 1 && h <= 4; }
+}  // namespace
+
+void TForm1::GiraZarqOrario() {
+    ++G.ZarqDirection;
+    if (G.ZarqDirection > 4) G.ZarqDirection = 1;
+}
+
+void TForm1::GiraZarqAnti() {
+    --G.ZarqDirection;
+    if (G.ZarqDirection < 1) G.ZarqDirection = 4;
+}
+
+void TForm1::TimerCycleZarqTimer() {
+    if (G.ZarqTurnRequest >= 1 && G.ZarqTurnRequest <= 8) {
+        const TurnCode& t = kTurnCodes[G.ZarqTurnRequest];
+        (this->*t.rotate)();
+        if (t.value == kVertical) {
+            DiskH[kZarqCol][kZarqRow]->SetVisible(false);
+            DiskV[kZarqCol][kZarqRow]->SetVisible(true);
+        } else {
+            DiskV[kZarqCol][kZarqRow]->SetVisible(false);
+            DiskH[kZarqCol][kZarqRow]->SetVisible(true);
+        }
+        LightSegment(G.Labyrinth[t.col][t.row], t.value);
+        if (t.scroll1 != nullptr) (this->*t.scroll1)();
+        if (t.scroll2 != nullptr) (this->*t.scroll2)();
+        Suona(G.SndTurn);
+        G.ZarqTurnRequest = 0;
+    } else if (InHeadings(G.ZarqDirection)) {
+        const StraightStep& s = kStraight[G.ZarqDirection];
+        (this->*s.scroll)();
+        LightSegment(G.Labyrinth[kZarqCol][kZarqRow], s.value);
+    }
+    AumentaScoreCycle();
+    MostraLabir();
+    VerificaCollisioneCycleZarq();
+}
+
+void TForm1::AumentaScoreCycle() {
+    ++G.ScoreTickCount;
+    if (G.ScoreTickCount > kScoreAwardEvery) {
+        G.Score += kScoreAward;
+        TrasformaScore(G.Score);
+        G.ScoreTickCount = 1;
+    }
+}
+
+void TForm1::VerificaCollisioneCycleZarq() {
+    if (!InHeadings(G.ZarqDirection)) return;
+    const bool crashed = AnyHolds(kZarqCrash[G.ZarqDirection],
+                                  [this](int c, int r) { return G.Labyrinth[c][r]; });
+    if (crashed) ProcErroreCycle();
+}
+
+}  // namespace zarq
