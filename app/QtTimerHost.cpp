@@ -1,0 +1,40 @@
+// Drives the core's timer scheduler from the real clock.
+#include "QtTimerHost.h"
+
+#include <algorithm>
+
+namespace zarq {
+
+QtTimerHost::QtTimerHost(QObject* parent)
+    : QObject(parent), scheduler_([this] { return Now(); }) {
+    elapsed_.start();
+    wake_.setSingleShot(true);
+    // The default coarse timer may fire 5 % late, which the step timings of the toy would show.
+    wake_.setTimerType(Qt::PreciseTimer);
+    connect(&wake_, &QTimer::timeout, this, [this] { Wake(); });
+    scheduler_.SetScheduleChanged([this] {
+        if (!running_) Rearm();
+    });
+}
+
+void QtTimerHost::Rearm() {
+    const std::optional<Millis> due = scheduler_.NextDue();
+    if (!due) {
+        wake_.stop();
+        return;
+    }
+    const Millis delay = std::max<Millis>(0, *due - Now());
+    wake_.start(static_cast<int>(std::min<Millis>(delay, 24 * 3600 * 1000)));
+}
+
+void QtTimerHost::Wake() {
+    if (running_) return;
+    running_ = true;
+    const Millis now = Now();
+    while (scheduler_.RunNextDue(now, now)) {
+    }
+    running_ = false;
+    Rearm();
+}
+
+}  // namespace zarq

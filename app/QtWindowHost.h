@@ -1,0 +1,35 @@
+// The window system as the panel sees it, on Qt: screen size, the window's place, message
+// boxes, the beep and the shell's "open".
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+#include "panel/Seams.h"
+
+namespace zarq {
+
+class QtWindowHost : public WindowHost {
+public:
+    // The panel is built before its window exists; until SetWindow the place is only remembered.
+    void SetWindow(QWidget* window);
+    // What the first activation of the panel brings up; nothing until the dialog exists.
+    void SetOptionsDialog(std::function<void()> show) { showOptions_ = std::move(show); }
+
+    TPoint ScreenSize() override;
+    TPoint WindowPos() override;
+    void MoveWindow(int left, int top) override;
+    void MessageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
+    void Beep() override;
+    void ShellOpen(const std::string& target) override;
+    void ShowOptionsDialog() override;
+
+private:
+    QPointer<QWidget> window_;
+    TPoint pos_{-600, 0};  // where the panel is created: off screen
+    std::function<void()> showOptions_;
+};
+
+}  // namespace zarq
