@@ -1,0 +1,8 @@
+// The one way the program gets its sound output.
+#include "SdlSound.h"
+
+namespace zarq {
+
+std::unique_ptr<SdlSound> OpenSdlSound() { return std::make_unique<SdlSound>(); }
+
+}  // namespace zarq

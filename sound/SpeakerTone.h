@@ -1,0 +1,57 @@
+// The PC speaker as the toy programs it: channel 2 of an 8253/8254 interval timer and the
+// speaker gate at port 0x61, decoded from port writes and rendered as a square-wave tone
+// that the audio thread adds into the mixed output. Plain C++: no SDL here.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "panel/Seams.h"
+
+namespace zarq {
+
+class SpeakerTone final : public PortOutput {
+public:
+    // The timer's input clock; the tone is this divided by the count loaded into channel 2.
+    static constexpr double kInputClockHz = 1193182.0;
+    // Peak of the tone in 16-bit units: well under the sound effects, which peak near 12000.
+    static constexpr int kLevel = 2800;
+    // Frames over which the tone fades in or out, so that switching it is not a click.
+    static constexpr int kRampFrames = 32;
+
+    // Called on the toy's thread. Ports 0x42 (channel 2 count), 0x43 (timer command) and
+    // 0x61 (gate bit 0, speaker enable bit 1) are decoded; every other port is ignored.
+    void out(std::uint16_t port, std::uint8_t value) override;
+
+    // The tone the speaker makes now in hertz, or 0 when it is silent.
+    double Frequency() const;
+
+    // Called on the audio thread only: adds `frames` frames of the tone into interleaved
+    // signed 16-bit audio of `channels` channels at `rate` frames per second, saturating.
+    void MixInto(std::int16_t* audio, std::size_t frames, int channels, int rate);
+
+private:
+    // The count and mode of channel 2 as the audio thread sees them: the count (1 .. 65536,
+    // 0 while none has been loaded) in bits 0-16, the counting mode in bits 20-22.
+    static std::uint32_t Pack(std::uint32_t count, std::uint32_t mode) { return count | (mode << 20); }
+    void LoadCount(std::uint32_t raw);
+
+    // Decoder state, touched only by out().
+    std::uint8_t access_ = 3;  // 1 low byte only, 2 high byte only, 3 low then high
+    std::uint8_t mode_ = 3;
+    bool bcd_ = false;
+    bool highNext_ = false;
+    std::uint8_t lowByte_ = 0;
+
+    // Shared with the audio thread.
+    std::atomic<std::uint32_t> counter_{Pack(0, 3)};
+    std::atomic<std::uint8_t> gate_{0};
+
+    // Audio thread only.
+    double phase_ = 0.0;  // position in the current period, 0 .. 1; the first half is high
+    double step_ = 0.0;   // phase advance per frame of the tone last sounding
+    int level_ = 0;       // 0 .. kRampFrames
+};
+
+}  // namespace zarq
