@@ -173,7 +173,8 @@ private:
     std::int32_t& KrevCell(int dc, int dr);
     // The free-way test of one way (0 up, 1 right, 2 down, 3 left) for the opponent's heading.
     bool KrevWayFree(int way);
-    // One lattice step of every trail, up (+1 rows) etc.; the opponent goes along.
+    // Every trail moved one lattice step, each cell taking the value of its neighbour
+    // `towards` (+1 or -1) along the axis; the opponent drifts along with them.
     void ScrollLabyrinth(bool vertical, int towards);
     // The opponent's own step: a move of `dc`, `dr`, then the segment added at its new place.
     void StepKrev(int dc, int dr, int newHeading);

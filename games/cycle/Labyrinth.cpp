@@ -96,9 +96,9 @@ void TForm1::ScrollLabyrinth(bool vertical, int towards) {
     // The opponent drifts with the labyrinth and comes round the torus.
     MostraCycleKrev(false);
     if (vertical) {
-        G.KrevRow = WrapRow(G.KrevRow - towards);
+        G.KrevRow = WrapRow(WrapRow(G.KrevRow) - towards);
     } else {
-        G.KrevCol = WrapCol(G.KrevCol - towards);
+        G.KrevCol = WrapCol(WrapCol(G.KrevCol) - towards);
     }
     MostraCycleKrev(true);
 }

@@ -131,6 +131,22 @@ constexpr Pursuit kPursuit[] = {
     {4, 4, {'<', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
 };
 
+// The rules are such that at most one fits any position on the torus.
+constexpr bool PursuitRulesExclusive() {
+    for (const Pursuit& a : kPursuit) {
+        for (const Pursuit& b : kPursuit) {
+            if (&a == &b || a.zarq != b.zarq || a.krev != b.krev) continue;
+            for (int x = kRealColLo; x <= kRealColHi; ++x) {
+                for (int y = kRealRowLo; y <= kRealRowHi; ++y) {
+                    if (a.x.Holds(x) && a.y.Holds(y) && b.x.Holds(x) && b.y.Holds(y)) return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+static_assert(PursuitRulesExclusive());
+
 // Without a pursuit turn: the first choice whose way is free, else straight on into the crash.
 struct Choice {
     FreeTest free;
@@ -202,8 +218,8 @@ bool TForm1::LiberoSx() { return KrevWayFree(kSx); }
 void TForm1::StepKrev(int dc, int dr, int newHeading) {
     MostraCycleKrev(false);
     // The opponent's own steps come round the torus just as a scroll takes it round.
-    G.KrevCol = WrapCol(G.KrevCol + dc);
-    G.KrevRow = WrapRow(G.KrevRow + dr);
+    G.KrevCol = WrapCol(WrapCol(G.KrevCol) + dc);
+    G.KrevRow = WrapRow(WrapRow(G.KrevRow) + dr);
     KrevCell(0, 0) += SegmentOf(newHeading);
     G.KrevDirection = newHeading;
     MostraCycleKrev(true);
