@@ -5,6 +5,13 @@
 
 namespace zarq {
 
+namespace {
+// Ticks overdue by more than this when the host wakes are not made up: the program was held
+// up (a modal loop, a debugger, a sleeping machine). Ticks only slightly late, as every wake-up
+// is, still run each at its due time, so that two timers falling due together both tick.
+constexpr Millis kHeldUp = 40;
+}  // namespace
+
 QtTimerHost::QtTimerHost(QObject* parent)
     : QObject(parent), scheduler_([this] { return Now(); }) {
     elapsed_.start();
@@ -31,7 +38,7 @@ void QtTimerHost::Wake() {
     if (running_) return;
     running_ = true;
     const Millis now = Now();
-    while (scheduler_.RunNextDue(now, now)) {
+    while (scheduler_.RunNextDue(now, now - kHeldUp)) {
     }
     running_ = false;
     Rearm();

@@ -1,6 +1,6 @@
 // The panel's timers on the real clock: one precise single-shot Qt timer always armed for the
-// earliest due tick. Late ticks are not accumulated: a tick overdue at wake-up runs once and
-// its timer continues one interval after the real time.
+// earliest due tick. Late ticks are not accumulated: after a hold-up an overdue timer ticks
+// once and continues one interval later.
 #pragma once
 
 #include <QElapsedTimer>

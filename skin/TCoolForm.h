@@ -36,6 +36,13 @@ public:
     // The outline applied last (empty while the window is rectangular).
     const QRegion& Outline() const { return outline_; }
 
+    // The component's place and size as stored with the form: top and left always come out
+    // 0 whatever is given; width and height are taken as given.
+    void SetTop(int) { move(0, 0); }
+    void SetLeft(int) { move(0, 0); }
+    void SetWidth(int w) { resize(w, height()); }
+    void SetHeight(int h) { resize(width(), h); }
+
     // Stored with the form; like the original component, the press handling ignores it.
     bool Draggable() const { return draggable_; }
     void SetDraggable(bool draggable) { draggable_ = draggable; }

@@ -1,0 +1,213 @@
+// The Qt side of the seams: timers on the real clock, the settings store, the window host.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "QtSettingsStore.h"
+#include "QtTimerHost.h"
+#include "QtWindowHost.h"
+
+namespace zarq::test {
+namespace {
+
+// Runs the event loop until `done` or a generous limit; the limit only guards against a hang.
+template <typename Done>
+bool RunUntil(Done done, int limitMs = 10000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > limitMs) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+struct Tick {
+    std::string Timer;
+    Millis At;
+};
+
+class TimerHost : public ::testing::Test {
+protected:
+    QtTimerHost host;
+    std::vector<Tick> ticks;
+    std::function<void()> Log(const std::string& name) {
+        return [this, name] { ticks.push_back({name, host.Scheduler().Now()}); };
+    }
+    int Count(const std::string& name) const {
+        int n = 0;
+        for (const Tick& t : ticks) n += t.Timer == name;
+        return n;
+    }
+};
+
+TEST_F(TimerHost, TicksOfSeveralTimersComeInTimeOrder) {
+    TTimer fast(host.Scheduler(), "fast", 7, Log("fast"));
+    TTimer slow(host.Scheduler(), "slow", 19, Log("slow"));
+    fast.SetEnabled(true);
+    slow.SetEnabled(true);
+    ASSERT_TRUE(RunUntil([&] { return Count("slow") >= 5; }));
+    for (size_t i = 1; i < ticks.size(); ++i) {
+        EXPECT_LE(ticks[i - 1].At, ticks[i].At) << i;
+    }
+    // Each timer keeps its own period between its ticks (or more, if the machine was held up).
+    for (const char* name : {"fast", "slow"}) {
+        Millis last = -1;
+        for (const Tick& t : ticks) {
+            if (t.Timer != name) continue;
+            if (last >= 0) {
+                EXPECT_GE(t.At - last, std::string(name) == "fast" ? 7 : 19);
+            }
+            last = t.At;
+        }
+    }
+    EXPECT_GE(Count("fast"), 5);
+}
+
+TEST_F(TimerHost, TwoTimersWithTheSamePeriodBothTick) {
+    TTimer a(host.Scheduler(), "a", 10, Log("a"));
+    TTimer b(host.Scheduler(), "b", 10, Log("b"));
+    a.SetEnabled(true);
+    b.SetEnabled(true);
+    ASSERT_TRUE(RunUntil([&] { return Count("a") >= 8; }));
+    EXPECT_GE(Count("b"), 7);
+}
+
+TEST_F(TimerHost, AHandlerThatStopsItsTimerAndStartsTheNextIsFollowed) {
+    // A three-step sequence that hands over to the next one, as the panel's sequences do.
+    TTimer* self = nullptr;
+    int step = 0;
+    TTimer second(host.Scheduler(), "second", 15, Log("second"));
+    TTimer first(host.Scheduler(), "first", 5, [&] {
+        ticks.push_back({"first", host.Scheduler().Now()});
+        if (++step == 3) {
+            self->SetEnabled(false);
+            second.SetEnabled(true);
+        }
+    });
+    self = &first;
+    first.SetEnabled(true);
+    ASSERT_TRUE(RunUntil([&] { return Count("second") >= 2; }));
+    EXPECT_EQ(Count("first"), 3);
+    ASSERT_GE(ticks.size(), 5u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ticks[i].Timer, "first") << i;
+    EXPECT_EQ(ticks[3].Timer, "second");
+    // The next sequence's first tick comes a full period after the tick that started it.
+    EXPECT_GE(ticks[3].At - ticks[2].At, 15);
+}
+
+TEST_F(TimerHost, NothingIsArmedWhileNoTimerRunsAndDisablingDisarms) {
+    TTimer a(host.Scheduler(), "a", 50, Log("a"));
+    EXPECT_FALSE(host.Armed());
+    a.SetEnabled(true);
+    EXPECT_TRUE(host.Armed());
+    a.SetEnabled(false);
+    EXPECT_FALSE(host.Armed());
+    // A disabled timer's pending tick is gone for good.
+    QElapsedTimer waited;
+    waited.start();
+    RunUntil([&] { return waited.elapsed() > 120; });
+    EXPECT_EQ(Count("a"), 0);
+}
+
+TEST_F(TimerHost, TheSchedulersClockIsTheHostsRealClock) {
+    const Millis before = host.Now();
+    EXPECT_GE(host.Scheduler().Now(), before);
+    EXPECT_LE(host.Scheduler().Now(), host.Now());
+}
+
+class Settings : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file = dir.path() + "/KeldoZarq.conf";
+    QtSettingsStore Store(const QString& path) {
+        return QtSettingsStore(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    }
+};
+
+TEST_F(Settings, AWrittenValueIsStoredAsDecimalTextAndReadBack) {
+    {
+        QtSettingsStore store = Store(file);
+        store.WriteInteger("SoundMode", 2);
+        store.WriteInteger("FirstRun", -1);
+    }
+    QSettings raw(file, QSettings::IniFormat);
+    EXPECT_EQ(raw.value("SoundMode").toString(), "2");
+    EXPECT_EQ(raw.value("SoundMode").typeId(), QMetaType::QString);
+    QtSettingsStore again = Store(file);
+    EXPECT_EQ(again.ReadInteger("SoundMode", 0), 2);
+    EXPECT_EQ(again.ReadInteger("FirstRun", 0), -1);
+}
+
+TEST_F(Settings, MissingOrMalformedValuesReadAsTheDefault) {
+    {
+        QSettings raw(file, QSettings::IniFormat);
+        raw.setValue("Empty", "");
+        raw.setValue("Word", "abc");
+        raw.setValue("Tail", "12abc");
+        raw.setValue("Huge", "99999999999");
+        raw.setValue("Spaced", " 3");
+        raw.setValue("Good", "7");
+    }
+    QtSettingsStore store = Store(file);
+    EXPECT_EQ(store.ReadInteger("Absent", 5), 5);
+    for (const char* name : {"Empty", "Word", "Tail", "Huge", "Spaced"}) {
+        EXPECT_EQ(store.ReadInteger(name, 4), 4) << name;
+    }
+    EXPECT_EQ(store.ReadInteger("Good", 4), 7);
+}
+
+TEST_F(Settings, AStoreThatCannotBeWrittenKeepsTheValueForThisRun) {
+    // The folder of the settings file is a plain file: nothing can be created below it.
+    QFile blocker(dir.path() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QtSettingsStore store = Store(dir.path() + "/blocker/KeldoZarq.conf");
+    store.WriteInteger("System", 3);
+    EXPECT_EQ(store.ReadInteger("System", 0), 3);
+    EXPECT_FALSE(QFile::exists(dir.path() + "/blocker/KeldoZarq.conf"));
+}
+
+TEST(SettingsParse, OnlyAWholeDecimalNumberIsAValue) {
+    EXPECT_EQ(QtSettingsStore::ParseDecimal("0"), 0);
+    EXPECT_EQ(QtSettingsStore::ParseDecimal("-2147483648"), -2147483648LL);
+    EXPECT_EQ(QtSettingsStore::ParseDecimal("2147483648"), std::nullopt);
+    EXPECT_EQ(QtSettingsStore::ParseDecimal("1.5"), std::nullopt);
+    EXPECT_EQ(QtSettingsStore::ParseDecimal("-"), std::nullopt);
+}
+
+TEST(WindowHostOnQt, ThePlaceIsRememberedBeforeTheWindowExistsAndAppliedToIt) {
+    QtWindowHost host;
+    EXPECT_EQ(host.WindowPos(), (TPoint{-600, 0}));
+    host.MoveWindow(100, 50);
+    QWidget window;
+    host.SetWindow(&window);
+    EXPECT_EQ(window.pos(), QPoint(100, 50));
+    host.MoveWindow(120, 70);
+    EXPECT_EQ(window.pos(), QPoint(120, 70));
+    EXPECT_EQ(host.WindowPos(), (TPoint{120, 70}));
+    const TPoint screen = host.ScreenSize();
+    EXPECT_GT(screen.X, 0);
+    EXPECT_GT(screen.Y, 0);
+}
+
+TEST(WindowHostOnQt, TheOptionsDialogIsWhateverWasGiven) {
+    QtWindowHost host;
+    host.ShowOptionsDialog();  // nothing given yet: nothing happens
+    int shown = 0;
+    host.SetOptionsDialog([&] { ++shown; });
+    host.ShowOptionsDialog();
+    EXPECT_EQ(shown, 1);
+}
+
+}  // namespace
+}  // namespace zarq::test
