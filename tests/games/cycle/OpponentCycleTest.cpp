@@ -1,0 +1,356 @@
+// The opponent's cycle: its first move, its pursuit of the player, its default choice of way,
+// its crash, its life off the display and round the torus, and its remaining cycles.
+#include <climits>
+#include <random>
+
+#include "RaceFixture.h"
+
+namespace zarq::test {
+namespace {
+
+using OpponentCycle = Race;
+
+TEST_F(OpponentCycle, ItsFirstMoveAtTheStartIsOneSegmentRight) {
+    StartGame1();
+    AdvanceTo(559);
+    EXPECT_EQ(g.KrevCol, 4);
+    AdvanceTo(560);
+    EXPECT_EQ(Screen(), R"(
+
++   +   +   +   +   +   +
+
++   +   +   +   +   +   +
+
++   +   +   +===+   +   +
+
++   +   +   +---+===+   +
+
++   +   +   +   +   +   +
+)");
+    EXPECT_EQ(g.KrevCol, 5);
+    EXPECT_EQ(g.KrevRow, 2);
+    EXPECT_EQ(g.KrevDirection, 2);
+    EXPECT_EQ(Cell(5, 2), 2);
+    EXPECT_EQ(RealSum(), 6);
+}
+
+TEST_F(OpponentCycle, OnceAheadItTurnsAcrossThePlayersLine) {
+    StartGame1();
+    // It gains a column at each of its steps and loses one at each of the player's.
+    AdvanceTo(3919);
+    EXPECT_EQ(g.KrevCol, 5);
+    EXPECT_EQ(g.KrevDirection, 2);
+    AdvanceTo(3920);
+    EXPECT_EQ(Screen(), R"(
+
++   +   +   +   +   +   +
+
++   +   +   +   +   +   +
+
++---+---+---+===+   +   +
+                    I
++---+---+---+---+---+   +
+
++   +   +   +   +   +   +
+)");
+    EXPECT_EQ(g.KrevDirection, 1);
+    EXPECT_FALSE(MissStarted());
+    // The player's next step brings the new segment up to its head.
+    AdvanceTo(3960);
+    EXPECT_TRUE(MissStarted());
+    EXPECT_FALSE(f.TimerCycleKrev.Enabled());
+}
+
+TEST_F(OpponentCycle, APursuitTurnRefusedByItsFreeTestLeavesTheDefaultMove) {
+    for (const bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "the way up blocked" : "the way up free");
+        StartOpponentAlone();
+        EmptyLabyrinth();
+        g.ZarqDirection = 2;
+        PlaceOpponent(6, 2, 2);  // ahead of the player and below its line
+        Cell(6, 2) = 2;
+        if (blocked) Cell(7, 3) = 1;  // a segment leaving the point the turn would reach
+        const auto sum = RealSum();
+        AdvanceTo(560);
+        EXPECT_EQ(g.KrevCol, 7);
+        EXPECT_EQ(g.KrevRow, 2);
+        EXPECT_EQ(g.KrevDirection, blocked ? 2 : 1);
+        EXPECT_EQ(Cell(7, 2), blocked ? 2 : 1);
+        EXPECT_EQ(RealSum(), sum + (blocked ? 2 : 1)) << "one segment in the tick";
+        EXPECT_FALSE(WinStarted());
+    }
+}
+
+TEST_F(OpponentCycle, StraightOnIfFreeElseClockwiseElseAnticlockwise) {
+    StartOpponentAlone();
+    EmptyLabyrinth();
+    g.ZarqDirection = 2;
+    PlaceOpponent(2, 2, 2);
+    Cell(2, 2) = 2;
+    Cell(4, 2) = 2;  // straight on is blocked
+    f.TimerCycleKrevTimer();
+    EXPECT_EQ(g.KrevDirection, 3);
+    EXPECT_EQ(g.KrevCol, 3);
+    EXPECT_EQ(g.KrevRow, 1);
+    EXPECT_EQ(Cell(3, 1), 1);
+
+    EmptyLabyrinth();
+    PlaceOpponent(2, 2, 2);
+    Cell(2, 2) = 2;
+    Cell(4, 2) = 2;
+    Cell(3, 1) = 2;  // and so is the way down
+    f.TimerCycleKrevTimer();
+    EXPECT_EQ(g.KrevDirection, 1);
+    EXPECT_EQ(g.KrevCol, 3);
+    EXPECT_EQ(g.KrevRow, 2);
+    EXPECT_EQ(Cell(3, 2), 1);
+    EXPECT_FALSE(WinStarted());
+}
+
+TEST_F(OpponentCycle, ABoxedInOpponentDrivesStraightOnAndCrashes) {
+    StartOpponentAlone();
+    EmptyLabyrinth();
+    g.ZarqDirection = 2;
+    PlaceOpponent(2, 2, 2);
+    Cell(2, 2) = 2;
+    Cell(4, 2) = 2;  // ahead
+    Cell(3, 1) = 2;  // below
+    Cell(3, 3) = 1;  // above
+    f.MostraLabir();
+    AdvanceTo(560);
+    EXPECT_EQ(Screen(), R"(
+
++   +   +   +   +   +   +
+
++   +   +   +   +   +   +
+        |
++   +   +   +   +   +   +
+
++   +---+===+---+   +   +
+
++   +   +---+   +   +   +
+)");
+    EXPECT_EQ(Cell(3, 2), 2);
+    EXPECT_TRUE(WinStarted());
+    EXPECT_FALSE(g.PlayEnabled);
+    EXPECT_FALSE(f.TimerCycleKrev.Enabled());
+    AdvanceTo(660);
+    EXPECT_EQ(toy.Sound.Played().back(), "Win@" + std::to_string(raceStart + 660));
+}
+
+TEST_F(OpponentCycle, TheSameLabyrinthAndPositionsGiveTheSameMoveWhateverElseDiffers) {
+    Toy other;
+    TForm1& f2 = other.F();
+    TGameState& g2 = other.G();
+    std::mt19937 rng(20240611);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int crashes = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        for (int c = -3; c <= 11; ++c) {
+            for (int r = -3; r <= 9; ++r) Cell(c, r) = pick(0, 9) < 7 ? 0 : pick(1, 3);
+        }
+        g.KrevCol = pick(kColLo, kColHi);
+        g.KrevRow = pick(kRowLo, kRowHi);
+        g.KrevDirection = pick(1, 4);
+        g.ZarqDirection = pick(1, 4);
+        g.PlayEnabled = true;
+        f.BloccaTimers();
+
+        // The other panel agrees on the labyrinth and the headings only.
+        g2.Labyrinth = g.Labyrinth;
+        g2.KrevCol = g.KrevCol;
+        g2.KrevRow = g.KrevRow;
+        g2.KrevDirection = g.KrevDirection;
+        g2.ZarqDirection = g.ZarqDirection;
+        g2.PlayEnabled = true;
+        f2.BloccaTimers();
+        f2.MostraTuttoBar(true);
+        f2.MostraTuttoDisk(true);
+        g2.RandomSeed = static_cast<std::uint32_t>(rng());
+        g2.Score = pick(0, 1999);
+        g2.SpeedLevel = pick(1, 6);
+        other.Advance(pick(1, 5000));
+
+        const std::uint32_t seed = g.RandomSeed;
+        f.TimerCycleKrevTimer();
+        f2.TimerCycleKrevTimer();
+        EXPECT_EQ(g.RandomSeed, seed) << "no chance in the opponent's move";
+        ASSERT_EQ(g2.KrevCol, g.KrevCol);
+        ASSERT_EQ(g2.KrevRow, g.KrevRow);
+        ASSERT_EQ(g2.KrevDirection, g.KrevDirection);
+        ASSERT_EQ(f2.TimerWinCycleZarq.Enabled(), f.TimerWinCycleZarq.Enabled());
+        for (int c = -3; c <= 11; ++c) {
+            for (int r = -3; r <= 9; ++r) ASSERT_EQ(g2.Labyrinth[c][r], Cell(c, r));
+        }
+        crashes += f.TimerWinCycleZarq.Enabled();
+    }
+    EXPECT_GT(crashes, 0);
+    EXPECT_LT(crashes, 400);
+    EXPECT_EQ(f.TableFaults(), 0);
+    EXPECT_EQ(f2.TableFaults(), 0);
+}
+
+int LitDashes(const TForm1& f) {
+    int n = 0;
+    for (int c = 1; c <= 7; ++c) {
+        for (int r = 1; r <= 5; ++r) n += f.DiskH[c][r]->Visible() + f.DiskV[c][r]->Visible();
+    }
+    return n;
+}
+
+TEST_F(OpponentCycle, OffTheDisplayItKeepsDrivingAndComesBackIntoView) {
+    StartOpponentAlone();
+    EmptyLabyrinth();
+    g.ZarqDirection = 3;
+    PlaceOpponent(1, 4, 4);
+    Cell(1, 4) = 2;
+    EXPECT_TRUE(toy.Lit("Im_DiskH14"));
+    const int cols[] = {0, -1, 9, 8, 7};
+    for (int i = 0; i < 5; ++i) {
+        AdvanceTo(560 * (i + 1));
+        EXPECT_EQ(g.KrevCol, cols[i]);
+        EXPECT_EQ(g.KrevRow, 4);
+        EXPECT_EQ(Cell(cols[i], 4), 2);
+        EXPECT_EQ(LitDashes(f), i < 4 ? 0 : 1) << "after step " << i + 1;
+    }
+    EXPECT_TRUE(toy.Lit("Im_DiskH74"));
+    EXPECT_TRUE(toy.Lit("Im_BarH74"));
+    EXPECT_TRUE(toy.Lit("Im_BarH14")) << "its trail stays";
+    EXPECT_FALSE(WinStarted());
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(OpponentCycle, ItDrivesRoundTheTorusOnItsOwn) {
+    StartOpponentAlone();
+    EmptyLabyrinth();
+    g.ZarqDirection = 3;
+    PlaceOpponent(4, 3, 2);
+    Cell(4, 3) = 2;
+    AdvanceTo(9 * 560);
+    EXPECT_EQ(g.KrevCol, 2);
+    EXPECT_EQ(g.KrevDirection, 2);
+    for (int c = kColLo; c <= kColHi; ++c) EXPECT_EQ(Cell(c, 3), c == 3 ? 0 : 2) << "column " << c;
+    EXPECT_EQ(RealSum(), 20);
+    EXPECT_FALSE(WinStarted());
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(OpponentCycle, ItsOwnStepsComeRoundTheTorusLikeAScroll) {
+    struct Case {
+        const char* name;
+        void (TForm1::*move)();
+        int col, row, heading;
+        int wantCol, wantRow, value;
+    };
+    const Case cases[] = {
+        {"right off column 9", &TForm1::MuoviKrevDx, 9, 2, 2, -1, 2, 2},
+        {"left off column -1", &TForm1::MuoviKrevSx, -1, 2, 4, 9, 2, 2},
+        {"up off row 7", &TForm1::MuoviKrevSu, 4, 7, 1, 4, -1, 1},
+        {"down off row -1", &TForm1::MuoviKrevGiu, 4, -1, 3, 4, 7, 1},
+        {"up and left off a corner", &TForm1::GiraKrev4, -1, 6, 1, 9, 7, 2},
+        {"right and down off a corner", &TForm1::GiraKrev3, 9, -1, 2, -1, 7, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EmptyLabyrinth();
+        PlaceOpponent(k.col, k.row, k.heading);
+        (f.*k.move)();
+        EXPECT_EQ(g.KrevCol, k.wantCol);
+        EXPECT_EQ(g.KrevRow, k.wantRow);
+        EXPECT_EQ(Cell(k.wantCol, k.wantRow), k.value);
+        EXPECT_EQ(RealSum(), k.value);
+    }
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(OpponentCycle, NoPositionWhateverItsValueReadsOrWritesOutsideTheLabyrinth) {
+    const int wild[] = {INT_MIN, -1000, -4, 10, 12, 1000, INT_MAX};
+    for (int col : wild) {
+        for (int row : wild) {
+            for (int heading = 1; heading <= 4; ++heading) {
+                StartOpponentAlone();
+                g.KrevCol = col;
+                g.KrevRow = row;
+                g.KrevDirection = heading;
+                f.TimerCycleKrevTimer();
+                f.MuoviLabirDx();
+                f.MuoviLabirGiu();
+                ASSERT_GE(g.KrevCol, kColLo);
+                ASSERT_LE(g.KrevCol, kColHi);
+                ASSERT_GE(g.KrevRow, kRowLo);
+                ASSERT_LE(g.KrevRow, kRowHi);
+            }
+        }
+    }
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(OpponentCycle, WithoutAHeadingItDoesNotMove) {
+    g.KrevCol = 4;
+    g.KrevRow = 2;
+    g.KrevDirection = 0;  // never set up
+    f.TimerCycleKrevTimer();
+    EXPECT_EQ(g.KrevCol, 4);
+    EXPECT_EQ(RealSum(), 0);
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(OpponentCycle, FreeWayTestsCompareSomeCellsExactly) {
+    EmptyLabyrinth();
+    // Heading up, the way right ignores a target point holding only its vertical segment.
+    PlaceOpponent(3, 2, 1);
+    Cell(4, 3) = 1;
+    EXPECT_TRUE(f.LiberoDx());
+    Cell(4, 3) = 2;
+    EXPECT_FALSE(f.LiberoDx());
+    Cell(4, 3) = 0;
+    Cell(4, 2) = 1;  // a vertical segment arriving from below
+    EXPECT_FALSE(f.LiberoDx());
+
+    // Heading right, the way down takes a cell holding both segments for free.
+    EmptyLabyrinth();
+    PlaceOpponent(3, 3, 2);
+    Cell(4, 2) = 2;
+    EXPECT_FALSE(f.LiberoGiu());
+    Cell(4, 2) = 3;
+    EXPECT_TRUE(f.LiberoGiu());
+
+    // The reverse of the heading is free without a look.
+    for (int c = kColLo; c <= kColHi; ++c) {
+        for (int r = kRowLo; r <= kRowHi; ++r) Cell(c, r) = 3;
+    }
+    PlaceOpponent(3, 3, 1);
+    EXPECT_TRUE(f.LiberoGiu());
+    EXPECT_FALSE(f.LiberoSu());
+    PlaceOpponent(3, 3, 2);
+    EXPECT_TRUE(f.LiberoSx());
+    EXPECT_FALSE(f.LiberoDx());
+}
+
+TEST_F(OpponentCycle, TheRemainingCyclesFillTheBottomRowFromTheRight) {
+    g.CycleKrevLives = 3;
+    f.MostraViteCycleKrev();
+    for (const char* e : {"Im_BarH51", "Im_DiskH51", "Im_BarH61", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"}) {
+        EXPECT_TRUE(toy.Lit(e)) << e;
+    }
+    EXPECT_FALSE(toy.Lit("Im_BarH41"));
+
+    f.MostraTuttoBar(false);
+    f.MostraTuttoDisk(false);
+    f.BarH[5][1]->SetVisible(true);
+    g.CycleKrevLives = 2;
+    f.MostraViteCycleKrev();
+    EXPECT_TRUE(toy.Lit("Im_BarH71"));
+    EXPECT_TRUE(toy.Lit("Im_DiskH61"));
+    EXPECT_TRUE(toy.Lit("Im_BarH51")) << "column 5 is left as it was";
+    EXPECT_FALSE(toy.Lit("Im_DiskH51"));
+
+    g.CycleKrevLives = 0;
+    f.MostraViteCycleKrev();
+    for (const char* e : {"Im_BarH51", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"}) EXPECT_FALSE(toy.Lit(e)) << e;
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+}  // namespace
+}  // namespace zarq::test
