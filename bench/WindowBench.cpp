@@ -1,0 +1,103 @@
+// Painting cost of the panel: one changed element and a whole frame, into a plain image and
+// through the offscreen window.
+#include <QApplication>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "PanelPainter.h"
+#include "PanelWindow.h"
+#include "app/TestPictures.h"
+#include "harness/Harness.h"
+
+namespace zarq {
+namespace {
+
+struct Panel {
+    test::Toy toy;
+    test::PictureFolder folder{toy.F()};
+    PictureSet pictures;
+    Panel() {
+        if (const auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()))) {
+            throw std::runtime_error(error->Text().toStdString());
+        }
+        // A busy screen: the whole lattice, both sides' figures and the boss.
+        toy.F().MostraTuttoBar(true);
+        toy.F().MostraTuttoZarq(true);
+        toy.F().MostraTuttoKrev(true);
+        toy.F().MostraTuttoXOM(true);
+    }
+};
+
+QRegion RegionOf(const TImage& e) {
+    const TRect& b = e.Bounds();
+    return {b.Left, b.Top, b.Width, b.Height};
+}
+
+void BM_PaintOneElementIntoImage(benchmark::State& state) {
+    Panel panel;
+    PanelPainter painter(panel.toy.F(), panel.pictures);
+    QImage frame = painter.Render();
+    TImage& figure = *panel.toy.F().ZarqFigure[3].Body;  // transparent, over the screen
+    const QRegion area = RegionOf(figure);
+    for (auto _ : state) {
+        figure.SetVisible(!figure.Visible());
+        QPainter p(&frame);
+        painter.Paint(p, area);
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+}
+BENCHMARK(BM_PaintOneElementIntoImage);
+
+void BM_PaintWholeFrameIntoImage(benchmark::State& state) {
+    Panel panel;
+    PanelPainter painter(panel.toy.F(), panel.pictures);
+    QImage frame(490, 580, QImage::Format_RGB32);
+    const QRegion all(frame.rect());
+    for (auto _ : state) {
+        QPainter p(&frame);
+        painter.Paint(p, all);
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+}
+BENCHMARK(BM_PaintWholeFrameIntoImage);
+
+// The real path: the element reports its change, the window repaints that rectangle at once.
+void BM_WindowRepaintOneElement(benchmark::State& state) {
+    Panel panel;
+    PanelWindow window(panel.toy.F(), panel.pictures, test::PanelMask2());
+    window.show();
+    QCoreApplication::processEvents();
+    TImage& bar = *panel.toy.F().BarV[4][4];
+    const QRect area = RegionOf(bar).boundingRect();
+    for (auto _ : state) {
+        bar.SetVisible(!bar.Visible());
+        window.repaint(area);
+    }
+}
+BENCHMARK(BM_WindowRepaintOneElement);
+
+void BM_WindowRepaintWholeFrame(benchmark::State& state) {
+    Panel panel;
+    PanelWindow window(panel.toy.F(), panel.pictures, test::PanelMask2());
+    window.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) window.repaint();
+}
+BENCHMARK(BM_WindowRepaintWholeFrame);
+
+}  // namespace
+}  // namespace zarq
+
+// The window benchmarks need an application object around them.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
