@@ -53,7 +53,9 @@ struct WaveBuffer {
 
 MixerLibrary::MixerLibrary(SpeakerTone& speaker) : speaker_(speaker) {}
 
-MixerLibrary::~MixerLibrary() { FSOUND_Close(); }
+MixerLibrary::~MixerLibrary() {
+    FSOUND_Close();
+}
 
 bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     if (started_) return deviceOpen_;
@@ -64,9 +66,10 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     audioSubsystem_ = true;
     const int rate = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
-    // No format changes allowed: SDL converts for the hardware, and the speaker tone can
-    // rely on signed 16-bit stereo at the rate asked for.
-    if (Mix_OpenAudioDevice(rate, AUDIO_S16SYS, 2, kBufferFrames, nullptr, 0) != 0) {
+    // Every sound of the toy is mono, so the mix is too. No format changes are allowed: SDL
+    // converts for the hardware, and the speaker tone can rely on signed 16-bit mono at the
+    // rate asked for, as can a mono 16-bit sample at that rate, which plays unconverted.
+    if (Mix_OpenAudioDevice(rate, AUDIO_S16SYS, 1, kBufferFrames, nullptr, 0) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         audioSubsystem_ = false;
         return false;
@@ -125,9 +128,9 @@ FSOUND_SAMPLE* MixerLibrary::FSOUND_Sample_Load(int, const char* name, unsigned,
 
 bool MixerLibrary::PrepareForDevice(FSOUND_SAMPLE& sample) const {
     SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, sample.spec.format, sample.spec.channels,
-                                        sample.spec.freq, deviceFormat_,
-                                        static_cast<Uint8>(deviceChannels_), deviceRate_);
+    const int built =
+        SDL_BuildAudioCVT(&cvt, sample.spec.format, sample.spec.channels, sample.spec.freq,
+                          deviceFormat_, static_cast<Uint8>(deviceChannels_), deviceRate_);
     if (built < 0) return false;
     if (built == 0) {
         sample.mixed = sample.decoded;

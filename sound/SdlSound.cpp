@@ -3,6 +3,8 @@
 
 namespace zarq {
 
-std::unique_ptr<SdlSound> OpenSdlSound() { return std::make_unique<SdlSound>(); }
+std::unique_ptr<SdlSound> OpenSdlSound() {
+    return std::make_unique<SdlSound>();
+}
 
 }  // namespace zarq

@@ -84,8 +84,8 @@ double SpeakerTone::Frequency() const {
     const std::uint32_t packed = counter_.load(std::memory_order_acquire);
     const std::uint32_t count = packed & kCountMask;
     const std::uint32_t mode = packed >> 20;
-    const bool sounding = count != 0 && mode == 3 &&
-                          gate_.load(std::memory_order_acquire) == kGateAndSpeaker;
+    const bool sounding =
+        count != 0 && mode == 3 && gate_.load(std::memory_order_acquire) == kGateAndSpeaker;
     return sounding ? kInputClockHz / count : 0.0;
 }
 

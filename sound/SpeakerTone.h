@@ -34,7 +34,9 @@ public:
 private:
     // The count and mode of channel 2 as the audio thread sees them: the count (1 .. 65536,
     // 0 while none has been loaded) in bits 0-16, the counting mode in bits 20-22.
-    static std::uint32_t Pack(std::uint32_t count, std::uint32_t mode) { return count | (mode << 20); }
+    static std::uint32_t Pack(std::uint32_t count, std::uint32_t mode) {
+        return count | (mode << 20);
+    }
     void LoadCount(std::uint32_t raw);
 
     // Decoder state, touched only by out().

@@ -12,7 +12,9 @@ std::uint32_t ReadLe32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-bool Is(const std::uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+bool Is(const std::uint8_t* p, const char* tag) {
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 }  // namespace
 

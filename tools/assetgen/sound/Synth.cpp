@@ -11,29 +11,35 @@ namespace zarq::assetgen {
 namespace {
 
 // Pitches in hundredths of a hertz.
+// clang-format off
 enum Pitch : std::int64_t {
     G4 = 39200, C5 = 52325, E5 = 65926, G5 = 78399, B5 = 98777,
-    C6 = 104651, D6 = 117466, E6 = 131851, F6 = 139691, G6 = 156798, A6 = 176000,
-    B6 = 197553, C7 = 209300, E7 = 263702,
+    C6 = 104651, D6 = 117466, E6 = 131851, F6 = 139691, G6 = 156798, A6 = 176000, B6 = 197553,
+    C7 = 209300, E7 = 263702,
 };
+// clang-format on
 
 constexpr int kLoud = 12000;
 constexpr int kSoft = 9000;
 
 struct Note {
-    std::int64_t From;      // pitch at the start
-    std::int64_t To;        // pitch at the end (the same for a plain note)
-    int Ms;                 // length of the sounding part
-    int GapMs = 0;          // silence after it
-    int Steps = 0;          // 0: a smooth glide; n: the glide in n equal steps
+    std::int64_t From;  // pitch at the start
+    std::int64_t To;    // pitch at the end (the same for a plain note)
+    int Ms;             // length of the sounding part
+    int GapMs = 0;      // silence after it
+    int Steps = 0;      // 0: a smooth glide; n: the glide in n equal steps
     int AttackMs = 2;
     int ReleaseMs = 12;
     int Level = kLoud;
 };
 
-Note Plain(std::int64_t pitch, int ms, int gapMs = 0) { return {pitch, pitch, ms, gapMs}; }
+Note Plain(std::int64_t pitch, int ms, int gapMs = 0) {
+    return {pitch, pitch, ms, gapMs};
+}
 
-int Frames(int ms) { return ms * kWaveRate / 1000; }
+int Frames(int ms) {
+    return ms * kWaveRate / 1000;
+}
 
 void Render(const Note& note, std::vector<std::int32_t>& out) {
     const int frames = Frames(note.Ms);
@@ -48,9 +54,8 @@ void Render(const Note& note, std::vector<std::int32_t>& out) {
         } else {
             pitch += (note.To - note.From) * i / frames;
         }
-        const std::int64_t envelope =
-            std::min<std::int64_t>({32768, std::int64_t{i} * 32768 / attack,
-                                    std::int64_t{frames - i} * 32768 / release});
+        const std::int64_t envelope = std::min<std::int64_t>(
+            {32768, std::int64_t{i} * 32768 / attack, std::int64_t{frames - i} * 32768 / release});
         const int sign = phase < 0x80000000u ? 1 : -1;
         out.push_back(static_cast<std::int32_t>(sign * note.Level * envelope / 32768));
         phase += static_cast<std::uint32_t>((pitch << 32) / (100 * kWaveRate));
@@ -81,18 +86,21 @@ std::vector<std::int16_t> Perform(const std::vector<Note>& score) {
 }
 
 // Beep: the blip of every start-up step.
-std::vector<Note> BeepScore() { return {Plain(G6, 90)}; }
+std::vector<Note> BeepScore() {
+    return {Plain(G6, 90)};
+}
 
 // Start: the start-up tune, a short call and answer ending on a held high C.
 std::vector<Note> StartScore() {
-    return {Plain(C6, 140, 20), Plain(E6, 140, 20), Plain(G6, 140, 20), Plain(C7, 300, 60),
-            Plain(G6, 140, 20), Plain(C7, 460, 100), Plain(A6, 140, 20), Plain(B6, 140, 20),
-            Plain(C7, 600)};
+    return {Plain(C6, 140, 20), Plain(E6, 140, 20), Plain(G6, 140, 20),
+            Plain(C7, 300, 60), Plain(G6, 140, 20), Plain(C7, 460, 100),
+            Plain(A6, 140, 20), Plain(B6, 140, 20), Plain(C7, 600)};
 }
 
 // Turn: a tick, short enough to sound at every turn of the cycle.
 std::vector<Note> TurnScore() {
-    return {{.From = 240000, .To = 160000, .Ms = 28, .AttackMs = 1, .ReleaseMs = 8, .Level = kSoft}};
+    return {
+        {.From = 240000, .To = 160000, .Ms = 28, .AttackMs = 1, .ReleaseMs = 8, .Level = kSoft}};
 }
 
 // Disc: a falling zap.
@@ -102,8 +110,13 @@ std::vector<Note> DiscScore() {
 
 // Win: a rising fanfare.
 std::vector<Note> WinScore() {
-    return {Plain(C6, 110, 20), Plain(E6, 110, 20), Plain(G6, 110, 20), Plain(C7, 110, 20),
-            Plain(E6, 110, 20), Plain(G6, 110, 20), {.From = C7, .To = E7, .Ms = 420, .ReleaseMs = 60}};
+    return {Plain(C6, 110, 20),
+            Plain(E6, 110, 20),
+            Plain(G6, 110, 20),
+            Plain(C7, 110, 20),
+            Plain(E6, 110, 20),
+            Plain(G6, 110, 20),
+            {.From = C7, .To = E7, .Ms = 420, .ReleaseMs = 60}};
 }
 
 // Miss1: a tone falling in steps.
@@ -118,17 +131,27 @@ std::vector<Note> Miss2Score() {
 
 // End: the tune of a stage won.
 std::vector<Note> EndScore() {
-    return {Plain(G5, 120, 15), Plain(C6, 120, 15), Plain(E6, 120, 15), Plain(G6, 240, 30),
-            Plain(E6, 120, 15), Plain(G6, 480, 120), Plain(A6, 120, 15), Plain(G6, 120, 15),
-            Plain(F6, 120, 15), Plain(E6, 120, 15), Plain(D6, 120, 15), Plain(E6, 120, 15),
+    return {Plain(G5, 120, 15),
+            Plain(C6, 120, 15),
+            Plain(E6, 120, 15),
+            Plain(G6, 240, 30),
+            Plain(E6, 120, 15),
+            Plain(G6, 480, 120),
+            Plain(A6, 120, 15),
+            Plain(G6, 120, 15),
+            Plain(F6, 120, 15),
+            Plain(E6, 120, 15),
+            Plain(D6, 120, 15),
+            Plain(E6, 120, 15),
             {.From = C6, .To = C6, .Ms = 720, .ReleaseMs = 80}};
 }
 
 // Over: a slow descent that sinks away at the end.
 std::vector<Note> OverScore() {
-    return {Plain(G6, 260, 40), Plain(F6, 260, 40), Plain(E6, 260, 40), Plain(D6, 260, 40),
-            Plain(C6, 520, 200), Plain(G5, 260, 40), Plain(E5, 260, 40),
-            {.From = C5, .To = G4, .Ms = 900, .ReleaseMs = 150}};
+    return {Plain(G6, 260, 40),  Plain(F6, 260, 40),
+            Plain(E6, 260, 40),  Plain(D6, 260, 40),
+            Plain(C6, 520, 200), Plain(G5, 260, 40),
+            Plain(E5, 260, 40),  {.From = C5, .To = G4, .Ms = 900, .ReleaseMs = 150}};
 }
 
 void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {

@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
         const auto bytes = zarq::assetgen::EncodeWave(effect.Samples, zarq::assetgen::kWaveRate);
         const std::filesystem::path file = folder / (effect.Name + ".wav");
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             std::fprintf(stderr, "cannot write %s\n", file.string().c_str());
             return 1;

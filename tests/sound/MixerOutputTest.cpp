@@ -1,0 +1,418 @@
+// The sound library on SDL2_mixer, heard through SDL's disk audio driver: every test mixes
+// into a raw file and reads back what was mixed. Waits are on the count of frames mixed,
+// never on the wall clock; the limit on them is only there to end a stuck test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "Synth.h"
+#include "ToneMeasure.h"
+#include "harness/Harness.h"
+#include "sound/SdlSound.h"
+
+namespace zarq::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Samples = std::vector<std::int16_t>;
+
+constexpr int kRate = 22050;
+constexpr std::uint64_t kMargin = 1024;  // two device buffers
+constexpr double k20Hz = 1193182.0 / 59664;
+constexpr double k38Hz = 1193182.0 / 31402;
+
+Samples Constant(std::int16_t value, std::size_t frames) {
+    return Samples(frames, value);
+}
+
+// Where in the mixed output a call took effect: at a frame between `Before` (the frames
+// mixed when it was made) and one device buffer after `After` (the frames mixed just after).
+struct Mark {
+    std::uint64_t Before = 0;
+    std::uint64_t After = 0;
+};
+
+template <class Call>
+Mark Around(const SdlSound& sound, Call&& call) {
+    Mark mark;
+    mark.Before = sound.FramesMixed();
+    call();
+    mark.After = sound.FramesMixed();
+    return mark;
+}
+
+class DiskOutput : public ::testing::Test {
+protected:
+    fs::path dir;
+    fs::path raw;
+
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() /
+              ("zarq-sound-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::create_directories(dir);
+        raw = dir / "mixed.raw";
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ::setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+        ::setenv("SDL_DISKAUDIODELAY", "1", 1);  // about twenty times faster than real time
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (!getenv("ZARQ_KEEP")) fs::remove_all(dir, ignored);
+    }
+
+    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const fs::path file = dir / name;
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        return file.string();
+    }
+    std::string WriteWave(const std::string& name, const Samples& samples) {
+        return WriteFile(name, assetgen::EncodeWave(samples, kRate));
+    }
+
+    // Waits until the device has mixed `frames` frames since it opened.
+    static ::testing::AssertionResult MixedUpTo(const SdlSound& sound, std::uint64_t frames) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (sound.FramesMixed() < frames) {
+            if (std::chrono::steady_clock::now() > limit) {
+                return ::testing::AssertionFailure()
+                       << "only " << sound.FramesMixed() << " of " << frames << " frames mixed";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // The mixed output (mono); read after the library is closed.
+    Samples Mixed() const {
+        std::ifstream in(raw, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        Samples out;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            out.push_back(
+                static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                          (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+        }
+        return out;
+    }
+};
+
+std::size_t Occurrences(const Samples& haystack, const Samples& needle) {
+    std::size_t found = 0;
+    for (auto it = haystack.begin();
+         (it = std::search(it, haystack.end(), needle.begin(), needle.end())) != haystack.end();
+         ++it) {
+        ++found;
+    }
+    return found;
+}
+
+std::size_t Count(const Samples& samples, std::int16_t value, std::size_t from = 0) {
+    return static_cast<std::size_t>(
+        std::count(samples.begin() + static_cast<std::ptrdiff_t>(std::min(from, samples.size())),
+                   samples.end(), value));
+}
+
+double Mean(const Samples& s, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += s[i];
+    return sum / static_cast<double>(to - from);
+}
+
+TEST_F(DiskOutput, APlayedSampleReachesTheOutputWholeAndUnchanged) {
+    Samples pattern(3000);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        pattern[i] = static_cast<std::int16_t>(static_cast<int>((i * 7919) % 20001) - 10000);
+    }
+    const std::string file = WriteWave("pattern.wav", pattern);
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        EXPECT_TRUE(lib.FSOUND_SetOutput(1));
+        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sample, nullptr);
+        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + pattern.size() + kMargin));
+        lib.FSOUND_Sample_Free(sample);
+        lib.FSOUND_Close();
+    }
+    const Samples left = Mixed();
+    EXPECT_EQ(Occurrences(left, pattern), 1u);
+    EXPECT_EQ(left.size() - Count(left, 0), pattern.size() - Count(pattern, 0));
+}
+
+TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
+    const Samples tone = Constant(3000, kRate / 2);
+    const std::string file = WriteWave("half.wav", tone);
+    int first = -1;
+    int second = -1;
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sample, nullptr);
+        first = lib.FSOUND_PlaySound(-1, sample);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + 4 * kMargin));
+        second = lib.FSOUND_PlaySound(-1, sample);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + tone.size() + kMargin));
+        lib.FSOUND_Close();
+    }
+    EXPECT_GE(first, 0);
+    EXPECT_GE(second, 0);
+    EXPECT_NE(first, second);
+    const Samples left = Mixed();
+    const std::size_t alone = Count(left, 3000);
+    const std::size_t together = Count(left, 6000);
+    EXPECT_GT(together, tone.size() / 2);
+    EXPECT_GT(alone, 0u);
+    // Both copies were heard whole, and nothing else was.
+    EXPECT_EQ(alone + 2 * together, 2 * tone.size());
+    EXPECT_EQ(alone + together + Count(left, 0), left.size());
+}
+
+TEST_F(DiskOutput, AllSixtyFourChannelsPlayAtOnceAndASixtyFifthCutsNone) {
+    const std::string file = WriteWave("long.wav", Constant(100, 3 * kRate));
+    std::vector<int> channels;
+    std::uint64_t afterLast = 0;
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sample, nullptr);
+        for (int i = 0; i < 65; ++i) channels.push_back(lib.FSOUND_PlaySound(-1, sample));
+        afterLast = sound.FramesMixed();
+        ASSERT_TRUE(MixedUpTo(sound, afterLast + 4 * kMargin));
+        lib.FSOUND_Close();
+    }
+    EXPECT_EQ(channels.back(), -1);
+    channels.pop_back();
+    std::sort(channels.begin(), channels.end());
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(channels[static_cast<std::size_t>(i)], i);
+    const Samples left = Mixed();
+    EXPECT_GE(Count(left, 6400, afterLast + kMargin), 3 * kMargin);
+    EXPECT_EQ(Count(left, 6500), 0u);
+}
+
+TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
+    const std::string a = WriteWave("a.wav", Constant(2000, 3 * kRate));
+    const std::string b = WriteWave("b.wav", Constant(1000, 3 * kRate));
+    Mark stop;
+    Mark humOff;
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        FSOUND_SAMPLE* sa = lib.FSOUND_Sample_Load(-1, a.c_str(), FSOUND_2D, 0);
+        FSOUND_SAMPLE* sb = lib.FSOUND_Sample_Load(-1, b.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sa, nullptr);
+        ASSERT_NE(sb, nullptr);
+        PortOutput& ports = sound.Ports();
+        ports.out(0x43, 0xB6);
+        ports.out(0x42, 0x10);
+        ports.out(0x42, 0xE9);
+        ports.out(0x61, 0x03);
+        lib.FSOUND_PlaySound(-1, sa);
+        lib.FSOUND_PlaySound(-1, sb);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + kRate));
+        stop = Around(sound, [&] { lib.FSOUND_StopSound(FSOUND_ALL); });
+        ASSERT_TRUE(MixedUpTo(sound, stop.After + 2 * kRate));
+        EXPECT_GT(sound.SpeakerFrequency(), 0.0);
+        humOff = Around(sound, [&] { ports.out(0x61, 0x00); });
+        ASSERT_TRUE(MixedUpTo(sound, humOff.After + 4 * kMargin));
+        lib.FSOUND_Close();
+    }
+    const Samples left = Mixed();
+    ASSERT_GE(left.size(), humOff.After + 4 * kMargin);
+    // Before the stop: both samples over the hum (whose own mean over a part of a period is
+    // at most a few hundred); after it: the hum alone, still at 20 Hz.
+    EXPECT_NEAR(Mean(left, stop.Before - kRate / 2, stop.Before), 3000.0, 300.0);
+    EXPECT_NEAR(Mean(left, stop.After + kMargin, stop.After + kMargin + kRate), 0.0, 300.0);
+    EXPECT_EQ(Count(left, 3000, stop.After + kMargin) +
+                  Count(left, 3000 + SpeakerTone::kLevel, stop.After + kMargin),
+              0u);
+    EXPECT_NEAR(MeasuredFrequency(left, stop.After + kMargin, humOff.Before, kRate), k20Hz, 0.05);
+    EXPECT_EQ(Count(left, 0, humOff.After + kMargin), left.size() - humOff.After - kMargin);
+}
+
+TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioEndsIt) {
+    fs::current_path(ZARQ_BUILD_DIR);  // the build puts SOUND/ here
+    Mark on20;
+    Mark on38;
+    Mark off;
+    {
+        SdlSound sound;
+        VirtualClock clock;
+        RecordingWindow window;
+        TForm1 form{PanelSeams{clock.Scheduler(), sound.Library(), sound.Ports(), window, nullptr}};
+        ASSERT_TRUE(form.AvviaSuono("Windows MM", "95, 98, ME, NT"));
+        ASSERT_TRUE(sound.DeviceOpen());
+        form.Suona(form.G.SndBeep);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + kRate / 2));
+        on20 = Around(sound, [&] { form.SuonaSpeaker(20); });
+        ASSERT_TRUE(MixedUpTo(sound, on20.After + 2 * kRate));
+        on38 = Around(sound, [&] { form.SuonaSpeaker(38); });
+        ASSERT_TRUE(MixedUpTo(sound, on38.After + 2 * kRate));
+        off = Around(sound, [&] { form.Silenzio(); });
+        ASSERT_TRUE(MixedUpTo(sound, off.After + 4 * kMargin));
+        form.FormClose();
+    }
+    const Samples left = Mixed();
+    ASSERT_GE(left.size(), off.After + 4 * kMargin);
+
+    // The Beep sample as the program ships it, heard whole before the hum began.
+    std::ifstream in(fs::path(ZARQ_BUILD_DIR) / "SOUND" / "Beep.wav", std::ios::binary);
+    std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(file.size(), 44u);
+    Samples beep;
+    for (std::size_t i = 44; i + 1 < file.size(); i += 2) {
+        beep.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(file[i]) |
+                                                 (static_cast<std::uint8_t>(file[i + 1]) << 8)));
+    }
+    const Samples beforeHum(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(on20.Before));
+    EXPECT_EQ(Occurrences(beforeHum, beep), 1u);
+
+    const std::uint64_t start = on20.After + kMargin;
+    EXPECT_NEAR(MeasuredFrequency(left, start, on38.Before, kRate), k20Hz, 0.05);
+    EXPECT_NEAR(MeasuredFrequency(left, on38.After + kMargin, off.Before, kRate), k38Hz, 0.08);
+    // No gap from the start to the end of the hum, across the retune too: only the frames of
+    // the wave's own edges (a few per edge) are below half its level.
+    const int half = SpeakerTone::kLevel / 2;
+    const auto edges = [](std::uint64_t from, std::uint64_t to, double hz) {
+        return static_cast<std::size_t>(2.0 * hz * static_cast<double>(to - from) / kRate) + 2;
+    };
+    EXPECT_LE(QuietFrames(left, start, on38.Before, half), 4 * edges(start, on38.Before, 20));
+    EXPECT_LE(QuietFrames(left, on38.Before, on38.After + kMargin, half),
+              4 * edges(on38.Before, on38.After + kMargin, 38));
+    EXPECT_LE(QuietFrames(left, on38.After + kMargin, off.Before, half),
+              4 * edges(on38.After + kMargin, off.Before, 38));
+    EXPECT_EQ(Count(left, 0, off.After + kMargin), left.size() - off.After - kMargin);
+}
+
+TEST_F(DiskOutput, AWaveOfAnotherFormatIsConvertedToTheDevicesOwn) {
+    // 8-bit unsigned mono at 11025 Hz: 1000 frames of a steady level (0xC0 is +64 of 128).
+    std::vector<std::uint8_t> wave = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W',  'A', 'V',
+                                      'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,    1,   0,
+                                      1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,    0,   1,
+                                      0,   8,   0,    'd',  'a', 't', 'a',  0xE8, 0x03, 0,   0};
+    wave.insert(wave.end(), 1000, 0xC0);
+    const auto riffSize = static_cast<std::uint32_t>(wave.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        wave[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(riffSize >> (8 * i));
+    const std::string file = WriteFile("eight.wav", wave);
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sample, nullptr);
+        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+        ASSERT_TRUE(MixedUpTo(sound, sound.FramesMixed() + 2000 + kMargin));
+        lib.FSOUND_Close();
+    }
+    const Samples left = Mixed();
+    std::size_t level = 0;
+    for (std::int16_t s : left) level += std::abs(s - 16384) < 600 ? 1 : 0;
+    EXPECT_NEAR(static_cast<double>(level), 2000.0, 100.0);  // twice as many frames at 22050 Hz
+}
+
+TEST_F(DiskOutput, GarbageTruncatedEmptyOrMissingFilesLoadAsNull) {
+    const Samples tone = Constant(1000, 2000);
+    const std::vector<std::uint8_t> good = assetgen::EncodeWave(tone, kRate);
+    std::vector<std::uint8_t> garbage(4096);
+    std::uint32_t state = 12345;
+    for (auto& byte : garbage) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    std::vector<std::uint8_t> riffGarbage = garbage;  // the right magic, then nonsense
+    std::copy(good.begin(), good.begin() + 12, riffGarbage.begin());
+    // A format chunk the decoder cannot use: 0 channels.
+    std::vector<std::uint8_t> noChannels = good;
+    noChannels[22] = 0;
+
+    SdlSound sound;
+    SoundLibrary& lib = sound.Library();
+    ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+    const std::pair<std::string, std::vector<std::uint8_t>> bad[] = {
+        {"garbage.wav", garbage},
+        {"riffgarbage.wav", riffGarbage},
+        {"half.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + good.size() / 2)},
+        {"oneshort.wav", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
+        {"header.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 44)},
+        {"nochannels.wav", noChannels},
+        {"empty.wav", {}}};
+    for (const auto& [name, bytes] : bad) {
+        const std::string path = WriteFile(name, bytes);
+        EXPECT_EQ(lib.FSOUND_Sample_Load(-1, path.c_str(), FSOUND_2D, 0), nullptr) << name;
+    }
+    EXPECT_EQ(lib.FSOUND_Sample_Load(-1, (dir / "absent.wav").c_str(), FSOUND_2D, 0), nullptr);
+    EXPECT_EQ(lib.FSOUND_Sample_Load(-1, dir.c_str(), FSOUND_2D, 0), nullptr);
+    EXPECT_EQ(lib.FSOUND_Sample_Load(-1, nullptr, FSOUND_2D, 0), nullptr);
+
+    FSOUND_SAMPLE* fine =
+        lib.FSOUND_Sample_Load(-1, WriteFile("good.wav", good).c_str(), FSOUND_2D, 0);
+    EXPECT_NE(fine, nullptr);
+    EXPECT_EQ(lib.FSOUND_PlaySound(-1, nullptr), -1);
+    lib.FSOUND_Sample_Free(nullptr);
+    lib.FSOUND_Sample_Free(fine);
+    lib.FSOUND_Close();
+    lib.FSOUND_Close();
+}
+
+TEST_F(DiskOutput, ClosingALibraryNeverStartedIsHarmless) {
+    SdlSound sound;
+    sound.Library().FSOUND_Sample_Free(nullptr);
+    sound.Library().FSOUND_Close();
+    EXPECT_FALSE(sound.DeviceOpen());
+    EXPECT_FALSE(fs::exists(raw));
+}
+
+TEST_F(DiskOutput, OutputTypesOneAndTwoAreTheDefaultOutputAndNoSoundOpensNothing) {
+    SdlSound sound;
+    SoundLibrary& lib = sound.Library();
+    EXPECT_TRUE(lib.FSOUND_SetOutput(2));
+    EXPECT_TRUE(lib.FSOUND_SetOutput(1));
+    EXPECT_FALSE(lib.FSOUND_SetOutput(7));
+    EXPECT_TRUE(lib.FSOUND_SetOutput(0));
+    EXPECT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+    EXPECT_FALSE(sound.DeviceOpen());
+    lib.FSOUND_Close();
+
+    EXPECT_TRUE(lib.FSOUND_SetOutput(2));
+    EXPECT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+    EXPECT_TRUE(sound.DeviceOpen());
+    EXPECT_TRUE(lib.FSOUND_SetOutput(1));  // after the start: still the default output
+    lib.FSOUND_Close();
+}
+
+TEST_F(DiskOutput, WithoutAnAudioDeviceTheToyRunsOnSilentlyWithItsSamplesLoaded) {
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    fs::current_path(ZARQ_BUILD_DIR);
+    SdlSound sound;
+    VirtualClock clock;
+    RecordingWindow window;
+    TForm1 form{PanelSeams{clock.Scheduler(), sound.Library(), sound.Ports(), window, nullptr}};
+    EXPECT_TRUE(form.AvviaSuono("DirectSound", "95, 98, ME, NT"));  // no "Error" box for this
+    EXPECT_FALSE(sound.DeviceOpen());
+    EXPECT_NE(form.G.SndOver, nullptr);
+    EXPECT_EQ(sound.Library().FSOUND_PlaySound(-1, form.G.SndBeep), -1);
+    form.Suona(form.G.SndStart);
+    form.SuonaSpeaker(20);
+    form.Silenzio();
+    form.FormClose();
+    EXPECT_EQ(form.G.SndBeep, nullptr);
+}
+
+}  // namespace
+}  // namespace zarq::test
