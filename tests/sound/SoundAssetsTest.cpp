@@ -42,6 +42,8 @@ constexpr LengthRule kRules[] = {
     {"Over", 3200, 3800},   // about 3.5 s
 };
 
+void PrintTo(const LengthRule& rule, std::ostream* out) { *out << rule.Name; }
+
 class CommittedWave : public ::testing::TestWithParam<LengthRule> {};
 
 TEST_P(CommittedWave, Is22050HzSixteenBitMonoOfItsLengthFadedInAndOut) {
