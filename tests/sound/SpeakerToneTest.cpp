@@ -171,24 +171,6 @@ TEST(SpeakerTone, SwitchingOnFadesInAndTheGateOffSilencesWithinTheRamp) {
     EXPECT_EQ(Peak(samples, SpeakerTone::kRampFrames), 0);
 }
 
-TEST(SpeakerTone, TheToneIsAddedToEveryChannelAlike) {
-    SpeakerTone tone;
-    Program(tone, 31402);
-    tone.out(0x61, 0x03);
-    std::vector<std::int16_t> stereo(2 * 3000);
-    for (std::size_t i = 0; i < stereo.size(); i += 2) {
-        stereo[i] = 1000;
-        stereo[i + 1] = -1000;
-    }
-    tone.MixInto(stereo.data(), 3000, 2, kRate);
-    int peak = 0;
-    for (std::size_t i = 0; i < stereo.size(); i += 2) {
-        ASSERT_EQ(stereo[i] - 1000, stereo[i + 1] + 1000) << "frame " << i / 2;
-        peak = std::max(peak, std::abs(stereo[i] - 1000));
-    }
-    EXPECT_EQ(peak, kLevel);
-}
-
 TEST(SpeakerTone, MixingSaturatesInsteadOfWrapping) {
     SpeakerTone tone;
     Program(tone, 59664);

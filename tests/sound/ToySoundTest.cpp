@@ -92,11 +92,6 @@ TEST_F(ToySound, AMissingBeepFailsTheStartUpAfterAllNineLoadsWereTried) {
     EXPECT_NE(G.SndOver, nullptr);
 }
 
-TEST_F(ToySound, AnEmptySoundFolderFailsTheStartUp) {
-    log.Missing = {"Beep", "Start", "Turn", "Disc", "Win", "Miss1", "Miss2", "End", "Over"};
-    EXPECT_FALSE(form.AvviaSuono("DirectSound", "2000"));
-}
-
 TEST_F(ToySound, AnotherMissingSampleIsNotReportedAndPlaysAsNull) {
     log.Missing = {"Turn", "Over"};
     EXPECT_TRUE(form.AvviaSuono("Windows MM", "95, 98, ME, NT"));
@@ -185,21 +180,6 @@ TEST(ToySoundOnTheHarness, TheSameSampleTwiceInQuickSuccessionIsPlayedTwice) {
             EXPECT_EQ(call.Arg, -1);
         }
     }
-}
-
-TEST(ToySoundOnTheHarness, PortWritesCarryTheirVirtualTime) {
-    Toy toy;
-    toy.SoundOn();
-    toy.Advance(250);
-    toy.F().SuonaSpeaker(38);
-    toy.Advance(100);
-    toy.F().Silenzio();
-    const std::vector<PortWrite> expected = {{250, 0x43, 0xB6},
-                                             {250, 0x42, 0xAA},
-                                             {250, 0x42, 0x7A},
-                                             {250, 0x61, 0x03},
-                                             {350, 0x61, 0x00}};
-    EXPECT_EQ(toy.Ports.Writes, expected);
 }
 
 }  // namespace
