@@ -18,7 +18,8 @@ inline constexpr int kRealRowHi = 7;
 inline constexpr int kCopies = 2;
 inline constexpr int kReach = 2;  // the farthest any test looks from the opponent's point
 
-static_assert(LabyrinthGrid::Low == kRealColLo - kCopies && LabyrinthGrid::High == kRealColHi + kCopies);
+static_assert(LabyrinthGrid::Low == kRealColLo - kCopies &&
+              LabyrinthGrid::High == kRealColHi + kCopies);
 static_assert(LabyrinthColumn::Low == kRealRowLo - kCopies &&
               LabyrinthColumn::High == kRealRowHi + kCopies);
 static_assert(kReach <= kCopies);
@@ -30,8 +31,12 @@ constexpr int Wrap(int v, int lo, int hi) {
     if (m < 0) m += n;
     return static_cast<int>(m + lo);
 }
-constexpr int WrapCol(int c) { return Wrap(c, kRealColLo, kRealColHi); }
-constexpr int WrapRow(int r) { return Wrap(r, kRealRowLo, kRealRowHi); }
+constexpr int WrapCol(int c) {
+    return Wrap(c, kRealColLo, kRealColHi);
+}
+constexpr int WrapRow(int r) {
+    return Wrap(r, kRealRowLo, kRealRowHi);
+}
 
 // Segment values of a cell: they add up, 3 meaning both segments of the point lit.
 inline constexpr std::int32_t kVertical = 1;
@@ -52,14 +57,22 @@ enum class Cmp {
 
 constexpr bool Holds(Cmp cmp, std::int32_t v) {
     switch (cmp) {
-        case Cmp::None: return false;
-        case Cmp::AtLeast1: return v >= 1;
-        case Cmp::NotZero: return v != 0;
-        case Cmp::AtLeast2: return v >= 2;
-        case Cmp::Is1: return v == 1;
-        case Cmp::Is2: return v == 2;
-        case Cmp::Is3: return v == 3;
-        case Cmp::Is1Or3: return v == 1 || v == 3;
+        case Cmp::None:
+            return false;
+        case Cmp::AtLeast1:
+            return v >= 1;
+        case Cmp::NotZero:
+            return v != 0;
+        case Cmp::AtLeast2:
+            return v >= 2;
+        case Cmp::Is1:
+            return v == 1;
+        case Cmp::Is2:
+            return v == 2;
+        case Cmp::Is3:
+            return v == 3;
+        case Cmp::Is1Or3:
+            return v == 1 || v == 3;
     }
     return false;
 }

@@ -13,6 +13,7 @@ struct BarsShown {
     bool vertical;
     bool horizontal;
 };
+// clang-format off
 constexpr BarsShown kBarsShown[4] = {
     // vertical  horizontal      cell value
     {false, false},  // 0
@@ -20,6 +21,7 @@ constexpr BarsShown kBarsShown[4] = {
     {false, true},   // 2
     {true, true},    // 3
 };
+// clang-format on
 
 // A player step moves the labyrinth one step the opposite way: every cell of the real region
 // takes the value of its neighbour on the side the player moves towards.
@@ -27,11 +29,13 @@ struct Scroll {
     bool vertical;
     int towards;  // +1: each cell takes the value of the next higher column or row
 };
-//                                   axis      neighbour  entering line  opponent moves
-constexpr Scroll kScrollSu = {true, +1};    // rows     r + 1      row 7          row - 1
-constexpr Scroll kScrollGiu = {true, -1};   // rows     r - 1      row -1         row + 1
-constexpr Scroll kScrollDx = {false, +1};   // columns  c + 1      column 9       column - 1
-constexpr Scroll kScrollSx = {false, -1};   // columns  c - 1      column -1      column + 1
+// clang-format off
+//                                           axis     neighbour  entering line  opponent moves
+constexpr Scroll kScrollSu  = {true,  +1};  // rows     r + 1      row 7          row - 1
+constexpr Scroll kScrollGiu = {true,  -1};  // rows     r - 1      row -1         row + 1
+constexpr Scroll kScrollDx  = {false, +1};  // columns  c + 1      column 9       column - 1
+constexpr Scroll kScrollSx  = {false, -1};  // columns  c - 1      column -1      column + 1
+// clang-format on
 }  // namespace
 
 void TForm1::MostraLabir() {
@@ -45,10 +49,18 @@ void TForm1::MostraLabir() {
     }
 }
 
-void TForm1::MuoviLabirSu() { ScrollLabyrinth(kScrollSu.vertical, kScrollSu.towards); }
-void TForm1::MuoviLabirGiu() { ScrollLabyrinth(kScrollGiu.vertical, kScrollGiu.towards); }
-void TForm1::MuoviLabirDx() { ScrollLabyrinth(kScrollDx.vertical, kScrollDx.towards); }
-void TForm1::MuoviLabirSx() { ScrollLabyrinth(kScrollSx.vertical, kScrollSx.towards); }
+void TForm1::MuoviLabirSu() {
+    ScrollLabyrinth(kScrollSu.vertical, kScrollSu.towards);
+}
+void TForm1::MuoviLabirGiu() {
+    ScrollLabyrinth(kScrollGiu.vertical, kScrollGiu.towards);
+}
+void TForm1::MuoviLabirDx() {
+    ScrollLabyrinth(kScrollDx.vertical, kScrollDx.towards);
+}
+void TForm1::MuoviLabirSx() {
+    ScrollLabyrinth(kScrollSx.vertical, kScrollSx.towards);
+}
 
 void TForm1::ScrollLabyrinth(bool vertical, int towards) {
     LabyrinthGrid& L = G.Labyrinth;

@@ -15,22 +15,29 @@ using FreeTest = bool (TForm1::*)();
 using Move = void (TForm1::*)();
 
 // Headings: 1 up, 2 right, 3 down, 4 left.
-constexpr bool InHeadings(int h) { return h >= 1 && h <= 4; }
-constexpr std::int32_t SegmentOf(int heading) { return heading % 2 == 1 ? kVertical : kHorizontal; }
+constexpr bool InHeadings(int h) {
+    return h >= 1 && h <= 4;
+}
+constexpr std::int32_t SegmentOf(int heading) {
+    return heading % 2 == 1 ? kVertical : kHorizontal;
+}
 
 // Straight on: the opponent's point moves one step and the same kind of segment is added.
+// clang-format off
 //                                 column  row
-constexpr int kStraight[5][2] = {{0, 0},
-                                 {0, +1},   // 1 MuoviKrevSu
-                                 {+1, 0},   // 2 MuoviKrevDx
-                                 {0, -1},   // 3 MuoviKrevGiu
-                                 {-1, 0}};  // 4 MuoviKrevSx
+constexpr int kStraight[5][2] = {{ 0,  0},
+                                 { 0, +1},   // 1 MuoviKrevSu
+                                 {+1,  0},   // 2 MuoviKrevDx
+                                 { 0, -1},   // 3 MuoviKrevGiu
+                                 {-1,  0}};  // 4 MuoviKrevSx
+// clang-format on
 
 // A turn: the new segment is the first one in the new heading from the old head point, so the
 // point moves by an amount that depends on the old heading. Rows: new heading; columns: old.
 struct Shift {
     int dc, dr;
 };
+// clang-format off
 constexpr Shift kTurnShift[5][5] = {
     {},
     //           from up   from right  from down  from left
@@ -39,43 +46,50 @@ constexpr Shift kTurnShift[5][5] = {
     /* GiraKrev3 down  */ {{}, {0, -1}, {+1, -1}, {0, -1}, {0, -1}},
     /* GiraKrev4 left  */ {{}, {-1, +1}, {-1, 0}, {-1, 0}, {-1, 0}},
 };
+// clang-format on
 
 // The free-way tests: the way is blocked when any listed cell, at an offset from the
 // opponent's point, compares as given. An empty entry (the reverse of the tested way) is free
 // without a look.
 enum Way { kSu, kDx, kGiu, kSx };
+// clang-format off
 constexpr AnyOf kNotFree[4][5] = {
+    // test         heading          not free when any of (column offset, row offset, compare)
     /* LiberoSu  */ {{},
-                     /* 1 up    */ {{{-1, 2, Cmp::AtLeast2}, {0, 2, Cmp::AtLeast1}}},
-                     /* 2 right */ {{{0, 1, Cmp::AtLeast2}, {1, 1, Cmp::AtLeast1}}},
+                     /* 1 up    */ {{{-1,  2, Cmp::AtLeast2}, { 0,  2, Cmp::AtLeast1}}},
+                     /* 2 right */ {{{ 0,  1, Cmp::AtLeast2}, { 1,  1, Cmp::AtLeast1}}},
                      /* 3 down  */ {},
-                     /* 4 left  */ {{{-1, 1, Cmp::AtLeast2}, {0, 1, Cmp::AtLeast1}}}},
+                     /* 4 left  */ {{{-1,  1, Cmp::AtLeast2}, { 0,  1, Cmp::AtLeast1}}}},
     /* LiberoDx  */ {{},
-                     /* 1 up    */ {{{1, 1, Cmp::AtLeast2}, {1, 0, Cmp::Is1Or3}}},
-                     /* 2 right */ {{{2, 0, Cmp::AtLeast1}, {2, -1, Cmp::Is1Or3}}},
-                     /* 3 down  */ {{{1, 0, Cmp::AtLeast1}, {1, -1, Cmp::Is1Or3}}},
+                     /* 1 up    */ {{{ 1,  1, Cmp::AtLeast2}, { 1,  0, Cmp::Is1Or3}}},
+                     /* 2 right */ {{{ 2,  0, Cmp::AtLeast1}, { 2, -1, Cmp::Is1Or3}}},
+                     /* 3 down  */ {{{ 1,  0, Cmp::AtLeast1}, { 1, -1, Cmp::Is1Or3}}},
                      /* 4 left  */ {}},
     /* LiberoGiu */ {{},
                      /* 1 up    */ {},
-                     /* 2 right */ {{{1, -1, Cmp::Is2}, {1, -2, Cmp::Is1Or3}, {0, -1, Cmp::Is2}}},
-                     /* 3 down  */ {{{0, -1, Cmp::Is2}, {0, -2, Cmp::Is1Or3}, {-1, -1, Cmp::AtLeast2}}},
-                     /* 4 left  */ {{{0, -1, Cmp::Is2}, {0, -2, Cmp::Is1Or3}, {-1, -1, Cmp::AtLeast2}}}},
+                     /* 2 right */ {{{ 1, -1, Cmp::Is2},      { 1, -2, Cmp::Is1Or3},   { 0, -1, Cmp::Is2}}},
+                     /* 3 down  */ {{{ 0, -1, Cmp::Is2},      { 0, -2, Cmp::Is1Or3},   {-1, -1, Cmp::AtLeast2}}},
+                     /* 4 left  */ {{{ 0, -1, Cmp::Is2},      { 0, -2, Cmp::Is1Or3},   {-1, -1, Cmp::AtLeast2}}}},
     /* LiberoSx  */ {{},
-                     /* 1 up    */ {{{-2, 1, Cmp::AtLeast2}, {-1, 1, Cmp::Is1}, {-1, 0, Cmp::Is1}}},
+                     /* 1 up    */ {{{-2,  1, Cmp::AtLeast2}, {-1,  1, Cmp::Is1},      {-1,  0, Cmp::Is1}}},
                      /* 2 right */ {},
-                     /* 3 down  */ {{{-1, -1, Cmp::Is1Or3}, {-2, 0, Cmp::AtLeast2}, {-1, 0, Cmp::Is1}}},
-                     /* 4 left  */ {{{-1, -1, Cmp::Is1Or3}, {-2, 0, Cmp::AtLeast2}, {-1, 0, Cmp::Is1}}}},
+                     /* 3 down  */ {{{-1, -1, Cmp::Is1Or3},   {-2,  0, Cmp::AtLeast2}, {-1,  0, Cmp::Is1}}},
+                     /* 4 left  */ {{{-1, -1, Cmp::Is1Or3},   {-2,  0, Cmp::AtLeast2}, {-1,  0, Cmp::Is1}}}},
 };
+// clang-format on
 
 // After the move, by the heading: crashed when the head point is touched by a lit segment
 // other than the opponent's own.
+// clang-format off
 constexpr AnyOf kKrevCrash[5] = {
     {},
-    /* 1 up    */ {{{0, 1, Cmp::AtLeast1}, {-1, 1, Cmp::AtLeast2}}},
-    /* 2 right */ {{{1, 0, Cmp::AtLeast1}, {1, -1, Cmp::Is1Or3}}},
-    /* 3 down  */ {{{0, 0, Cmp::Is3}, {0, -1, Cmp::Is1Or3}, {-1, 0, Cmp::AtLeast2}}},
-    /* 4 left  */ {{{0, 0, Cmp::Is3}, {0, -1, Cmp::Is1Or3}, {-1, 0, Cmp::AtLeast2}}},
+    // heading       crashed when any of (column offset, row offset, compare)
+    /* 1 up    */ {{{ 0,  1, Cmp::AtLeast1}, {-1,  1, Cmp::AtLeast2}}},
+    /* 2 right */ {{{ 1,  0, Cmp::AtLeast1}, { 1, -1, Cmp::Is1Or3}}},
+    /* 3 down  */ {{{ 0,  0, Cmp::Is3},      { 0, -1, Cmp::Is1Or3},   {-1,  0, Cmp::AtLeast2}}},
+    /* 4 left  */ {{{ 0,  0, Cmp::Is3},      { 0, -1, Cmp::Is1Or3},   {-1,  0, Cmp::AtLeast2}}},
 };
+// clang-format on
 
 constexpr bool AllWithinReach() {
     for (const auto& way : kNotFree) {
@@ -103,33 +117,35 @@ struct Pursuit {
     FreeTest free;
     Move turn;
 };
+// clang-format off
 constexpr Pursuit kPursuit[] = {
-    // player  opponent  X         Y         free test            turn
-    {1, 1, {'<', 4}, {'>', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {1, 1, {'>', 4}, {'>', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {1, 2, {'>', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {1, 3, {'<', 4}, {'>', 4}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {1, 3, {'>', 4}, {'>', 4}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {1, 4, {'<', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {2, 1, {'>', 4}, {'>', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {2, 2, {'>', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {2, 2, {'>', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {2, 3, {'>', 4}, {'<', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {2, 4, {'>', 5}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {2, 4, {'>', 5}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {3, 1, {'<', 4}, {'<', 2}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {3, 1, {'>', 4}, {'<', 2}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {3, 2, {'>', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {3, 3, {'<', 4}, {'<', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {3, 3, {'>', 4}, {'<', 3}, &TForm1::LiberoSx, &TForm1::GiraKrev4},
-    {3, 4, {'<', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {4, 1, {'<', 4}, {'>', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {4, 2, {'<', 3}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {4, 2, {'<', 3}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {4, 3, {'<', 4}, {'<', 3}, &TForm1::LiberoDx, &TForm1::GiraKrev2},
-    {4, 4, {'<', 4}, {'<', 3}, &TForm1::LiberoSu, &TForm1::GiraKrev1},
-    {4, 4, {'<', 4}, {'>', 3}, &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    // player opponent   X          Y          free test           turn
+    {1,      1,        {'<', 4},  {'>', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {1,      1,        {'>', 4},  {'>', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {1,      2,        {'>', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {1,      3,        {'<', 4},  {'>', 4},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {1,      3,        {'>', 4},  {'>', 4},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {1,      4,        {'<', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {2,      1,        {'>', 4},  {'>', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {2,      2,        {'>', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {2,      2,        {'>', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {2,      3,        {'>', 4},  {'<', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {2,      4,        {'>', 5},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {2,      4,        {'>', 5},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {3,      1,        {'<', 4},  {'<', 2},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {3,      1,        {'>', 4},  {'<', 2},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {3,      2,        {'>', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {3,      3,        {'<', 4},  {'<', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {3,      3,        {'>', 4},  {'<', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
+    {3,      4,        {'<', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {4,      1,        {'<', 4},  {'>', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {4,      2,        {'<', 3},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {4,      2,        {'<', 3},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    {4,      3,        {'<', 4},  {'<', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
+    {4,      4,        {'<', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
+    {4,      4,        {'<', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
 };
+// clang-format on
 
 // The rules are such that at most one fits any position on the torus.
 constexpr bool PursuitRulesExclusive() {
@@ -147,6 +163,29 @@ constexpr bool PursuitRulesExclusive() {
 }
 static_assert(PursuitRulesExclusive());
 
+// Every turn or move is guarded by the free-way test of its own way.
+constexpr int WayOf(FreeTest t) {
+    if (t == &TForm1::LiberoSu) return 1;
+    if (t == &TForm1::LiberoDx) return 2;
+    if (t == &TForm1::LiberoGiu) return 3;
+    if (t == &TForm1::LiberoSx) return 4;
+    return 0;
+}
+constexpr int WayOf(Move m) {
+    if (m == &TForm1::GiraKrev1 || m == &TForm1::MuoviKrevSu) return 1;
+    if (m == &TForm1::GiraKrev2 || m == &TForm1::MuoviKrevDx) return 2;
+    if (m == &TForm1::GiraKrev3 || m == &TForm1::MuoviKrevGiu) return 3;
+    if (m == &TForm1::GiraKrev4 || m == &TForm1::MuoviKrevSx) return 4;
+    return 0;
+}
+constexpr bool PursuitTurnsAreGuardedByTheirOwnWay() {
+    for (const Pursuit& p : kPursuit) {
+        if (WayOf(p.free) == 0 || WayOf(p.free) != WayOf(p.turn)) return false;
+    }
+    return true;
+}
+static_assert(PursuitTurnsAreGuardedByTheirOwnWay());
+
 // Without a pursuit turn: the first choice whose way is free, else straight on into the crash.
 struct Choice {
     FreeTest free;
@@ -156,8 +195,11 @@ struct DefaultMove {
     Choice first, second, third;
     Move otherwise;
 };
+// clang-format off
 constexpr DefaultMove kDefault[5] = {
     {},
+    // heading    {first choice: test, move},                 {second: clockwise},
+    //             {third: anticlockwise},                    otherwise
     /* 1 up    */ {{&TForm1::LiberoSu, &TForm1::MuoviKrevSu}, {&TForm1::LiberoDx, &TForm1::GiraKrev2},
                    {&TForm1::LiberoSx, &TForm1::GiraKrev4}, &TForm1::MuoviKrevSu},
     /* 2 right */ {{&TForm1::LiberoDx, &TForm1::MuoviKrevDx}, {&TForm1::LiberoGiu, &TForm1::GiraKrev3},
@@ -167,6 +209,23 @@ constexpr DefaultMove kDefault[5] = {
     /* 4 left  */ {{&TForm1::LiberoSx, &TForm1::MuoviKrevSx}, {&TForm1::LiberoSu, &TForm1::GiraKrev1},
                    {&TForm1::LiberoGiu, &TForm1::GiraKrev3}, &TForm1::MuoviKrevSx},
 };
+// clang-format on
+
+constexpr bool DefaultMovesAreGuardedByTheirOwnWay() {
+    for (int h = 1; h <= 4; ++h) {
+        const DefaultMove& d = kDefault[h];
+        for (const Choice& c : {d.first, d.second, d.third}) {
+            if (WayOf(c.free) == 0 || WayOf(c.free) != WayOf(c.move)) return false;
+        }
+        // Straight on first, then clockwise, then anticlockwise, else straight into the crash.
+        if (WayOf(d.first.move) != h || WayOf(d.second.move) != h % 4 + 1 ||
+            WayOf(d.third.move) != (h + 2) % 4 + 1 || WayOf(d.otherwise) != h) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(DefaultMovesAreGuardedByTheirOwnWay());
 
 // The bottom row shows the remaining cycles from the right: one cycle at column 7.
 constexpr int kMaxCycleKrevLives = 3;
@@ -210,10 +269,18 @@ bool TForm1::KrevWayFree(int way) {
                      [this](int dc, int dr) { return KrevCell(dc, dr); });
 }
 
-bool TForm1::LiberoSu() { return KrevWayFree(kSu); }
-bool TForm1::LiberoDx() { return KrevWayFree(kDx); }
-bool TForm1::LiberoGiu() { return KrevWayFree(kGiu); }
-bool TForm1::LiberoSx() { return KrevWayFree(kSx); }
+bool TForm1::LiberoSu() {
+    return KrevWayFree(kSu);
+}
+bool TForm1::LiberoDx() {
+    return KrevWayFree(kDx);
+}
+bool TForm1::LiberoGiu() {
+    return KrevWayFree(kGiu);
+}
+bool TForm1::LiberoSx() {
+    return KrevWayFree(kSx);
+}
 
 void TForm1::StepKrev(int dc, int dr, int newHeading) {
     MostraCycleKrev(false);
@@ -226,10 +293,18 @@ void TForm1::StepKrev(int dc, int dr, int newHeading) {
     MostraLabir();
 }
 
-void TForm1::MuoviKrevSu() { StepKrev(kStraight[1][0], kStraight[1][1], G.KrevDirection); }
-void TForm1::MuoviKrevDx() { StepKrev(kStraight[2][0], kStraight[2][1], G.KrevDirection); }
-void TForm1::MuoviKrevGiu() { StepKrev(kStraight[3][0], kStraight[3][1], G.KrevDirection); }
-void TForm1::MuoviKrevSx() { StepKrev(kStraight[4][0], kStraight[4][1], G.KrevDirection); }
+void TForm1::MuoviKrevSu() {
+    StepKrev(kStraight[1][0], kStraight[1][1], G.KrevDirection);
+}
+void TForm1::MuoviKrevDx() {
+    StepKrev(kStraight[2][0], kStraight[2][1], G.KrevDirection);
+}
+void TForm1::MuoviKrevGiu() {
+    StepKrev(kStraight[3][0], kStraight[3][1], G.KrevDirection);
+}
+void TForm1::MuoviKrevSx() {
+    StepKrev(kStraight[4][0], kStraight[4][1], G.KrevDirection);
+}
 
 void TForm1::GiraKrev1() {
     const Shift s = InHeadings(G.KrevDirection) ? kTurnShift[1][G.KrevDirection] : Shift{};
@@ -276,8 +351,8 @@ void TForm1::TimerCycleKrevTimer() {
         }
     }
 
-    const bool crashed = AnyHolds(kKrevCrash[G.KrevDirection],
-                                  [this](int dc, int dr) { return KrevCell(dc, dr); });
+    const bool crashed =
+        AnyHolds(kKrevCrash[G.KrevDirection], [this](int dc, int dr) { return KrevCell(dc, dr); });
     if (crashed) ProcWinGame1();
 }
 

@@ -23,18 +23,20 @@ struct TurnCode {
     void (TForm1::*scroll1)();
     void (TForm1::*scroll2)();
 };
+// clang-format off
 constexpr TurnCode kTurnCodes[9] = {
     {0, 0, 0, nullptr, 0, 0, 0, nullptr, nullptr},  // no turn pending
-    // code before after  rotation                  cell  segment  scrolls, in order
-    {1, 2, 1, &TForm1::GiraZarqAnti, 5, 3, kVertical, &TForm1::MuoviLabirDx, nullptr},
-    {2, 4, 1, &TForm1::GiraZarqOrario, 4, 3, kVertical, nullptr, nullptr},
-    {3, 1, 2, &TForm1::GiraZarqOrario, 4, 4, kHorizontal, &TForm1::MuoviLabirSu, nullptr},
-    {4, 3, 2, &TForm1::GiraZarqAnti, 4, 3, kHorizontal, nullptr, nullptr},
-    {5, 2, 3, &TForm1::GiraZarqOrario, 5, 2, kVertical, &TForm1::MuoviLabirGiu, &TForm1::MuoviLabirDx},
-    {6, 4, 3, &TForm1::GiraZarqAnti, 4, 2, kVertical, &TForm1::MuoviLabirGiu, nullptr},
-    {7, 1, 4, &TForm1::GiraZarqAnti, 3, 4, kHorizontal, &TForm1::MuoviLabirSu, &TForm1::MuoviLabirSx},
-    {8, 3, 4, &TForm1::GiraZarqOrario, 3, 3, kHorizontal, &TForm1::MuoviLabirSx, nullptr},
+ // code before after  rotation                cell   segment      scrolls, in order
+    {1,  2,     1,     &TForm1::GiraZarqAnti,   5, 3, kVertical,   &TForm1::MuoviLabirDx,  nullptr},
+    {2,  4,     1,     &TForm1::GiraZarqOrario, 4, 3, kVertical,   nullptr,                nullptr},
+    {3,  1,     2,     &TForm1::GiraZarqOrario, 4, 4, kHorizontal, &TForm1::MuoviLabirSu,  nullptr},
+    {4,  3,     2,     &TForm1::GiraZarqAnti,   4, 3, kHorizontal, nullptr,                nullptr},
+    {5,  2,     3,     &TForm1::GiraZarqOrario, 5, 2, kVertical,   &TForm1::MuoviLabirGiu, &TForm1::MuoviLabirDx},
+    {6,  4,     3,     &TForm1::GiraZarqAnti,   4, 2, kVertical,   &TForm1::MuoviLabirGiu, nullptr},
+    {7,  1,     4,     &TForm1::GiraZarqAnti,   3, 4, kHorizontal, &TForm1::MuoviLabirSu,  &TForm1::MuoviLabirSx},
+    {8,  3,     4,     &TForm1::GiraZarqOrario, 3, 3, kHorizontal, &TForm1::MuoviLabirSx,  nullptr},
 };
+// clang-format on
 
 // Every row turns a quarter the way it says, and lights a segment along the new heading.
 constexpr bool TurnCodesAgree() {
@@ -56,23 +58,27 @@ struct StraightStep {
     void (TForm1::*scroll)();
     std::int32_t value;
 };
+// clang-format off
 constexpr StraightStep kStraight[5] = {
-    {nullptr, 0},
-    {&TForm1::MuoviLabirSu, kVertical},     // 1 up
-    {&TForm1::MuoviLabirDx, kHorizontal},   // 2 right
+    {nullptr,                0},
+    {&TForm1::MuoviLabirSu,  kVertical},    // 1 up
+    {&TForm1::MuoviLabirDx,  kHorizontal},  // 2 right
     {&TForm1::MuoviLabirGiu, kVertical},    // 3 down
-    {&TForm1::MuoviLabirSx, kHorizontal},   // 4 left
+    {&TForm1::MuoviLabirSx,  kHorizontal},  // 4 left
 };
+// clang-format on
 
 // Crashed when the head point is touched by any lit segment but the player's own.
+// clang-format off
 constexpr AnyOf kZarqCrash[5] = {
     {},
-    // heading   cells (column, row) compared
-    /* 1 up    */ AnyOf{{{3, 4, Cmp::AtLeast2}, {4, 4, Cmp::NotZero}}},
-    /* 2 right */ AnyOf{{{5, 2, Cmp::Is1Or3}, {5, 3, Cmp::NotZero}}},
-    /* 3 down  */ AnyOf{{{4, 3, Cmp::Is3}, {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
-    /* 4 left  */ AnyOf{{{4, 3, Cmp::Is3}, {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
+    // heading     head    cells (column, row) compared
+    /* 1 up    */  /* 4,4 */ AnyOf{{{3, 4, Cmp::AtLeast2}, {4, 4, Cmp::NotZero}}},
+    /* 2 right */  /* 5,3 */ AnyOf{{{5, 2, Cmp::Is1Or3},   {5, 3, Cmp::NotZero}}},
+    /* 3 down  */  /* 4,3 */ AnyOf{{{4, 3, Cmp::Is3},      {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
+    /* 4 left  */  /* 4,3 */ AnyOf{{{4, 3, Cmp::Is3},      {3, 3, Cmp::AtLeast2}, {4, 2, Cmp::Is1Or3}}},
 };
+// clang-format on
 
 constexpr int kScoreAwardEvery = 5;
 constexpr int kScoreAward = 5;
@@ -84,7 +90,9 @@ void LightSegment(std::int32_t& cell, std::int32_t value) {
     if (value == kHorizontal && cell != 2 && cell != 3) cell += kHorizontal;
 }
 
-bool InHeadings(int h) { return h >= 1 && h <= 4; }
+bool InHeadings(int h) {
+    return h >= 1 && h <= 4;
+}
 }  // namespace
 
 void TForm1::GiraZarqOrario() {
@@ -134,8 +142,8 @@ void TForm1::AumentaScoreCycle() {
 
 void TForm1::VerificaCollisioneCycleZarq() {
     if (!InHeadings(G.ZarqDirection)) return;
-    const bool crashed = AnyHolds(kZarqCrash[G.ZarqDirection],
-                                  [this](int c, int r) { return G.Labyrinth[c][r]; });
+    const bool crashed =
+        AnyHolds(kZarqCrash[G.ZarqDirection], [this](int c, int r) { return G.Labyrinth[c][r]; });
     if (crashed) ProcErroreCycle();
 }
 

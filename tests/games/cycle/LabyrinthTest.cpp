@@ -145,8 +145,8 @@ TEST_F(Labyrinth, TheOpponentDriftsWithTheScrollAndComesRoundTheTorus) {
         int col, row, wantCol, wantRow;
     };
     const Case cases[] = {
-        {&TForm1::MuoviLabirDx, 4, 2, 3, 2},  {&TForm1::MuoviLabirDx, -1, 2, 9, 2},
-        {&TForm1::MuoviLabirSx, 9, 2, -1, 2}, {&TForm1::MuoviLabirSu, 4, -1, 4, 7},
+        {&TForm1::MuoviLabirDx, 4, 2, 3, 2},   {&TForm1::MuoviLabirDx, -1, 2, 9, 2},
+        {&TForm1::MuoviLabirSx, 9, 2, -1, 2},  {&TForm1::MuoviLabirSu, 4, -1, 4, 7},
         {&TForm1::MuoviLabirGiu, 4, 7, 4, -1}, {&TForm1::MuoviLabirGiu, 4, 2, 4, 3},
     };
     for (const Case& k : cases) {

@@ -61,6 +61,59 @@ TEST_F(OpponentCycle, OnceAheadItTurnsAcrossThePlayersLine) {
     EXPECT_FALSE(f.TimerCycleKrev.Enabled());
 }
 
+// The pursuit as a whole: it acts only when the opponent is ahead of the player (by two
+// points when it drives towards the player); driving parallel it turns towards the player's
+// line of travel, driving across and away from that line it turns back towards the player,
+// driving across and towards the line it is left alone.
+int PursuitTurn(int zarq, int krev, int x, int y) {
+    const int fwd[5][2] = {{0, 0}, {0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+    auto headingOf = [&](int dx, int dy) {
+        for (int h = 1; h <= 4; ++h) {
+            if (fwd[h][0] == dx && fwd[h][1] == dy) return h;
+        }
+        return 0;
+    };
+    const int ox = x - 4, oy = y - 3;  // from the player
+    const int ahead = ox * fwd[zarq][0] + oy * fwd[zarq][1];
+    const bool parallel = krev % 2 == zarq % 2;
+    const bool towards = parallel && krev != zarq;
+    if (ahead < (towards ? 2 : 1)) return 0;
+    // The offset from the player's line of travel, across it.
+    const int lx = fwd[zarq][0] == 0 ? ox : 0, ly = fwd[zarq][1] == 0 ? oy : 0;
+    if (lx == 0 && ly == 0) return 0;
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    if (parallel) return headingOf(-sign(lx), -sign(ly));
+    const bool away = lx * fwd[krev][0] + ly * fwd[krev][1] > 0;
+    return away ? headingOf(-fwd[zarq][0], -fwd[zarq][1]) : 0;
+}
+
+TEST_F(OpponentCycle, InAnOpenLabyrinthThePursuitTurnsTowardsThePlayersLine) {
+    StartOpponentAlone();
+    int pursuits = 0;
+    for (int zarq = 1; zarq <= 4; ++zarq) {
+        for (int krev = 1; krev <= 4; ++krev) {
+            for (int x = kColLo; x <= kColHi; ++x) {
+                for (int y = kRowLo; y <= kRowHi; ++y) {
+                    for (int c = -3; c <= 11; ++c) {
+                        for (int r = -3; r <= 9; ++r) Cell(c, r) = 0;
+                    }
+                    g.ZarqDirection = zarq;
+                    PlaceOpponent(x, y, krev);
+                    f.TimerCycleKrevTimer();
+                    const int want = PursuitTurn(zarq, krev, x, y);
+                    // Everything is free, so without a pursuit turn it goes straight on.
+                    ASSERT_EQ(g.KrevDirection, want == 0 ? krev : want)
+                        << "player heading " << zarq << ", opponent heading " << krev << " at " << x
+                        << "," << y;
+                    pursuits += want != 0;
+                }
+            }
+        }
+    }
+    EXPECT_GT(pursuits, 100);
+    EXPECT_FALSE(WinStarted());
+}
+
 TEST_F(OpponentCycle, APursuitTurnRefusedByItsFreeTestLeavesTheDefaultMove) {
     for (const bool blocked : {false, true}) {
         SCOPED_TRACE(blocked ? "the way up blocked" : "the way up free");
@@ -331,7 +384,8 @@ TEST_F(OpponentCycle, FreeWayTestsCompareSomeCellsExactly) {
 TEST_F(OpponentCycle, TheRemainingCyclesFillTheBottomRowFromTheRight) {
     g.CycleKrevLives = 3;
     f.MostraViteCycleKrev();
-    for (const char* e : {"Im_BarH51", "Im_DiskH51", "Im_BarH61", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"}) {
+    for (const char* e :
+         {"Im_BarH51", "Im_DiskH51", "Im_BarH61", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"}) {
         EXPECT_TRUE(toy.Lit(e)) << e;
     }
     EXPECT_FALSE(toy.Lit("Im_BarH41"));
@@ -348,7 +402,8 @@ TEST_F(OpponentCycle, TheRemainingCyclesFillTheBottomRowFromTheRight) {
 
     g.CycleKrevLives = 0;
     f.MostraViteCycleKrev();
-    for (const char* e : {"Im_BarH51", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"}) EXPECT_FALSE(toy.Lit(e)) << e;
+    for (const char* e : {"Im_BarH51", "Im_DiskH61", "Im_BarH71", "Im_DiskH71"})
+        EXPECT_FALSE(toy.Lit(e)) << e;
     EXPECT_EQ(f.TableFaults(), 0);
 }
 

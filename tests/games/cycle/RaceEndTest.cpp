@@ -6,7 +6,7 @@ namespace zarq::test {
 namespace {
 
 class RaceEnd : public Race {
-protected:
+  protected:
     Millis crash = 0;
 
     // The opponent starts boxed in behind the player's start and crashes at its first step.

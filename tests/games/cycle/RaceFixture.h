@@ -15,7 +15,7 @@ namespace zarq::test {
 inline constexpr int kColLo = -1, kColHi = 9, kRowLo = -1, kRowHi = 7;
 
 class Race : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     TForm1& f = toy.F();
     TGameState& g = toy.G();

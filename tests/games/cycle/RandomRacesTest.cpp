@@ -24,24 +24,34 @@ struct Segment {
 // while heading up or down and on its horizontal segment while heading right or left.
 Point HeadOf(Point p, int heading) {
     switch (heading) {
-        case 1: return {p.c, p.r + 1};
-        case 2: return {p.c + 1, p.r};
-        default: return p;
+        case 1:
+            return {p.c, p.r + 1};
+        case 2:
+            return {p.c + 1, p.r};
+        default:
+            return p;
     }
 }
 Point TailOf(Point p, int heading) {
     switch (heading) {
-        case 3: return {p.c, p.r + 1};
-        case 4: return {p.c + 1, p.r};
-        default: return p;
+        case 3:
+            return {p.c, p.r + 1};
+        case 4:
+            return {p.c + 1, p.r};
+        default:
+            return p;
     }
 }
 Segment SegmentFrom(Point start, int heading) {
     switch (heading) {
-        case 1: return {start, 1};
-        case 2: return {start, 2};
-        case 3: return {{start.c, start.r - 1}, 1};
-        default: return {{start.c - 1, start.r}, 2};
+        case 1:
+            return {start, 1};
+        case 2:
+            return {start, 2};
+        case 3:
+            return {{start.c, start.r - 1}, 1};
+        default:
+            return {{start.c - 1, start.r}, 2};
     }
 }
 Point Wrapped(Point p) {
@@ -57,8 +67,7 @@ using Grid = LabyrinthGrid;
 // Whether a lit segment other than `own` touches point p; nullopt when a cell it depends on
 // holds a sum above 3, which no longer tells which segments are lit.
 std::optional<bool> Touched(const Grid& g, Point p, Segment own) {
-    const Segment around[] = {
-        {p, 1}, {p, 2}, {{p.c - 1, p.r}, 2}, {{p.c, p.r - 1}, 1}};
+    const Segment around[] = {{p, 1}, {p, 2}, {{p.c - 1, p.r}, 2}, {{p.c, p.r - 1}, 1}};
     bool touched = false;
     for (const Segment& s : around) {
         const std::int32_t v = g[s.cell.c][s.cell.r];
@@ -72,13 +81,14 @@ std::optional<bool> Touched(const Grid& g, Point p, Segment own) {
 // The key each turn code stands for, as the heading it asks for.
 constexpr int kCodeHeading[9] = {0, 1, 1, 2, 2, 3, 3, 4, 4};
 // The two keys at right angles to each heading.
-constexpr int kSideKeys[5][2] = {{0, 0}, {VK_LEFT, VK_RIGHT}, {VK_UP, VK_DOWN}, {VK_LEFT, VK_RIGHT}, {VK_UP, VK_DOWN}};
+constexpr int kSideKeys[5][2] = {
+    {0, 0}, {VK_LEFT, VK_RIGHT}, {VK_UP, VK_DOWN}, {VK_LEFT, VK_RIGHT}, {VK_UP, VK_DOWN}};
 
 constexpr Point kStep[5] = {{0, 0}, {0, 1}, {1, 0}, {0, -1}, {-1, 0}};
 const std::map<int, int> kKeyHeading = {{VK_UP, 1}, {VK_RIGHT, 2}, {VK_DOWN, 3}, {VK_LEFT, 4}};
 
 class RandomRaces : public Race, public ::testing::WithParamInterface<unsigned> {
-protected:
+  protected:
     std::mt19937 rng{GetParam()};
     int races = 0, wins = 0, misses = 0, games = 0;
     int playerSteps = 0, turns = 0, krevSteps = 0, krevOffDisplay = 0, krevRoundTorus = 0;
@@ -93,7 +103,8 @@ protected:
     TTimer* NextTimer() {
         TTimer* next = nullptr;
         for (TTimer* t : f.Timers()) {
-            if (t->Enabled() && t->Interval() > 0 && (next == nullptr || *t->DueTime() < *next->DueTime())) {
+            if (t->Enabled() && t->Interval() > 0 &&
+                (next == nullptr || *t->DueTime() < *next->DueTime())) {
                 next = t;
             }
         }
@@ -103,8 +114,9 @@ protected:
     void ExpectRealRegion(const Grid& want, const char* what) {
         for (int c = kColLo; c <= kColHi; ++c) {
             for (int r = kRowLo; r <= kRowHi; ++r) {
-                ASSERT_EQ(g.Labyrinth[c][r], want[c][r]) << what << ", cell " << c << "," << r << "\n"
-                                                          << Screen();
+                ASSERT_EQ(g.Labyrinth[c][r], want[c][r])
+                    << what << ", cell " << c << "," << r << "\n"
+                    << Screen();
             }
         }
     }
@@ -127,11 +139,13 @@ protected:
                 want[c][r] = inside ? before.Labyrinth[fc][fr] : 0;
             }
         }
-        ASSERT_EQ(want[4][3] & seg.value, 0) << "the player's new segment was lit already\n" << Screen();
+        ASSERT_EQ(want[4][3] & seg.value, 0) << "the player's new segment was lit already\n"
+                                             << Screen();
         want[4][3] += seg.value;
         ExpectRealRegion(want, "player step");
 
-        const std::optional<bool> touched = Touched(g.Labyrinth, HeadOf({4, 3}, heading), {{4, 3}, seg.value});
+        const std::optional<bool> touched =
+            Touched(g.Labyrinth, HeadOf({4, 3}, heading), {{4, 3}, seg.value});
         if (!touched) {
             ++unreadable;
         } else {
@@ -153,15 +167,18 @@ protected:
             // Beyond the edge of the real region its tests read the border copies, which only
             // the player's scrolls refresh; only there can it miss a lit segment in its way.
             ++ontoLit;
-            const bool nearEdge = old.c <= kColLo + 1 || old.c >= kColHi - 1 || old.r <= kRowLo + 1 ||
-                                  old.r >= kRowHi - 1;
-            ASSERT_TRUE(nearEdge) << "onto a lit segment at " << now.c << "," << now.r << "\n" << Screen();
+            const bool nearEdge = old.c <= kColLo + 1 || old.c >= kColHi - 1 ||
+                                  old.r <= kRowLo + 1 || old.r >= kRowHi - 1;
+            ASSERT_TRUE(nearEdge) << "onto a lit segment at " << now.c << "," << now.r << "\n"
+                                  << Screen();
             return;
         }
         krevOffDisplay += now.c < 1 || now.c > 7 || now.r < 1 || now.r > 5;
-        krevRoundTorus += now.c - old.c > 2 || old.c - now.c > 2 || now.r - old.r > 2 || old.r - now.r > 2;
+        krevRoundTorus +=
+            now.c - old.c > 2 || old.c - now.c > 2 || now.r - old.r > 2 || old.r - now.r > 2;
 
-        const std::optional<bool> touched = Touched(g.Labyrinth, HeadOf(now, g.KrevDirection), {now, value});
+        const std::optional<bool> touched =
+            Touched(g.Labyrinth, HeadOf(now, g.KrevDirection), {now, value});
         if (!touched) {
             ++unreadable;
         } else {
