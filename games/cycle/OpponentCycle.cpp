@@ -11,9 +11,6 @@ namespace zarq {
 using namespace cycle;
 
 namespace {
-using FreeTest = bool (TForm1::*)();
-using Move = void (TForm1::*)();
-
 // Headings: 1 up, 2 right, 3 down, 4 left.
 constexpr bool InHeadings(int h) {
     return h >= 1 && h <= 4;
@@ -51,9 +48,12 @@ constexpr Shift kTurnShift[5][5] = {
 // The free-way tests: the way is blocked when any listed cell, at an offset from the
 // opponent's point, compares as given. An empty entry (the reverse of the tested way) is free
 // without a look.
-enum Way { kSu, kDx, kGiu, kSx };
+// The four ways, numbered as the headings: the test Libero<way>, the turn GiraKrev<number>,
+// the straight move MuoviKrev<way>.
+enum Way { Su = 1, Dx = 2, Giu = 3, Sx = 4 };
 // clang-format off
-constexpr AnyOf kNotFree[4][5] = {
+constexpr AnyOf kNotFree[5][5] = {
+    {},
     // test         heading          not free when any of (column offset, row offset, compare)
     /* LiberoSu  */ {{},
                      /* 1 up    */ {{{-1,  2, Cmp::AtLeast2}, { 0,  2, Cmp::AtLeast1}}},
@@ -105,7 +105,8 @@ constexpr bool AllWithinReach() {
 static_assert(AllWithinReach(), "a rule looks beyond the labyrinth's border copies");
 
 // Pursuit: when the opponent is ahead of the player (at column 4, row 3), a rule may turn it
-// towards the player's line of travel. X is the opponent's column, Y its row.
+// towards the player's line of travel. X is the opponent's column, Y its row. The free test
+// Libero<way> guards the turn GiraKrev1 (Su, up), 2 (Dx, right), 3 (Giu, down), 4 (Sx, left).
 struct Bound {
     char op;  // '<' or '>'
     int value;
@@ -114,36 +115,36 @@ struct Bound {
 struct Pursuit {
     int zarq, krev;  // headings
     Bound x, y;
-    FreeTest free;
-    Move turn;
+    Way free;  // Libero<free>
+    Way turn;  // GiraKrev<turn>
 };
 // clang-format off
 constexpr Pursuit kPursuit[] = {
-    // player opponent   X          Y          free test           turn
-    {1,      1,        {'<', 4},  {'>', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {1,      1,        {'>', 4},  {'>', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {1,      2,        {'>', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {1,      3,        {'<', 4},  {'>', 4},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {1,      3,        {'>', 4},  {'>', 4},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {1,      4,        {'<', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {2,      1,        {'>', 4},  {'>', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {2,      2,        {'>', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {2,      2,        {'>', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {2,      3,        {'>', 4},  {'<', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {2,      4,        {'>', 5},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {2,      4,        {'>', 5},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {3,      1,        {'<', 4},  {'<', 2},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {3,      1,        {'>', 4},  {'<', 2},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {3,      2,        {'>', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {3,      3,        {'<', 4},  {'<', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {3,      3,        {'>', 4},  {'<', 3},  &TForm1::LiberoSx,  &TForm1::GiraKrev4},
-    {3,      4,        {'<', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {4,      1,        {'<', 4},  {'>', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {4,      2,        {'<', 3},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {4,      2,        {'<', 3},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
-    {4,      3,        {'<', 4},  {'<', 3},  &TForm1::LiberoDx,  &TForm1::GiraKrev2},
-    {4,      4,        {'<', 4},  {'<', 3},  &TForm1::LiberoSu,  &TForm1::GiraKrev1},
-    {4,      4,        {'<', 4},  {'>', 3},  &TForm1::LiberoGiu, &TForm1::GiraKrev3},
+    // player opponent   X          Y          free test  turn
+    {1,      1,        {'<', 4},  {'>', 3},  Dx,        Dx},
+    {1,      1,        {'>', 4},  {'>', 3},  Sx,        Sx},
+    {1,      2,        {'>', 4},  {'>', 3},  Giu,       Giu},
+    {1,      3,        {'<', 4},  {'>', 4},  Dx,        Dx},
+    {1,      3,        {'>', 4},  {'>', 4},  Sx,        Sx},
+    {1,      4,        {'<', 4},  {'>', 3},  Giu,       Giu},
+    {2,      1,        {'>', 4},  {'>', 3},  Sx,        Sx},
+    {2,      2,        {'>', 4},  {'<', 3},  Su,        Su},
+    {2,      2,        {'>', 4},  {'>', 3},  Giu,       Giu},
+    {2,      3,        {'>', 4},  {'<', 3},  Sx,        Sx},
+    {2,      4,        {'>', 5},  {'<', 3},  Su,        Su},
+    {2,      4,        {'>', 5},  {'>', 3},  Giu,       Giu},
+    {3,      1,        {'<', 4},  {'<', 2},  Dx,        Dx},
+    {3,      1,        {'>', 4},  {'<', 2},  Sx,        Sx},
+    {3,      2,        {'>', 4},  {'<', 3},  Su,        Su},
+    {3,      3,        {'<', 4},  {'<', 3},  Dx,        Dx},
+    {3,      3,        {'>', 4},  {'<', 3},  Sx,        Sx},
+    {3,      4,        {'<', 4},  {'<', 3},  Su,        Su},
+    {4,      1,        {'<', 4},  {'>', 3},  Dx,        Dx},
+    {4,      2,        {'<', 3},  {'<', 3},  Su,        Su},
+    {4,      2,        {'<', 3},  {'>', 3},  Giu,       Giu},
+    {4,      3,        {'<', 4},  {'<', 3},  Dx,        Dx},
+    {4,      4,        {'<', 4},  {'<', 3},  Su,        Su},
+    {4,      4,        {'<', 4},  {'>', 3},  Giu,       Giu},
 };
 // clang-format on
 
@@ -163,69 +164,43 @@ constexpr bool PursuitRulesExclusive() {
 }
 static_assert(PursuitRulesExclusive());
 
-// Every turn or move is guarded by the free-way test of its own way.
-constexpr int WayOf(FreeTest t) {
-    if (t == &TForm1::LiberoSu) return 1;
-    if (t == &TForm1::LiberoDx) return 2;
-    if (t == &TForm1::LiberoGiu) return 3;
-    if (t == &TForm1::LiberoSx) return 4;
-    return 0;
-}
-constexpr int WayOf(Move m) {
-    if (m == &TForm1::GiraKrev1 || m == &TForm1::MuoviKrevSu) return 1;
-    if (m == &TForm1::GiraKrev2 || m == &TForm1::MuoviKrevDx) return 2;
-    if (m == &TForm1::GiraKrev3 || m == &TForm1::MuoviKrevGiu) return 3;
-    if (m == &TForm1::GiraKrev4 || m == &TForm1::MuoviKrevSx) return 4;
-    return 0;
-}
+// Every pursuit turn is guarded by the free-way test of its own way.
 constexpr bool PursuitTurnsAreGuardedByTheirOwnWay() {
     for (const Pursuit& p : kPursuit) {
-        if (WayOf(p.free) == 0 || WayOf(p.free) != WayOf(p.turn)) return false;
+        if (p.free != p.turn) return false;
     }
     return true;
 }
 static_assert(PursuitTurnsAreGuardedByTheirOwnWay());
 
-// Without a pursuit turn: the first choice whose way is free, else straight on into the crash.
-struct Choice {
-    FreeTest free;
-    Move move;
-};
+// Without a pursuit turn: the first way whose test finds it free, else straight on into the
+// crash. A way along the heading is a straight move, any other a turn.
 struct DefaultMove {
-    Choice first, second, third;
-    Move otherwise;
+    Way first, second, third, otherwise;
 };
 // clang-format off
 constexpr DefaultMove kDefault[5] = {
     {},
-    // heading    {first choice: test, move},                 {second: clockwise},
-    //             {third: anticlockwise},                    otherwise
-    /* 1 up    */ {{&TForm1::LiberoSu, &TForm1::MuoviKrevSu}, {&TForm1::LiberoDx, &TForm1::GiraKrev2},
-                   {&TForm1::LiberoSx, &TForm1::GiraKrev4}, &TForm1::MuoviKrevSu},
-    /* 2 right */ {{&TForm1::LiberoDx, &TForm1::MuoviKrevDx}, {&TForm1::LiberoGiu, &TForm1::GiraKrev3},
-                   {&TForm1::LiberoSu, &TForm1::GiraKrev1}, &TForm1::MuoviKrevDx},
-    /* 3 down  */ {{&TForm1::LiberoGiu, &TForm1::MuoviKrevGiu}, {&TForm1::LiberoSx, &TForm1::GiraKrev4},
-                   {&TForm1::LiberoDx, &TForm1::GiraKrev2}, &TForm1::MuoviKrevGiu},
-    /* 4 left  */ {{&TForm1::LiberoSx, &TForm1::MuoviKrevSx}, {&TForm1::LiberoSu, &TForm1::GiraKrev1},
-                   {&TForm1::LiberoGiu, &TForm1::GiraKrev3}, &TForm1::MuoviKrevSx},
+    // heading     first  second  third  otherwise
+    /* 1 up    */ {Su,    Dx,     Sx,    Su},
+    /* 2 right */ {Dx,    Giu,    Su,    Dx},
+    /* 3 down  */ {Giu,   Sx,     Dx,    Giu},
+    /* 4 left  */ {Sx,    Su,     Giu,   Sx},
 };
 // clang-format on
 
-constexpr bool DefaultMovesAreGuardedByTheirOwnWay() {
+// Straight on first, then clockwise, then anticlockwise.
+constexpr bool DefaultMovesInOrder() {
     for (int h = 1; h <= 4; ++h) {
         const DefaultMove& d = kDefault[h];
-        for (const Choice& c : {d.first, d.second, d.third}) {
-            if (WayOf(c.free) == 0 || WayOf(c.free) != WayOf(c.move)) return false;
-        }
-        // Straight on first, then clockwise, then anticlockwise, else straight into the crash.
-        if (WayOf(d.first.move) != h || WayOf(d.second.move) != h % 4 + 1 ||
-            WayOf(d.third.move) != (h + 2) % 4 + 1 || WayOf(d.otherwise) != h) {
+        if (d.first != h || d.second != h % 4 + 1 || d.third != (h + 2) % 4 + 1 ||
+            d.otherwise != h) {
             return false;
         }
     }
     return true;
 }
-static_assert(DefaultMovesAreGuardedByTheirOwnWay());
+static_assert(DefaultMovesInOrder());
 
 // The bottom row shows the remaining cycles from the right: one cycle at column 7.
 constexpr int kMaxCycleKrevLives = 3;
@@ -264,22 +239,22 @@ void TForm1::MostraViteCycleKrev() {
 }
 
 bool TForm1::KrevWayFree(int way) {
-    if (!InHeadings(G.KrevDirection) || way < kSu || way > kSx) return true;
+    if (!InHeadings(G.KrevDirection) || !InHeadings(way)) return true;
     return !AnyHolds(kNotFree[way][G.KrevDirection],
                      [this](int dc, int dr) { return KrevCell(dc, dr); });
 }
 
 bool TForm1::LiberoSu() {
-    return KrevWayFree(kSu);
+    return KrevWayFree(Su);
 }
 bool TForm1::LiberoDx() {
-    return KrevWayFree(kDx);
+    return KrevWayFree(Dx);
 }
 bool TForm1::LiberoGiu() {
-    return KrevWayFree(kGiu);
+    return KrevWayFree(Giu);
 }
 bool TForm1::LiberoSx() {
-    return KrevWayFree(kSx);
+    return KrevWayFree(Sx);
 }
 
 void TForm1::StepKrev(int dc, int dr, int newHeading) {
@@ -323,6 +298,54 @@ void TForm1::GiraKrev4() {
     StepKrev(s.dc, s.dr, 4);
 }
 
+namespace {
+bool Free(TForm1& form, Way way) {
+    switch (way) {
+        case Su:
+            return form.LiberoSu();
+        case Dx:
+            return form.LiberoDx();
+        case Giu:
+            return form.LiberoGiu();
+        case Sx:
+            return form.LiberoSx();
+    }
+    return false;
+}
+void Turn(TForm1& form, Way way) {
+    switch (way) {
+        case Su:
+            form.GiraKrev1();
+            break;
+        case Dx:
+            form.GiraKrev2();
+            break;
+        case Giu:
+            form.GiraKrev3();
+            break;
+        case Sx:
+            form.GiraKrev4();
+            break;
+    }
+}
+void Straight(TForm1& form, Way way) {
+    switch (way) {
+        case Su:
+            form.MuoviKrevSu();
+            break;
+        case Dx:
+            form.MuoviKrevDx();
+            break;
+        case Giu:
+            form.MuoviKrevGiu();
+            break;
+        case Sx:
+            form.MuoviKrevSx();
+            break;
+    }
+}
+}  // namespace
+
 void TForm1::TimerCycleKrevTimer() {
     if (!InHeadings(G.KrevDirection)) return;
 
@@ -331,8 +354,8 @@ void TForm1::TimerCycleKrevTimer() {
         if (p.zarq != G.ZarqDirection || p.krev != G.KrevDirection) continue;
         if (!p.x.Holds(G.KrevCol) || !p.y.Holds(G.KrevRow)) continue;
         // At most one rule fits a position; a refused turn leaves the default move.
-        if ((this->*p.free)()) {
-            (this->*p.turn)();
+        if (Free(*this, p.free)) {
+            Turn(*this, p.turn);
             turned = true;
         }
         break;
@@ -340,14 +363,14 @@ void TForm1::TimerCycleKrevTimer() {
 
     if (!turned) {
         const DefaultMove& d = kDefault[G.KrevDirection];
-        if ((this->*d.first.free)()) {
-            (this->*d.first.move)();
-        } else if ((this->*d.second.free)()) {
-            (this->*d.second.move)();
-        } else if ((this->*d.third.free)()) {
-            (this->*d.third.move)();
+        const Way chosen = Free(*this, d.first)    ? d.first
+                           : Free(*this, d.second) ? d.second
+                           : Free(*this, d.third)  ? d.third
+                                                   : d.otherwise;
+        if (chosen == G.KrevDirection) {
+            Straight(*this, chosen);
         } else {
-            (this->*d.otherwise)();
+            Turn(*this, chosen);
         }
     }
 

@@ -11,41 +11,49 @@ namespace {
 constexpr int kZarqCol = 4;
 constexpr int kZarqRow = 3;
 
+enum Rotation { Orario, Anti };
+enum Scroll { None, Su, Dx, Giu, Sx };  // MuoviLabirSu ... MuoviLabirSx
+
 // A turn replaces a straight step: the segment lit is the first one in the new heading from
 // the old head point, and the scrolls bring it to the player's point.
 struct TurnCode {
     int code;
     int before;  // heading
     int after;
-    void (TForm1::*rotate)();
+    Rotation rotation;   // GiraZarqOrario or GiraZarqAnti
     int col, row;        // cell of the segment lit
     std::int32_t value;  // the segment: kVertical or kHorizontal
-    void (TForm1::*scroll1)();
-    void (TForm1::*scroll2)();
+    Scroll scroll1, scroll2;
 };
 // clang-format off
 constexpr TurnCode kTurnCodes[9] = {
-    {0, 0, 0, nullptr, 0, 0, 0, nullptr, nullptr},  // no turn pending
- // code before after  rotation                cell   segment      scrolls, in order
-    {1,  2,     1,     &TForm1::GiraZarqAnti,   5, 3, kVertical,   &TForm1::MuoviLabirDx,  nullptr},
-    {2,  4,     1,     &TForm1::GiraZarqOrario, 4, 3, kVertical,   nullptr,                nullptr},
-    {3,  1,     2,     &TForm1::GiraZarqOrario, 4, 4, kHorizontal, &TForm1::MuoviLabirSu,  nullptr},
-    {4,  3,     2,     &TForm1::GiraZarqAnti,   4, 3, kHorizontal, nullptr,                nullptr},
-    {5,  2,     3,     &TForm1::GiraZarqOrario, 5, 2, kVertical,   &TForm1::MuoviLabirGiu, &TForm1::MuoviLabirDx},
-    {6,  4,     3,     &TForm1::GiraZarqAnti,   4, 2, kVertical,   &TForm1::MuoviLabirGiu, nullptr},
-    {7,  1,     4,     &TForm1::GiraZarqAnti,   3, 4, kHorizontal, &TForm1::MuoviLabirSu,  &TForm1::MuoviLabirSx},
-    {8,  3,     4,     &TForm1::GiraZarqOrario, 3, 3, kHorizontal, &TForm1::MuoviLabirSx,  nullptr},
+    {0, 0, 0, Orario, 0, 0, 0, None, None},  // no turn pending
+ // code before after  rotation  cell   segment      scrolls, in order
+    {1,  2,     1,     Anti,     5, 3,  kVertical,   Dx,  None},
+    {2,  4,     1,     Orario,   4, 3,  kVertical,   None, None},
+    {3,  1,     2,     Orario,   4, 4,  kHorizontal, Su,  None},
+    {4,  3,     2,     Anti,     4, 3,  kHorizontal, None, None},
+    {5,  2,     3,     Orario,   5, 2,  kVertical,   Giu, Dx},
+    {6,  4,     3,     Anti,     4, 2,  kVertical,   Giu, None},
+    {7,  1,     4,     Anti,     3, 4,  kHorizontal, Su,  Sx},
+    {8,  3,     4,     Orario,   3, 3,  kHorizontal, Sx,  None},
 };
 // clang-format on
 
-// Every row turns a quarter the way it says, and lights a segment along the new heading.
+// Every row turns a quarter the way it says, lights a segment along the new heading and
+// scrolls by the offset that brings that segment's cell to the player's point.
 constexpr bool TurnCodesAgree() {
     for (int i = 1; i <= 8; ++i) {
         const TurnCode& t = kTurnCodes[i];
-        const bool clockwise = t.rotate == &TForm1::GiraZarqOrario;
-        const int turned = clockwise ? t.before % 4 + 1 : (t.before + 2) % 4 + 1;
+        const int turned = t.rotation == Orario ? t.before % 4 + 1 : (t.before + 2) % 4 + 1;
         const bool verticalHeading = t.after % 2 == 1;
-        if (t.code != i || turned != t.after || verticalHeading != (t.value == kVertical)) {
+        int col = t.col, row = t.row;
+        for (Scroll sc : {t.scroll1, t.scroll2}) {
+            row += sc == Giu ? 1 : sc == Su ? -1 : 0;
+            col += sc == Sx ? 1 : sc == Dx ? -1 : 0;
+        }
+        if (t.code != i || turned != t.after || verticalHeading != (t.value == kVertical) ||
+            col != kZarqCol || row != kZarqRow) {
             return false;
         }
     }
@@ -55,16 +63,16 @@ static_assert(TurnCodesAgree());
 
 // Going straight on: the scroll comes first, then the player's own segment at its point.
 struct StraightStep {
-    void (TForm1::*scroll)();
+    Scroll scroll;
     std::int32_t value;
 };
 // clang-format off
 constexpr StraightStep kStraight[5] = {
-    {nullptr,                0},
-    {&TForm1::MuoviLabirSu,  kVertical},    // 1 up
-    {&TForm1::MuoviLabirDx,  kHorizontal},  // 2 right
-    {&TForm1::MuoviLabirGiu, kVertical},    // 3 down
-    {&TForm1::MuoviLabirSx,  kHorizontal},  // 4 left
+    {None, 0},
+    {Su,   kVertical},    // 1 up
+    {Dx,   kHorizontal},  // 2 right
+    {Giu,  kVertical},    // 3 down
+    {Sx,   kHorizontal},  // 4 left
 };
 // clang-format on
 
@@ -93,6 +101,25 @@ void LightSegment(std::int32_t& cell, std::int32_t value) {
 bool InHeadings(int h) {
     return h >= 1 && h <= 4;
 }
+
+void Perform(TForm1& form, Scroll scroll) {
+    switch (scroll) {
+        case None:
+            break;
+        case Su:
+            form.MuoviLabirSu();
+            break;
+        case Dx:
+            form.MuoviLabirDx();
+            break;
+        case Giu:
+            form.MuoviLabirGiu();
+            break;
+        case Sx:
+            form.MuoviLabirSx();
+            break;
+    }
+}
 }  // namespace
 
 void TForm1::GiraZarqOrario() {
@@ -108,7 +135,11 @@ void TForm1::GiraZarqAnti() {
 void TForm1::TimerCycleZarqTimer() {
     if (G.ZarqTurnRequest >= 1 && G.ZarqTurnRequest <= 8) {
         const TurnCode& t = kTurnCodes[G.ZarqTurnRequest];
-        (this->*t.rotate)();
+        if (t.rotation == Orario) {
+            GiraZarqOrario();
+        } else {
+            GiraZarqAnti();
+        }
         if (t.value == kVertical) {
             DiskH[kZarqCol][kZarqRow]->SetVisible(false);
             DiskV[kZarqCol][kZarqRow]->SetVisible(true);
@@ -117,13 +148,13 @@ void TForm1::TimerCycleZarqTimer() {
             DiskH[kZarqCol][kZarqRow]->SetVisible(true);
         }
         LightSegment(G.Labyrinth[t.col][t.row], t.value);
-        if (t.scroll1 != nullptr) (this->*t.scroll1)();
-        if (t.scroll2 != nullptr) (this->*t.scroll2)();
+        Perform(*this, t.scroll1);
+        Perform(*this, t.scroll2);
         Suona(G.SndTurn);
         G.ZarqTurnRequest = 0;
     } else if (InHeadings(G.ZarqDirection)) {
         const StraightStep& s = kStraight[G.ZarqDirection];
-        (this->*s.scroll)();
+        Perform(*this, s.scroll);
         LightSegment(G.Labyrinth[kZarqCol][kZarqRow], s.value);
     }
     AumentaScoreCycle();

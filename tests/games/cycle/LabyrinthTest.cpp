@@ -85,14 +85,14 @@ TEST_F(Labyrinth, EachCellValueLightsItsPointsBars) {
 // Each scroll moves the whole real region one step and empties the line that enters.
 struct ScrollCase {
     const char* name;
-    void (TForm1::*scroll)();
+    void (*scroll)(TForm1&);
     int dc, dr;  // where the contents go
 };
 const ScrollCase kScrolls[] = {
-    {"MuoviLabirSu", &TForm1::MuoviLabirSu, 0, -1},
-    {"MuoviLabirGiu", &TForm1::MuoviLabirGiu, 0, +1},
-    {"MuoviLabirDx", &TForm1::MuoviLabirDx, -1, 0},
-    {"MuoviLabirSx", &TForm1::MuoviLabirSx, +1, 0},
+    {"MuoviLabirSu", [](TForm1& t) { t.MuoviLabirSu(); }, 0, -1},
+    {"MuoviLabirGiu", [](TForm1& t) { t.MuoviLabirGiu(); }, 0, +1},
+    {"MuoviLabirDx", [](TForm1& t) { t.MuoviLabirDx(); }, -1, 0},
+    {"MuoviLabirSx", [](TForm1& t) { t.MuoviLabirSx(); }, +1, 0},
 };
 
 TEST_F(Labyrinth, AScrollShiftsTheRealRegionAndRefreshesTheCopiesAlongItsAxis) {
@@ -104,7 +104,7 @@ TEST_F(Labyrinth, AScrollShiftsTheRealRegionAndRefreshesTheCopiesAlongItsAxis) {
         }
         const TGameState before = g;
         auto old = [&](int c, int r) { return before.Labyrinth[c][r]; };
-        (f.*s.scroll)();
+        s.scroll(f);
 
         for (int c = kColLo; c <= kColHi; ++c) {
             for (int r = kRowLo; r <= kRowHi; ++r) {
@@ -141,18 +141,21 @@ TEST_F(Labyrinth, AScrollShiftsTheRealRegionAndRefreshesTheCopiesAlongItsAxis) {
 
 TEST_F(Labyrinth, TheOpponentDriftsWithTheScrollAndComesRoundTheTorus) {
     struct Case {
-        void (TForm1::*scroll)();
+        void (*scroll)(TForm1&);
         int col, row, wantCol, wantRow;
     };
     const Case cases[] = {
-        {&TForm1::MuoviLabirDx, 4, 2, 3, 2},   {&TForm1::MuoviLabirDx, -1, 2, 9, 2},
-        {&TForm1::MuoviLabirSx, 9, 2, -1, 2},  {&TForm1::MuoviLabirSu, 4, -1, 4, 7},
-        {&TForm1::MuoviLabirGiu, 4, 7, 4, -1}, {&TForm1::MuoviLabirGiu, 4, 2, 4, 3},
+        {[](TForm1& t) { t.MuoviLabirDx(); }, 4, 2, 3, 2},
+        {[](TForm1& t) { t.MuoviLabirDx(); }, -1, 2, 9, 2},
+        {[](TForm1& t) { t.MuoviLabirSx(); }, 9, 2, -1, 2},
+        {[](TForm1& t) { t.MuoviLabirSu(); }, 4, -1, 4, 7},
+        {[](TForm1& t) { t.MuoviLabirGiu(); }, 4, 7, 4, -1},
+        {[](TForm1& t) { t.MuoviLabirGiu(); }, 4, 2, 4, 3},
     };
     for (const Case& k : cases) {
         g.KrevCol = k.col;
         g.KrevRow = k.row;
-        (f.*k.scroll)();
+        k.scroll(f);
         EXPECT_EQ(g.KrevCol, k.wantCol);
         EXPECT_EQ(g.KrevRow, k.wantRow);
     }

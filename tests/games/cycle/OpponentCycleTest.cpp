@@ -292,23 +292,23 @@ TEST_F(OpponentCycle, ItDrivesRoundTheTorusOnItsOwn) {
 TEST_F(OpponentCycle, ItsOwnStepsComeRoundTheTorusLikeAScroll) {
     struct Case {
         const char* name;
-        void (TForm1::*move)();
+        void (*move)(TForm1&);
         int col, row, heading;
         int wantCol, wantRow, value;
     };
     const Case cases[] = {
-        {"right off column 9", &TForm1::MuoviKrevDx, 9, 2, 2, -1, 2, 2},
-        {"left off column -1", &TForm1::MuoviKrevSx, -1, 2, 4, 9, 2, 2},
-        {"up off row 7", &TForm1::MuoviKrevSu, 4, 7, 1, 4, -1, 1},
-        {"down off row -1", &TForm1::MuoviKrevGiu, 4, -1, 3, 4, 7, 1},
-        {"up and left off a corner", &TForm1::GiraKrev4, -1, 6, 1, 9, 7, 2},
-        {"right and down off a corner", &TForm1::GiraKrev3, 9, -1, 2, -1, 7, 1},
+        {"right off column 9", [](TForm1& t) { t.MuoviKrevDx(); }, 9, 2, 2, -1, 2, 2},
+        {"left off column -1", [](TForm1& t) { t.MuoviKrevSx(); }, -1, 2, 4, 9, 2, 2},
+        {"up off row 7", [](TForm1& t) { t.MuoviKrevSu(); }, 4, 7, 1, 4, -1, 1},
+        {"down off row -1", [](TForm1& t) { t.MuoviKrevGiu(); }, 4, -1, 3, 4, 7, 1},
+        {"up and left off a corner", [](TForm1& t) { t.GiraKrev4(); }, -1, 6, 1, 9, 7, 2},
+        {"right and down off a corner", [](TForm1& t) { t.GiraKrev3(); }, 9, -1, 2, -1, 7, 1},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         EmptyLabyrinth();
         PlaceOpponent(k.col, k.row, k.heading);
-        (f.*k.move)();
+        k.move(f);
         EXPECT_EQ(g.KrevCol, k.wantCol);
         EXPECT_EQ(g.KrevRow, k.wantRow);
         EXPECT_EQ(Cell(k.wantCol, k.wantRow), k.value);

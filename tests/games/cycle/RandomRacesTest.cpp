@@ -262,7 +262,7 @@ class RandomRaces : public Race, public ::testing::WithParamInterface<unsigned> 
 };
 
 TEST_P(RandomRaces, ManyRacesKeepEveryInvariant) {
-    while (races < 3000) {
+    while (races < 2000) {
         ++games;
         careful = Chance(0.5);
         StartGame1(Pick(1, 6));
