@@ -298,5 +298,34 @@ TEST_F(RaceEnd, TheBoxedInRaceStartsAgainFromTheStartPositions) {
     EXPECT_EQ(Played("Win"), 1);
 }
 
+TEST_F(RaceEnd, FromSwitchingOnToTheFirstCrashAndOn) {
+    toy.SwitchOn();
+    raceStart = 12490;  // the power-on sequence starts the first race here
+    AdvanceTo(0);
+    EXPECT_EQ(Screen(), kStartPicture);
+    EXPECT_TRUE(g.PlayEnabled);
+    AdvanceTo(560);
+    EXPECT_EQ(g.KrevCol, 5) << "the opponent's first move";
+    // Left alone, the player is cut off by the pursuing opponent.
+    AdvanceTo(3960);
+    ASSERT_TRUE(MissStarted());
+    crash = toy.Now();
+    AdvanceFromCrash(8950);
+    EXPECT_TRUE(g.PlayEnabled);
+    EXPECT_EQ(g.ZarqLives, 3);
+    EXPECT_EQ(Screen(), kStartPicture);
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
+TEST_F(RaceEnd, AfterTheLastLifeTheGameOverDisplayShowsTheScore) {
+    PlayerCrashesIntoThePursuer();
+    g.ZarqLives = 1;
+    AdvanceFromCrash(5350 + 4000);
+    EXPECT_EQ(EnabledTimers(), std::vector<std::string>{});
+    EXPECT_EQ(toy.ScoreShown(), "___5");
+    EXPECT_TRUE(toy.Lit("Im_Krev4")) << "the opponent's lives after a lost race";
+    EXPECT_FALSE(toy.Lit("Im_BarH43"));
+}
+
 }  // namespace
 }  // namespace zarq::test
