@@ -1,0 +1,169 @@
+// The generator's run: the picture list read from a real panel, a drawing for every entry,
+// the files, the region data and, on request, previews of the whole panel to look at.
+#include "Generator.h"
+
+#include <QPainter>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+#include "BaseScreen.h"
+#include "Catalogue.h"
+#include "DisplayPictures.h"
+#include "Jpeg.h"
+#include "Outline.h"
+#include "PanelPhoto.h"
+#include "skin/RegionData.h"
+
+namespace zarq::assetgen {
+
+namespace {
+
+constexpr int kJpegQuality = 92;
+
+void SavePng(const QImage& image, const std::filesystem::path& file) {
+    if (!image.save(QString::fromStdString(file.string()), "PNG")) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+// The panel as the window paints it: the visible elements in stacking order, transparent
+// ones without their key colour.
+QImage Composite(const TForm1& form, const std::map<std::string, QImage>& pictures,
+                 const std::function<bool(const TImage&)>& lit) {
+    QImage panel(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
+    panel.fill(Qt::white);
+    for (const auto& control : form.Controls()) {
+        const auto* image = dynamic_cast<const TImage*>(control.get());
+        if (image == nullptr || !lit(*image)) continue;
+        auto it = pictures.find(image->Picture());
+        if (it == pictures.end()) continue;
+        const QImage& picture = it->second;
+        const QRgb key = picture.pixel(0, picture.height() - 1);
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                if (image->Transparent() && p == key) continue;
+                const int px = image->Bounds().Left + x;
+                const int py = image->Bounds().Top + y;
+                if (!InsideOutline(px, py)) continue;
+                panel.setPixel(px, py, p);
+            }
+        }
+    }
+    return panel;
+}
+
+QImage Enlarged(const QImage& image, int factor) {
+    return image.scaled(image.width() * factor, image.height() * factor, Qt::IgnoreAspectRatio,
+                        Qt::FastTransformation);
+}
+
+void WritePreviews(const TForm1& form, const std::map<std::string, QImage>& pictures,
+                   const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    const auto atRest = [](const TImage& image) { return image.Visible(); };
+    SavePng(Enlarged(Composite(form, pictures, atRest), 2), dir / "panel-off.png");
+    const auto allLit = [&](const TImage& image) {
+        const std::string& name = image.Name();
+        if (name == "Puls_Off" || name.rfind("Im_Num", 0) == 0) return false;
+        return true;
+    };
+    QImage lit = Composite(form, pictures, allLit);
+    // The digit places show a score, as they would in play.
+    for (int place = 1; place <= 4; ++place) {
+        const QImage& digit = pictures.at("Im_Num" + std::to_string((place * 3) % 10));
+        const TRect& r = form.DigitPos[place]->Bounds();
+        for (int y = 0; y < digit.height(); ++y) {
+            for (int x = 0; x < digit.width(); ++x) {
+                if ((digit.pixel(x, y) | 0xFF000000U) != 0xFF000000U) {
+                    lit.setPixel(r.Left + x, r.Top + y, digit.pixel(x, y));
+                }
+            }
+        }
+    }
+    SavePng(Enlarged(lit, 2), dir / "panel-lit.png");
+    SavePng(Enlarged(lit.copy(340, 176, 40, 84), 8), dir / "boss.png");
+    SavePng(Enlarged(lit.copy(115, 154, 268, 114), 4), dir / "screen-lit.png");
+}
+
+}  // namespace
+
+std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
+    const InertPanel panel;
+    const TForm1& form = panel.Form();
+    const std::vector<PictureSpec> specs = PictureCatalogue(form);
+
+    std::set<std::string> wanted;
+    for (const PictureSpec& spec : specs) wanted.insert(spec.Key);
+    for (const std::string& key : DisplayPictureKeys()) {
+        if (wanted.count(key) == 0) {
+            throw std::runtime_error("a picture is drawn for " + key + ", which no element shows");
+        }
+    }
+
+    const PanelPhotos photos = RenderPanelPhotos(LayoutOf(form), fontFile);
+    std::map<std::string, QImage> pictures;
+    for (const PictureSpec& spec : specs) {
+        QImage image;
+        if (spec.Key == "Im_Base") {
+            image = photos.Base;
+        } else if (spec.Key == "Puls_Speed") {
+            image = photos.SpeedButton;
+        } else if (spec.Key == "Puls_On") {
+            image = photos.SwitchOn;
+        } else if (spec.Key == "Puls_Off") {
+            image = photos.SwitchOff;
+        } else if (spec.Key == "Im_BaseScreen") {
+            continue;  // drawn last, from the others
+        } else if (IsDisplayPicture(spec.Key)) {
+            image = DrawDisplayPicture(spec.Key);
+        } else {
+            throw std::runtime_error("no drawing for the picture " + spec.Key);
+        }
+        if (image.width() != spec.Width || image.height() != spec.Height) {
+            throw std::runtime_error("the picture " + spec.Key + " does not fit its element");
+        }
+        pictures[spec.Key] = image.convertToFormat(QImage::Format_RGB32);
+    }
+    pictures["Im_BaseScreen"] = DrawBaseScreen(form, [&](const std::string& key) {
+        auto it = pictures.find(key);
+        if (it == pictures.end()) throw std::runtime_error("no picture " + key + " for the screen");
+        return it->second;
+    });
+    return pictures;
+}
+
+void Generate(const GeneratorOptions& options) {
+    const std::map<std::string, QImage> pictures = DrawAllPictures(options.FontFile);
+    std::filesystem::create_directories(options.PicturesDir);
+    for (const auto& [key, image] : pictures) {
+        if (FormatOf(key) == PictureFormat::Jpeg) {
+            WriteJpeg(image, options.PicturesDir / (key + ".jpg"), kJpegQuality);
+        } else {
+            SavePng(image, options.PicturesDir / (key + ".png"));
+        }
+    }
+
+    const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());
+    if (!options.MaskFile.parent_path().empty()) {
+        std::filesystem::create_directories(options.MaskFile.parent_path());
+    }
+    std::ofstream out(options.MaskFile, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(mask.data()), static_cast<std::streamsize>(mask.size()));
+    if (!out) throw std::runtime_error("cannot write " + options.MaskFile.string());
+
+    if (!options.PreviewDir.empty()) {
+        // Previews show the JPEG photographs as they were stored, not as they were drawn.
+        std::map<std::string, QImage> stored = pictures;
+        for (auto& [key, image] : stored) {
+            if (FormatOf(key) == PictureFormat::Jpeg) {
+                image = ReadJpeg(options.PicturesDir / (key + ".jpg"));
+            }
+        }
+        const InertPanel panel;
+        WritePreviews(panel.Form(), stored, options.PreviewDir);
+    }
+}
+
+}  // namespace zarq::assetgen

@@ -1,0 +1,27 @@
+// Writes every picture of the panel and the window's region data.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace zarq::assetgen {
+
+struct GeneratorOptions {
+    std::filesystem::path PicturesDir;  // one file per picture key
+    std::filesystem::path MaskFile;     // the stored "Mask2" value
+    std::filesystem::path PreviewDir;   // empty: no previews
+    QString FontFile;
+};
+
+// Every picture of the panel by key, drawn in memory. Throws std::runtime_error when the
+// panel's element table and the drawings disagree (a picture without a drawing, a drawing
+// nobody shows, a size that does not fit).
+std::map<std::string, QImage> DrawAllPictures(const QString& fontFile);
+
+// Draws and writes everything; throws std::runtime_error on any failure.
+void Generate(const GeneratorOptions& options);
+
+}  // namespace zarq::assetgen

@@ -1,0 +1,37 @@
+// The photographs of the panel: the toy's body seen from the front (Im_Base), the speed
+// button at rest (Puls_Speed) and the power switch in both positions (Puls_On, Puls_Off).
+// They are rendered from one relief of the moulded body, lit like a product photograph, so
+// the button and switch pictures match the body around them.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include "panel/Unit1.h"
+
+namespace zarq::assetgen {
+
+// Where the body's features sit, taken from the panel's own controls.
+struct PanelLayout {
+    QRect Screen;       // the display window's opening (Im_BaseScreen)
+    QRect Pad;          // the four-way pad (Puls_Move)
+    QRect SpeedSeat;    // the round button's click area (Puls_Speed2)
+    QRect SpeedButton;  // the picture of the button at rest (Puls_Speed)
+    QRect Switch;       // the power switch pictures (Puls_On, Puls_Off)
+};
+
+PanelLayout LayoutOf(const TForm1& form);
+
+struct PanelPhotos {
+    QImage Base;         // 490 x 580, white outside the outline
+    QImage SpeedButton;  // the button up; the body photograph shows it held down
+    QImage SwitchOn;
+    QImage SwitchOff;
+};
+
+// `fontFile` is the bold sans-serif face the printing and the name are set in. Needs a
+// QGuiApplication for the font. Throws std::runtime_error if the font cannot be loaded.
+PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile);
+
+}  // namespace zarq::assetgen
