@@ -274,21 +274,6 @@ TEST_F(OpponentCycle, OffTheDisplayItKeepsDrivingAndComesBackIntoView) {
     EXPECT_EQ(f.TableFaults(), 0);
 }
 
-TEST_F(OpponentCycle, ItDrivesRoundTheTorusOnItsOwn) {
-    StartOpponentAlone();
-    EmptyLabyrinth();
-    g.ZarqDirection = 3;
-    PlaceOpponent(4, 3, 2);
-    Cell(4, 3) = 2;
-    AdvanceTo(9 * 560);
-    EXPECT_EQ(g.KrevCol, 2);
-    EXPECT_EQ(g.KrevDirection, 2);
-    for (int c = kColLo; c <= kColHi; ++c) EXPECT_EQ(Cell(c, 3), c == 3 ? 0 : 2) << "column " << c;
-    EXPECT_EQ(RealSum(), 20);
-    EXPECT_FALSE(WinStarted());
-    EXPECT_EQ(f.TableFaults(), 0);
-}
-
 TEST_F(OpponentCycle, ItsOwnStepsComeRoundTheTorusLikeAScroll) {
     struct Case {
         const char* name;
@@ -336,16 +321,6 @@ TEST_F(OpponentCycle, NoPositionWhateverItsValueReadsOrWritesOutsideTheLabyrinth
             }
         }
     }
-    EXPECT_EQ(f.TableFaults(), 0);
-}
-
-TEST_F(OpponentCycle, WithoutAHeadingItDoesNotMove) {
-    g.KrevCol = 4;
-    g.KrevRow = 2;
-    g.KrevDirection = 0;  // never set up
-    f.TimerCycleKrevTimer();
-    EXPECT_EQ(g.KrevCol, 4);
-    EXPECT_EQ(RealSum(), 0);
     EXPECT_EQ(f.TableFaults(), 0);
 }
 

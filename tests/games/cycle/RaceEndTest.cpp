@@ -146,7 +146,6 @@ TEST_F(RaceEnd, TheWinSequenceFromCrashToTheNextRace) {
 TEST_F(RaceEnd, TheMissSequenceFromCrashToTheNextRace) {
     PlayerCrashesIntoThePursuer();
     const std::string crashed = Screen();
-    const TGameState atCrash = g;
     EXPECT_EQ(EnabledTimers(), std::vector<std::string>{"TimerMissCycleZarq"});
     EXPECT_EQ(g.CrashImage1, f.BarH[4][3]);
     EXPECT_EQ(g.CrashImage2, f.DiskH[4][3]);
@@ -160,17 +159,7 @@ TEST_F(RaceEnd, TheMissSequenceFromCrashToTheNextRace) {
         EXPECT_EQ(toy.Lit("Im_BarH43"), s % 2 == 1) << "step " << s;
         EXPECT_EQ(toy.Lit("Im_DiskH43"), s % 2 == 1) << "step " << s;
     }
-    EXPECT_EQ(Screen(), crashed);
-    // The opponent made no further step once the race was decided.
-    EXPECT_EQ(g.KrevCol, atCrash.KrevCol);
-    EXPECT_EQ(g.KrevRow, atCrash.KrevRow);
-    EXPECT_EQ(RealSum(), [&] {
-        std::int64_t s = 0;
-        for (int c = kColLo; c <= kColHi; ++c) {
-            for (int r = kRowLo; r <= kRowHi; ++r) s += atCrash.Labyrinth[c][r];
-        }
-        return s;
-    }());
+    EXPECT_EQ(Screen(), crashed) << "nothing moved while it blinked";
 
     AdvanceFromCrash(5349);
     EXPECT_EQ(g.ZarqLives, 4);
@@ -289,15 +278,6 @@ TEST_F(RaceEnd, TheOpponentCrashingOffTheDisplayBlinksNothing) {
     EXPECT_EQ(g.KrevLives, 3);
 }
 
-TEST_F(RaceEnd, TheBoxedInRaceStartsAgainFromTheStartPositions) {
-    OpponentCrashesAtOnce();
-    AdvanceFromCrash(8950 + 560);
-    EXPECT_EQ(g.KrevCol, 5) << "the new race's first move";
-    EXPECT_EQ(g.KrevRow, 2);
-    EXPECT_FALSE(WinStarted());
-    EXPECT_EQ(Played("Win"), 1);
-}
-
 TEST_F(RaceEnd, FromSwitchingOnToTheFirstCrashAndOn) {
     toy.SwitchOn();
     raceStart = 12490;  // the power-on sequence starts the first race here
@@ -315,16 +295,6 @@ TEST_F(RaceEnd, FromSwitchingOnToTheFirstCrashAndOn) {
     EXPECT_EQ(g.ZarqLives, 3);
     EXPECT_EQ(Screen(), kStartPicture);
     EXPECT_EQ(f.TableFaults(), 0);
-}
-
-TEST_F(RaceEnd, AfterTheLastLifeTheGameOverDisplayShowsTheScore) {
-    PlayerCrashesIntoThePursuer();
-    g.ZarqLives = 1;
-    AdvanceFromCrash(5350 + 4000);
-    EXPECT_EQ(EnabledTimers(), std::vector<std::string>{});
-    EXPECT_EQ(toy.ScoreShown(), "___5");
-    EXPECT_TRUE(toy.Lit("Im_Krev4")) << "the opponent's lives after a lost race";
-    EXPECT_FALSE(toy.Lit("Im_BarH43"));
 }
 
 }  // namespace
