@@ -2,12 +2,12 @@
 #   make run    install what is missing, build, start the simulator
 #   make test   install what is missing, build, run every test headless (plain and sanitized)
 #   make bench  build and run the benchmarks
-#   make fuzz   run each fuzz target for a minute
+#   make fuzz   run each fuzz target for a minute (clang and libFuzzer)
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HEADLESS = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
-.PHONY: run test deps build build-asan bench fuzz clean
+.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -27,9 +27,30 @@ test: build build-asan
 	cd build && $(HEADLESS) ctest --output-on-failure -j $(JOBS)
 	cd build-asan && $(HEADLESS) ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-run FUZZ_SECONDS=5
 
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done
+
+# The fuzz targets, built with clang in their own folder; each runs FUZZ_SECONDS on a copy of
+# its seed corpus (new inputs stay in build-fuzz, the seeds in fuzz/corpus stay as they are).
+FUZZ_SECONDS ?= 60
+
+build-fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARQ_FUZZ=ON \
+		-DZARQ_BENCHMARKS=OFF
+	cmake --build build-fuzz --target fuzz_targets -j $(JOBS)
+
+fuzz-run: build-fuzz
+	@for f in build-fuzz/fuzz/fuzz_*; do \
+		[ -f "$$f" ] && [ -x "$$f" ] || continue; \
+		name=$$(basename "$$f"); corpus=build-fuzz/corpus/$$name; mkdir -p "$$corpus"; \
+		seeds=""; [ -d fuzz/corpus/$$name ] && seeds=fuzz/corpus/$$name; \
+		echo "== $$name for $(FUZZ_SECONDS) s"; \
+		"$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 "$$corpus" $$seeds || exit 1; \
+	done
+
+fuzz: fuzz-run
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -12,6 +12,7 @@ packages=(
   libclang-rt-14-dev
   xvfb xauth x11-utils
   imagemagick xdotool
+  fonts-dejavu-core
 )
 
 missing=()
