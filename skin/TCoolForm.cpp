@@ -6,34 +6,29 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
+
+#include "RegionData.h"
 
 namespace zarq {
 
 namespace {
-// Stand-in for the region-data codec until it lands: the rectangles of a stored value, or
-// none when the value is not a well-formed rectangle list.
-std::int32_t ReadInt32(const QByteArray& b, qsizetype at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
-    return static_cast<std::int32_t>(v);
-}
+// Far enough outside any window that clipping gives the same result, and small enough that
+// QRect's arithmetic cannot overflow.
+constexpr std::int32_t kFar = 1 << 20;
 
-std::vector<QRect> DecodeMask2(const QByteArray& stored) {
-    if (stored.size() < 4) return {};
-    const std::int32_t n = ReadInt32(stored, 0);
-    if (n < 32 || n > stored.size() - 4) return {};
-    if (ReadInt32(stored, 4) != 32 || ReadInt32(stored, 8) != 1) return {};
-    const std::int32_t count = ReadInt32(stored, 12);
-    if (count <= 0 || count > (n - 32) / 16) return {};
-    std::vector<QRect> rects;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const qsizetype at = 4 + 32 + 16 * static_cast<qsizetype>(i);
-        const int l = ReadInt32(stored, at), t = ReadInt32(stored, at + 4);
-        const int r = ReadInt32(stored, at + 8), b = ReadInt32(stored, at + 12);
-        if (r > l && b > t) rects.emplace_back(l, t, r - l, b - t);
+int Clamp(std::int32_t v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); }
+
+std::vector<QRect> ToQRects(const std::vector<RegionRect>& rects) {
+    std::vector<QRect> out;
+    out.reserve(rects.size());
+    for (const RegionRect& r : rects) {
+        const int l = Clamp(r.Left), t = Clamp(r.Top), rt = Clamp(r.Right), b = Clamp(r.Bottom);
+        if (rt > l && b > t) out.emplace_back(l, t, rt - l, b - t);
     }
-    return rects;
+    return out;
 }
 }  // namespace
 
@@ -60,7 +55,12 @@ void TCoolForm::FillParent() {
     if (QWidget* parent = parentWidget()) setGeometry(0, 0, parent->width(), parent->height());
 }
 
-bool TCoolForm::LoadMask2(const QByteArray& stored) { return ApplyRegion(DecodeMask2(stored)); }
+bool TCoolForm::LoadMask2(const QByteArray& stored) {
+    const DecodedRegion decoded = DecodeMask2(std::span(
+        reinterpret_cast<const std::uint8_t*>(stored.constData()), static_cast<std::size_t>(stored.size())));
+    if (!decoded.Ok()) return false;  // the window stays rectangular, without a word
+    return ApplyRegion(ToQRects(decoded.Region.Rects));
+}
 
 bool TCoolForm::ApplyRegion(const std::vector<QRect>& rects) {
     QWidget* parent = parentWidget();

@@ -155,6 +155,18 @@ TEST_F(PictureLoading, EveryPictureOfThePanelLoadsWithItsElementsSize) {
     EXPECT_EQ(PictureSet::FileName("Puls_On"), "Puls_On.png");
 }
 
+TEST_F(PictureLoading, TheProgramCarriesEveryPictureAndTheOutlineInItself) {
+    EXPECT_TRUE(folder.Real()) << "assets/pictures is incomplete; the tests ran on stand-ins";
+    PictureSet embedded;
+    const auto error = embedded.Load(PictureSet::ResourceFolder(), keys);
+    ASSERT_FALSE(error) << error->Text().toStdString();
+    EXPECT_EQ(embedded.Size(), keys.size());
+    EXPECT_EQ(embedded.Find("Im_Base", false)->size(), QSize(490, 580));
+    QFile mask(QStringLiteral(":/Mask2.bin"));
+    ASSERT_TRUE(mask.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mask.size(), 2100);
+}
+
 TEST_F(PictureLoading, AMissingPhotographIsNamedInTheError) {
     PictureSet pictures;
     const auto error = pictures.Load(CopyWith("Im_Base.jpg", nullptr), keys);
