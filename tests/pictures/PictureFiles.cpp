@@ -1,0 +1,32 @@
+// Committed pictures, read the way the program reads them: JPEG with libjpeg, PNG with Qt.
+#include "PictureFiles.h"
+
+#include <filesystem>
+
+#include "Catalogue.h"
+#include "Jpeg.h"
+
+namespace zarq::test {
+
+QImage CommittedPicture(const std::string& key) {
+    const std::filesystem::path dir = std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "pictures";
+    if (assetgen::FormatOf(key) == assetgen::PictureFormat::Jpeg) {
+        const std::filesystem::path file = dir / (key + ".jpg");
+        if (!std::filesystem::exists(file)) return {};
+        return assetgen::ReadJpeg(file);
+    }
+    QImage image(QString::fromStdString((dir / (key + ".png")).string()));
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
+}
+
+std::set<unsigned> ColoursOf(const QImage& image) {
+    std::set<unsigned> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y) & 0xFFFFFFU);
+    }
+    return colours;
+}
+
+bool IsBlack(QRgb pixel) { return (pixel & 0xFFFFFFU) == 0; }
+
+}  // namespace zarq::test

@@ -1,0 +1,18 @@
+// Reading the committed pictures, and the colour tests the picture tests share.
+#pragma once
+
+#include <QImage>
+#include <set>
+#include <string>
+
+namespace zarq::test {
+
+// The committed picture of `key` (its file per the panel's naming), or a null image.
+QImage CommittedPicture(const std::string& key);
+
+// The distinct colours of a picture, as 0xRRGGBB.
+std::set<unsigned> ColoursOf(const QImage& image);
+
+bool IsBlack(QRgb pixel);
+
+}  // namespace zarq::test
