@@ -31,12 +31,10 @@ bool TimerScheduler::RunNextDue(Millis limit, std::optional<Millis> catchUpFrom)
     next->due_ = due + next->interval_;  // the next period, unless the handler starts a fresh one
     ++ticksRun_;
     next->onTimer_();
-    if (catchUpFrom) {
-        // The handler may have disabled, re-enabled or retimed any timer; only a tick that is
-        // overdue already at the real time is moved.
-        for (TTimer* t : timers_) {
-            if (t->Ticking() && t->due_ <= *catchUpFrom) t->due_ = *catchUpFrom + t->interval_;
-        }
+    // Only the timer that just ticked is moved past a hold-up: others due at the same time
+    // still get their own tick.
+    if (catchUpFrom && next->Ticking() && next->due_ <= *catchUpFrom) {
+        next->due_ = *catchUpFrom + next->interval_;
     }
     tickTime_ = outer;
     return true;
