@@ -1,6 +1,6 @@
-// The drawings in memory: the picture list comes from the panel itself, every drawing has a
-// picture to be, and the committed files are what the generator draws now (pixel for pixel
-// for the display, within the photographs' compression for the photographs).
+// The drawings in memory: the picture list comes from the panel itself, every drawing has an
+// element to show it, and the committed files are what the generator draws now (pixel for
+// pixel for the display, within the photographs' compression for the photographs).
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -19,6 +19,7 @@ class Drawing : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // Setting the panel's printing needs a GUI application, never a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QGuiApplication>(argc_, argv_);
         drawn_ = assetgen::DrawAllPictures(QStringLiteral(ZARQ_FONT_FILE));
     }
@@ -34,7 +35,7 @@ protected:
     static inline std::map<std::string, QImage> drawn_;
 };
 
-TEST_F(Drawing, PicturesAreListedFromThePanelInStackingOrder) {
+TEST(PictureList, ComesFromThePanelInStackingOrder) {
     Toy toy;
     const std::vector<assetgen::PictureSpec> specs = assetgen::PictureCatalogue(toy.F());
     ASSERT_EQ(specs.size(), 46u);
@@ -49,31 +50,6 @@ TEST_F(Drawing, PicturesAreListedFromThePanelInStackingOrder) {
     // Carriers only: a shared picture is listed once, under the element that carries it.
     for (const assetgen::PictureSpec& spec : specs) {
         EXPECT_EQ(toy.F().FindElement(spec.Key)->Picture(), spec.Key);
-    }
-}
-
-TEST_F(Drawing, EveryListedPictureIsDrawnAndEveryDrawingIsListed) {
-    Toy toy;
-    std::set<std::string> listed;
-    for (const auto& spec : assetgen::PictureCatalogue(toy.F())) listed.insert(spec.Key);
-    std::set<std::string> drawn;
-    for (const auto& [key, image] : drawn_) drawn.insert(key);
-    EXPECT_EQ(drawn, listed);
-    for (const std::string& key : assetgen::DisplayPictureKeys()) {
-        EXPECT_TRUE(listed.count(key)) << key;
-    }
-    EXPECT_THROW(assetgen::DrawDisplayPicture("Im_Nothing"), std::invalid_argument);
-}
-
-TEST_F(Drawing, CommittedDisplayPicturesAreExactlyWhatIsDrawnNow) {
-    for (const auto& [key, image] : drawn_) {
-        if (assetgen::FormatOf(key) == assetgen::PictureFormat::Jpeg) continue;
-        if (key == "Puls_On" || key == "Puls_Off") continue;  // photographs, checked below
-        const QImage committed = CommittedPicture(key);
-        ASSERT_FALSE(committed.isNull()) << key;
-        EXPECT_EQ(committed.convertToFormat(QImage::Format_RGB32),
-                  image.convertToFormat(QImage::Format_RGB32))
-            << key << " is stale: run the regenerate_pictures target";
     }
 }
 
@@ -100,13 +76,33 @@ double WorstBlockDifference(const QImage& a, const QImage& b) {
     return worst;
 }
 
-TEST_F(Drawing, CommittedPhotographsAreWhatIsDrawnNow) {
-    for (const char* key : {"Im_Base", "Puls_Speed", "Puls_On", "Puls_Off"}) {
+// One test, so the photographs are rendered once per run.
+TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
+    Toy toy;
+    std::set<std::string> listed;
+    for (const auto& spec : assetgen::PictureCatalogue(toy.F())) listed.insert(spec.Key);
+    std::set<std::string> drawn;
+    for (const auto& [key, image] : drawn_) drawn.insert(key);
+    EXPECT_EQ(drawn, listed);
+    for (const std::string& key : assetgen::DisplayPictureKeys()) {
+        EXPECT_TRUE(listed.count(key)) << key << " is drawn but no element shows it";
+    }
+    EXPECT_THROW(assetgen::DrawDisplayPicture("Im_Nothing"), std::invalid_argument);
+
+    const std::set<std::string> photographs = {"Im_Base", "Puls_Speed", "Puls_On", "Puls_Off"};
+    for (const auto& [key, image] : drawn_) {
         const QImage committed = CommittedPicture(key);
-        const QImage& now = drawn_.at(key);
-        ASSERT_EQ(committed.size(), now.size()) << key;
-        EXPECT_LT(WorstBlockDifference(committed, now), 8.0)
-            << key << " is stale: run the regenerate_pictures target";
+        ASSERT_FALSE(committed.isNull()) << key;
+        ASSERT_EQ(committed.size(), image.size()) << key;
+        if (photographs.count(key)) {
+            EXPECT_LT(WorstBlockDifference(committed, image), 8.0)
+                << key << " is stale: build the regenerate_pictures target";
+        } else {
+            // Pixel art comes out the same on every machine.
+            EXPECT_EQ(committed.convertToFormat(QImage::Format_RGB32),
+                      image.convertToFormat(QImage::Format_RGB32))
+                << key << " is stale: build the regenerate_pictures target";
+        }
     }
 }
 

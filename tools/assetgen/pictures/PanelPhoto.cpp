@@ -13,6 +13,7 @@
 #include <QPainterPathStroker>
 #include <QTransform>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -48,9 +49,15 @@ const QColor kLogoOutline(0x7a, 0x0c, 0x0c);
 
 // ---- Small helpers ----------------------------------------------------------------------
 
-float ToLinear(int c8) {
-    const float c = static_cast<float>(c8) / 255.0F;
-    return c <= 0.04045F ? c / 12.92F : std::pow((c + 0.055F) / 1.055F, 2.4F);
+// sRGB to linear light for every 8-bit level.
+std::array<float, 256> LinearTable() {
+    std::array<float, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const float c = static_cast<float>(i) / 255.0F;
+        table[static_cast<std::size_t>(i)] =
+            c <= 0.04045F ? c / 12.92F : std::pow((c + 0.055F) / 1.055F, 2.4F);
+    }
+    return table;
 }
 
 int ToSrgb8(float linear) {
@@ -93,12 +100,28 @@ struct Shape {
 };
 
 Shape MakeShape(const QPainterPath& path) {
-    Field cover = Coverage(path, kW, kH, kScale);
-    Field dist = SignedDistance(cover);
-    for (int y = 0; y < kH; ++y) {
-        for (int x = 0; x < kW; ++x) dist.At(x, y) /= static_cast<float>(kScale);
+    // Only the neighbourhood of the shape is measured: every profile is narrower than the
+    // margin, and farther out the shape counts as far away.
+    constexpr int kMargin = 32;
+    constexpr float kFarOutside = -1000.0F;
+    const QRectF box = path.boundingRect();
+    const int x0 = std::max(0, static_cast<int>(std::floor(box.left() * kScale)) - kMargin);
+    const int y0 = std::max(0, static_cast<int>(std::floor(box.top() * kScale)) - kMargin);
+    const int x1 = std::min(kW, static_cast<int>(std::ceil(box.right() * kScale)) + kMargin);
+    const int y1 = std::min(kH, static_cast<int>(std::ceil(box.bottom() * kScale)) + kMargin);
+    const QPainterPath local =
+        QTransform::fromTranslate(-x0 / static_cast<double>(kScale), -y0 / static_cast<double>(kScale))
+            .map(path);
+    const Field cover = Coverage(local, x1 - x0, y1 - y0, kScale);
+    const Field dist = SignedDistance(cover);
+    Shape shape{Field(kW, kH, 0.0F), Field(kW, kH, kFarOutside)};
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            shape.cover.At(x, y) = cover.At(x - x0, y - y0);
+            shape.dist.At(x, y) = dist.At(x - x0, y - y0) / static_cast<float>(kScale);
+        }
     }
-    return {std::move(cover), std::move(dist)};
+    return shape;
 }
 
 // Text set in the bold face, as outlines: `size` is the cap-height-ish pixel size, the path
@@ -577,6 +600,7 @@ struct Light {
 
 QImage Photograph(const Scene& scene) {
     const Light light;
+    const std::array<float, 256> toLinear = LinearTable();
     // A light blur keeps the relief's stair steps out of the normals.
     const Field height = Blur(scene.height, 0.9F);
     const Field nearAo = Blur(scene.fixedHeight, 3.0F * kScale);
@@ -616,7 +640,7 @@ QImage Photograph(const Scene& scene) {
         const float dx = l.x / planar * kScale;
         const float dy = l.y / planar * kScale;
         float occlusion = 0;
-        for (float t = 0.5F; t <= 14.0F; t += 0.5F) {
+        for (float t = 1.0F; t <= 12.0F; t += 1.0F) {
             const float hs = height.Sample(static_cast<float>(x) + dx * t, static_cast<float>(y) + dy * t);
             const float above = hs - (h + t * slope);
             occlusion = std::max(occlusion, above / (0.45F * t + 0.35F));
@@ -639,7 +663,9 @@ QImage Photograph(const Scene& scene) {
         // Reflection of the soft box and of the room, stronger at grazing angles.
         const float nv = std::max(0.0F, Dot(n, v));
         const Vec3 r = n * (2 * nv) - v;
-        const float fresnel = 0.04F + 0.96F * std::pow(1 - nv, 5.0F);
+        const float grazing = 1 - nv;
+        const float grazing2 = grazing * grazing;
+        const float fresnel = 0.04F + 0.96F * grazing2 * grazing2 * grazing;
         const float ru = r.x / r.z - light.boxU;
         const float rv = r.y / r.z - light.boxV;
         // The box is tilted a little, as a photographer would set it.
@@ -654,7 +680,9 @@ QImage Photograph(const Scene& scene) {
         const float reflection = gloss * fresnel * (3.0F * box + room) * (0.4F + 0.6F * ao) * 2.2F;
 
         const QRgb a = scene.albedo.pixel(x, y);
-        const float colour[3] = {ToLinear(qRed(a)), ToLinear(qGreen(a)), ToLinear(qBlue(a))};
+        const float colour[3] = {toLinear[static_cast<std::size_t>(qRed(a))],
+                                 toLinear[static_cast<std::size_t>(qGreen(a))],
+                                 toLinear[static_cast<std::size_t>(qBlue(a))]};
         for (int c = 0; c < 3; ++c) {
             rgb[at + static_cast<std::size_t>(c)] =
                 colour[c] * lightSum + specular + reflection;

@@ -143,7 +143,9 @@ Field SignedDistance(const Field& coverage) {
     return s;
 }
 
-Field Blur(const Field& field, float sigma) {
+namespace {
+
+Field GaussianBlur(const Field& field, float sigma) {
     const int radius = std::max(1, static_cast<int>(std::ceil(sigma * 3.0F)));
     std::vector<float> kernel(static_cast<std::size_t>(2 * radius + 1));
     float sum = 0;
@@ -177,6 +179,61 @@ Field Blur(const Field& field, float sigma) {
         }
     }
     return out;
+}
+
+// One pass of a box average of width 2r+1 along rows (or columns), edges clamped, with a
+// running sum so the cost does not grow with the width.
+Field BoxPass(const Field& in, int r, bool alongRows) {
+    const int w = in.Width();
+    const int h = in.Height();
+    Field out(w, h);
+    const int lines = alongRows ? h : w;
+    const int length = alongRows ? w : h;
+    const auto at = [&](int line, int i) -> float {
+        i = std::clamp(i, 0, length - 1);
+        return alongRows ? in.At(i, line) : in.At(line, i);
+    };
+    const double scale = 1.0 / (2 * r + 1);
+    for (int line = 0; line < lines; ++line) {
+        double sum = 0;
+        for (int i = -r; i <= r; ++i) sum += at(line, i);
+        for (int i = 0; i < length; ++i) {
+            const float v = static_cast<float>(sum * scale);
+            if (alongRows) {
+                out.At(i, line) = v;
+            } else {
+                out.At(line, i) = v;
+            }
+            sum += at(line, i + r + 1) - at(line, i - r);
+        }
+    }
+    return out;
+}
+
+// Three box averages whose widths together give the Gaussian's variance.
+Field BoxBlur(const Field& field, float sigma) {
+    constexpr int kPasses = 3;
+    const double ideal = std::sqrt(12.0 * sigma * sigma / kPasses + 1);
+    int lower = static_cast<int>(std::floor(ideal));
+    if (lower % 2 == 0) --lower;
+    const int upper = lower + 2;
+    const double m = (12.0 * sigma * sigma - kPasses * lower * lower - 4.0 * kPasses * lower -
+                      3.0 * kPasses) /
+                     (-4.0 * lower - 4);
+    const int lowerPasses = static_cast<int>(std::lround(m));
+    Field out = field;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        const int width = pass < lowerPasses ? lower : upper;
+        out = BoxPass(out, width / 2, true);
+        out = BoxPass(out, width / 2, false);
+    }
+    return out;
+}
+
+}  // namespace
+
+Field Blur(const Field& field, float sigma) {
+    return sigma <= 2.5F ? GaussianBlur(field, sigma) : BoxBlur(field, sigma);
 }
 
 float HashNoise(int x, int y, std::uint32_t seed) {
