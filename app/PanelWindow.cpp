@@ -1,10 +1,18 @@
 // The panel window.
 #include "PanelWindow.h"
 
+#include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QToolTip>
+#include <QWindow>
+#include <utility>
 
 namespace zarq {
 
@@ -26,6 +34,8 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
     coolForm1_.SetDraggable(false);
     coolForm1_.LoadMask2(mask2);
 
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);  // cursors and hints follow the pointer
     form_.AttachView(this);
 }
 
@@ -46,6 +56,150 @@ void PanelWindow::ElementChanged(const TControl& control) {
 void PanelWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter_.Paint(painter, event->region());
+}
+
+int PanelWindow::ToyKey(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Control: return VK_CONTROL;
+        case Qt::Key_Left: return VK_LEFT;
+        case Qt::Key_Up: return VK_UP;
+        case Qt::Key_Right: return VK_RIGHT;
+        case Qt::Key_Down: return VK_DOWN;
+        default: return 0;
+    }
+}
+
+bool PanelWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::WindowActivate:
+            form_.FormActivate();
+            break;
+        case QEvent::WindowDeactivate:
+            ReleaseHeldKeys();
+            break;
+        case QEvent::ToolTip: {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QString hint = HintAt(help->pos());
+            if (!hint.isEmpty()) {
+                QToolTip::showText(help->globalPos(), hint, this);
+            } else {
+                QToolTip::hideText();
+                event->ignore();
+            }
+            return true;
+        }
+        default:
+            break;
+    }
+    return QWidget::event(event);
+}
+
+QString PanelWindow::HintAt(const QPoint& at) const {
+    const TControl* target = form_.MouseTarget(at.x(), at.y());
+    return target != nullptr ? QString::fromStdString(target->Hint()) : QString();
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = ToyKey(event->key());
+    heldKeys_.insert(key);
+    // Automatic repeats reach the toy as further key-downs.
+    form_.FormKeyDown(key);
+    QWidget::keyPressEvent(event);
+}
+
+void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
+    // X11 reports a held key's repeats as release-and-press pairs; the toy sees only the presses.
+    if (event->isAutoRepeat()) return;
+    const int key = ToyKey(event->key());
+    heldKeys_.erase(key);
+    form_.FormKeyUp(key);
+}
+
+void PanelWindow::focusOutEvent(QFocusEvent* event) {
+    ReleaseHeldKeys();
+    QWidget::focusOutEvent(event);
+}
+
+void PanelWindow::ReleaseHeldKeys() {
+    const std::set<int> held = std::exchange(heldKeys_, {});
+    for (int key : held) form_.FormKeyUp(key);
+}
+
+namespace {
+TMouseButton ToyButton(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton: return TMouseButton::mbLeft;
+        case Qt::RightButton: return TMouseButton::mbRight;
+        default: return TMouseButton::mbMiddle;
+    }
+}
+}  // namespace
+
+void PanelWindow::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    TControl* target = form_.MouseTarget(at.x(), at.y());
+    if (target == nullptr) return;
+    const TRect& b = target->Bounds();
+    const int x = at.x() - b.Left, y = at.y() - b.Top;
+    const TMouseButton button = ToyButton(event->button());
+    pressed_ = target;
+    switch (target->Role()) {
+        case MouseRole::SwitchOn:
+            form_.Puls_OffMouseDown(button, x, y);
+            break;
+        case MouseRole::SwitchOff:
+            form_.Puls_OnMouseDown(button, x, y);
+            break;
+        case MouseRole::Drag:
+            form_.Im_BaseMouseDown(button, x, y);
+            // Where a program may not place its own window, the system moves it instead.
+            if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
+                windowHandle() != nullptr) {
+                pressed_ = nullptr;
+                windowHandle()->startSystemMove();
+            }
+            break;
+        case MouseRole::None:
+            break;
+    }
+    UpdatePointer(at);
+}
+
+void PanelWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (pressed_ != nullptr && event->buttons() != Qt::NoButton) {
+        if (pressed_->Role() == MouseRole::Drag) {
+            const TRect& b = pressed_->Bounds();
+            form_.Im_BaseMouseMove((event->buttons() & Qt::LeftButton) != 0, at.x() - b.Left,
+                                   at.y() - b.Top);
+        }
+        return;
+    }
+    UpdatePointer(at);
+}
+
+void PanelWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->buttons() == Qt::NoButton) pressed_ = nullptr;
+    UpdatePointer(event->position().toPoint());
+}
+
+void PanelWindow::UpdatePointer(const QPoint& at) {
+    const TControl* target = form_.MouseTarget(at.x(), at.y());
+    const TCursor cursor = target != nullptr ? target->Cursor() : TCursor::Default;
+    setCursor(cursor == TCursor::Hand   ? Qt::PointingHandCursor
+              : cursor == TCursor::Help ? Qt::WhatsThisCursor
+                                        : Qt::ArrowCursor);
+}
+
+void PanelWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (menu_ != nullptr) menu_->popup(event->globalPos());
+}
+
+void PanelWindow::closeEvent(QCloseEvent* event) {
+    ReleaseHeldKeys();
+    form_.FormClose();
+    event->accept();
+    QCoreApplication::quit();
 }
 
 }  // namespace zarq

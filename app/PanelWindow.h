@@ -3,7 +3,10 @@
 // hidden TCoolForm it carries.
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
+#include <set>
 
 #include "PanelPainter.h"
 #include "PictureSet.h"
@@ -34,12 +37,36 @@ public:
     // ElementView: the element's rectangle is repainted at the next paint.
     void ElementChanged(const TControl& control) override;
 
+    // The menu a right click opens (owned by the options dialog).
+    void SetContextMenu(QMenu* menu) { menu_ = menu; }
+    // The toy's key code for a Qt key: CTRL 17, LEFT 37, UP 38, RIGHT 39, DOWN 40; 0 for the rest.
+    static int ToyKey(int qtKey);
+    // The hint of the control under a point of the window ("" where there is none).
+    QString HintAt(const QPoint& at) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
-    // Keyboard and mouse handlers are added here, feeding form_'s handlers.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Key-ups for every key still held: the toy must not keep a button pressed that the
+    // keyboard no longer reports.
+    void ReleaseHeldKeys();
+    void UpdatePointer(const QPoint& at);
+
     TForm1& form_;
+    QPointer<QMenu> menu_;
+    std::set<int> heldKeys_;
+    TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
+    QPoint pressedOrigin_;
     PanelPainter painter_;
     TCoolForm coolForm1_;  // a child: destroyed before QWidget's own clean-up
 };

@@ -1,6 +1,8 @@
 // Qt's side of the window host.
 #include "QtWindowHost.h"
 
+#include "ShellOpen.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -47,10 +49,7 @@ void QtWindowHost::MessageBox(const std::string& text, const std::string& captio
 void QtWindowHost::Beep() { QApplication::beep(); }
 
 void QtWindowHost::ShellOpen(const std::string& target) {
-    // Documents are named relative to the current folder, links in full.
-    const QUrl url = QUrl::fromUserInput(QString::fromStdString(target), QDir::currentPath(),
-                                         QUrl::AssumeLocalFile);
-    QDesktopServices::openUrl(url);
+    zarq::ShellOpen(QString::fromStdString(target));
 }
 
 void QtWindowHost::ShowOptionsDialog() {

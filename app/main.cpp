@@ -1,18 +1,23 @@
-// Program entry: decodes the pictures, builds the panel on the real seams and shows it
-// centred on the screen with the power switch off.
+// Program entry: the data folder made current, the panel built on the real seams and placed
+// off screen, the options dialog and the about dialog; the first activation of the panel
+// brings the options dialog forward, and "- PLAY -" starts sound and centres the panel.
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <memory>
 
+#include "AboutForm.h"
+#include "DataDir.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
 #include "QtSettingsStore.h"
 #include "QtTimerHost.h"
 #include "QtWindowHost.h"
-#include "SilentSound.h"
+#include "SplashForm.h"
 #include "panel/Unit1.h"
+#include "sound/SdlSound.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Zarq (Keldo) Simulator");
@@ -30,13 +35,17 @@ int main(int argc, char** argv) {
         Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
+    QApplication::setApplicationVersion(QStringLiteral(ZARQ_VERSION));
+
+    // The sound files and documents are opened by names relative to the current directory:
+    // make the data folder current, wherever the program was started from.
+    zarq::EnterDataDir(QApplication::applicationDirPath());
 
     zarq::QtTimerHost timers;
-    zarq::SilentSound sound;
-    zarq::SilentPorts ports;
+    const std::unique_ptr<zarq::SdlSound> sound = zarq::OpenSdlSound();
     zarq::QtWindowHost windowHost;
     zarq::TForm1 form(zarq::PanelSeams{
-        timers.Scheduler(), sound, ports, windowHost,
+        timers.Scheduler(), sound->Library(), sound->Ports(), windowHost,
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
 
     zarq::PictureSet pictures;
@@ -46,9 +55,28 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The panel first, off the left edge of the screen until the player presses play.
     zarq::PanelWindow window(form, pictures, ReadMask2());
     windowHost.SetWindow(&window);
-    window.CentreOnScreen();
+    window.move(-600, 0);
+
+    zarq::TSplashForm splash(form, windowHost, &window);
+    zarq::TAboutForm about;
+    splash.SetAboutForm(&about);
+    window.SetContextMenu(splash.PM_Menu);
+    windowHost.SetOptionsDialog([&splash] {
+        splash.show();
+        splash.raise();
+        splash.activateWindow();
+    });
+    QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
+                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+
+    splash.show();
     window.show();
+    window.activateWindow();
+    // Without a window manager the panel may never be activated; its first activation is
+    // then taken as soon as the event loop runs (later activations do nothing).
+    QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });
     return QApplication::exec();
 }

@@ -1,0 +1,27 @@
+// Finding the data folder from the executable's place.
+#include "DataDir.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zarq {
+
+QStringList DataDirCandidates(const QString& executableDir) {
+    const QDir exe(executableDir);
+    return {exe.absolutePath(), QDir::cleanPath(exe.absoluteFilePath("../" ZARQ_DATA_DIR_FROM_BIN)),
+            QStringLiteral(ZARQ_INSTALLED_DATA_DIR)};
+}
+
+QString FindDataDir(const QString& executableDir) {
+    for (const QString& dir : DataDirCandidates(executableDir)) {
+        if (QFileInfo(QDir(dir).filePath("SOUND")).isDir()) return dir;
+    }
+    return {};
+}
+
+bool EnterDataDir(const QString& executableDir) {
+    const QString dir = FindDataDir(executableDir);
+    return !dir.isEmpty() && QDir::setCurrent(dir);
+}
+
+}  // namespace zarq

@@ -1,0 +1,216 @@
+// The options dialog: its look, the stored choices, "- PLAY -" and the program's menu.
+#include "SplashForm.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace zarq {
+
+namespace {
+const char* const kTitle = "Zarq (Keldo) Simulator";
+const char* const kWebAddress = "http://www.quarvel.example/zarq";
+const char* const kMailAddress = "zarq@quarvel.example";
+constexpr int kPanelWidth = 490;
+constexpr int kPanelHeight = 580;
+
+QFont ArialPx(int pixels, bool bold = false, bool underline = false) {
+    QFont font("Arial");
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QFont& font,
+                  const char* colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setAlignment(align);
+    label->setStyleSheet(QString("color: %1; background: transparent;").arg(colour));
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+QComboBox* MakeList(QWidget* parent, QRect geometry, const QStringList& items) {
+    auto* list = new QComboBox(parent);
+    list->setGeometry(geometry);
+    list->addItems(items);
+    list->setEditable(false);
+    list->setCurrentIndex(-1);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setStyleSheet("QComboBox { background: white; color: black; }");
+    return list;
+}
+
+// A stored code shows as that list position; anything outside the list shows nothing.
+void SelectCode(QComboBox* list, int code) {
+    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
+}
+}  // namespace
+
+TSplashForm::TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      form_(form),
+      host_(host),
+      panelWindow_(panelWindow) {
+    setObjectName("SplashForm");
+    setWindowTitle("About Zarq (Keldo)");
+    setFixedSize(269, 515);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    const auto centred = Qt::AlignHCenter | Qt::AlignVCenter;
+    La_Title = MakeLabel(this, kTitle, {10, 16, 249, 15}, ArialPx(12, true), "white", centred);
+    La_Version = MakeLabel(this, QString("Version %1").arg(QApplication::applicationVersion()),
+                           {87, 32, 96, 15}, ArialPx(12, true), "white", centred);
+    Im_Piccina = new QLabel(this);
+    Im_Piccina->setGeometry(33, 52, 204, 286);
+    Im_Piccina->setPixmap(QPixmap(":/pictures/Im_Piccina.png"));
+    La_Released = MakeLabel(this, "Released by Quarvel Software, December 2026", {13, 349, 243, 14},
+                            ArialPx(11), "white", centred);
+    La_Http = MakeLabel(this, kWebAddress, {36, 372, 198, 15}, ArialPx(12, false, true), "aqua", centred);
+    La_Http->setCursor(Qt::PointingHandCursor);
+    La_Email = MakeLabel(this, kMailAddress, {24, 394, 222, 15}, ArialPx(12, false, true), "aqua", centred);
+    La_Email->setCursor(Qt::PointingHandCursor);
+    La_Sound = MakeLabel(this, "Select sound mode:", {32, 421, 100, 14}, ArialPx(11), "white");
+    CB_Sound = MakeList(this, {139, 418, 97, 21}, {"Windows MM", "DirectSound", "(no sound)"});
+    La_System = MakeLabel(this, " Windows version:", {32, 449, 91, 14}, ArialPx(11), "white");
+    CB_System = MakeList(this, {139, 446, 97, 21}, {"95, 98, ME, NT", "2000"});
+    Puls_Play = new QPushButton("- PLAY -", this);
+    Puls_Play->setGeometry(102, 482, 65, 25);
+    QFont bold = Puls_Play->font();
+    bold.setBold(true);
+    Puls_Play->setFont(bold);
+    Puls_Play->setCursor(Qt::PointingHandCursor);
+    Puls_Play->setFocusPolicy(Qt::NoFocus);
+
+    connect(CB_Sound, &QComboBox::activated, this, [this] { CB_SoundChange(); });
+    connect(CB_System, &QComboBox::activated, this, [this] { CB_SystemChange(); });
+    connect(Puls_Play, &QPushButton::clicked, this, [this] { Puls_PlayClick(); });
+    La_Http->installEventFilter(this);
+    La_Email->installEventFilter(this);
+
+    BuildMenu();
+    FormCreate();
+    CentreOnScreen();
+}
+
+void TSplashForm::BuildMenu() {
+    PM_Menu = new QMenu(this);
+    PM_1About = PM_Menu->addAction("About...");
+    PM_1About->setShortcut(Qt::Key_F1);
+    PM_Menu->setDefaultAction(PM_1About);  // shown bold
+    PM_Menu->addSeparator();
+    PM_3Readme = PM_Menu->addAction("View 'Readme.txt'");
+    PM_3Readme->setShortcut(Qt::Key_F2);
+    PM_4Whatsnew = PM_Menu->addAction("View 'Whatsnew.txt'");
+    PM_4Whatsnew->setShortcut(Qt::Key_F3);
+    PM_Menu->addSeparator();
+    PM_6Instruct = PM_Menu->addAction("Open 'Manual.exe'");
+    PM_6Instruct->setShortcut(Qt::Key_F4);
+    PM_Menu->addSeparator();
+    PM_8Hiscore = PM_Menu->addAction("Reset Hiscores");
+    PM_8Hiscore->setEnabled(false);
+    PM_Menu->addSeparator();
+    PM_10Exit = PM_Menu->addAction("E&xit");
+    PM_10Exit->setShortcut(Qt::Key_Escape);
+
+    connect(PM_1About, &QAction::triggered, this, [this] {
+        if (about_ != nullptr) {
+            about_->show();
+            about_->raise();
+        }
+    });
+    connect(PM_3Readme, &QAction::triggered, this, [this] { host_.ShellOpen("readme.txt"); });
+    connect(PM_4Whatsnew, &QAction::triggered, this, [this] { host_.ShellOpen("whatsnew.txt"); });
+    connect(PM_6Instruct, &QAction::triggered, this, [this] { host_.ShellOpen("Manual.EXE"); });
+    connect(PM_10Exit, &QAction::triggered, this, [this] {
+        if (panelWindow_ != nullptr) panelWindow_->close();
+    });
+    // The shortcuts act while the panel has the keyboard focus.
+    if (panelWindow_ != nullptr) {
+        for (QAction* action : PM_Menu->actions()) {
+            action->setShortcutContext(Qt::WindowShortcut);
+            panelWindow_->addAction(action);
+        }
+    }
+}
+
+void TSplashForm::FormCreate() {
+    SettingsStore* store = form_.SettingsStore_.get();
+    SelectCode(CB_Sound, store != nullptr ? store->ReadInteger("SoundMode", -1) : -1);
+    SelectCode(CB_System, store != nullptr ? store->ReadInteger("System", -1) : -1);
+    Puls_Play->setEnabled(!CB_Sound->currentText().isEmpty() && !CB_System->currentText().isEmpty());
+}
+
+void TSplashForm::CB_SoundChange() {
+    if (!CB_Sound->currentText().isEmpty() && !CB_System->currentText().isEmpty()) {
+        Puls_Play->setEnabled(true);
+    }
+}
+
+void TSplashForm::CB_SystemChange() { CB_SoundChange(); }
+
+void TSplashForm::Puls_PlayClick() {
+    SettingsStore* store = form_.SettingsStore_.get();
+    auto write = [store](const char* name, int value) {
+        if (store != nullptr) store->WriteInteger(name, value);
+    };
+    const std::string sound = CB_Sound->currentText().toStdString();
+    const std::string system = CB_System->currentText().toStdString();
+    write("SoundMode", sound == "(no sound)" ? 2 : sound == "Windows MM" ? 0 : 1);
+    write("System", system == "95, 98, ME, NT" ? 0 : 1);
+
+    if (!form_.AvviaSuono(sound, system)) {
+        host_.MessageBox("Sound folder unproperly installed. Read instructions then reinstall.",
+                         "Error", MessageKind::Error);
+        write("SoundMode", -1);
+        write("System", -1);
+        emit Terminate();
+        return;
+    }
+
+    hide();
+    const TPoint screen = host_.ScreenSize();
+    const TPoint pos = host_.WindowPos();
+    const int top = screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y;
+    host_.MoveWindow((screen.X - kPanelWidth) / 2, top);
+
+    const int firstRun = store != nullptr ? store->ReadInteger("FirstRun", 0) : 0;
+    if (firstRun != 1) {
+        write("FirstRun", 1);
+        host_.Beep();
+        host_.MessageBox(
+            "Warning: \"Artificial Intelligence\" may be a bit buggy. Be patient please!", kTitle,
+            MessageKind::Plain);
+    }
+}
+
+void TSplashForm::La_HttpClick() { host_.ShellOpen(kWebAddress); }
+
+void TSplashForm::La_EmailClick() { host_.ShellOpen(std::string("mailto:") + kMailAddress); }
+
+bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == La_Http) La_HttpClick();
+        if (watched == La_Email) La_EmailClick();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TSplashForm::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
+}
+
+}  // namespace zarq

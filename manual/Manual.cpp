@@ -1,0 +1,49 @@
+// The manual: a window explaining the toy and its games, with pictures of the real panel.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "Scenes.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Zarq (Keldo) Manual");
+
+    zarq::PictureSet pictures;
+    if (const auto error = zarq::LoadPanelPictures(pictures)) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(), error->Text());
+        return 1;
+    }
+
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    page->setStyleSheet("background: #101418; color: #e8e8e8;");
+    auto* heading = new QLabel("<h1>Zarq (Keldo)</h1><p>Arrow keys: the control pad. CTRL: the "
+                               "speed and fire button. Click the switch to turn the toy on or off; "
+                               "right click the toy for the menu.</p>");
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    for (const zarq::Scene& scene : zarq::MakeScenes(pictures)) {
+        auto* text = new QLabel(QString("<h2>%1</h2><p>%2</p>").arg(scene.Title, scene.Text));
+        text->setWordWrap(true);
+        layout->addWidget(text);
+        if (!scene.Screen.isNull()) {
+            auto* picture = new QLabel;
+            // Twice the size, pixel for pixel, so the segments stay crisp.
+            picture->setPixmap(QPixmap::fromImage(scene.Screen.scaled(
+                scene.Screen.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+            layout->addWidget(picture);
+        }
+    }
+    layout->addStretch();
+
+    QScrollArea window;
+    window.setWindowTitle(QApplication::applicationName());
+    window.setWidget(page);
+    window.setWidgetResizable(true);
+    window.resize(600, 700);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,107 @@
+// Playing the toy to the moments the manual shows.
+#include "Scenes.h"
+
+#include <functional>
+
+#include "PanelPainter.h"
+#include "PictureSet.h"
+#include "SilentSound.h"
+#include "panel/Unit1.h"
+
+namespace zarq {
+
+namespace {
+
+class NoWindow : public WindowHost {
+public:
+    TPoint ScreenSize() override { return {1024, 768}; }
+    TPoint WindowPos() override { return {0, 0}; }
+    void MoveWindow(int, int) override {}
+    void MessageBox(const std::string&, const std::string&, MessageKind) override {}
+    void Beep() override {}
+    void ShellOpen(const std::string&) override {}
+    void ShowOptionsDialog() override {}
+};
+
+// A silent toy on its own virtual clock.
+struct ManualToy {
+    VirtualClock clock;
+    SilentSound sound;
+    SilentPorts ports;
+    NoWindow window;
+    TForm1 form{PanelSeams{clock.Scheduler(), sound, ports, window, nullptr}};
+
+    void SwitchOn() { form.Puls_OffMouseDown(TMouseButton::mbLeft, 1, 1); }
+};
+
+QImage ScreenOf(const TForm1& form, const PictureSet& pictures) {
+    return PanelPainter(form, pictures).Render().copy(kScreenLeft, kScreenTop, kScreenWidth,
+                                                      kScreenHeight);
+}
+
+Scene Play(const PictureSet& pictures, QString title, QString text,
+           const std::function<void(ManualToy&)>& play) {
+    ManualToy toy;
+    play(toy);
+    return {std::move(title), std::move(text), ScreenOf(toy.form, pictures)};
+}
+
+}  // namespace
+
+std::optional<PictureError> LoadPanelPictures(PictureSet& pictures) {
+    ManualToy toy;
+    return pictures.Load(PictureSet::ResourceFolder(), PictureSet::KeysOf(toy.form));
+}
+
+std::vector<Scene> MakeScenes(const PictureSet& pictures) {
+    std::vector<Scene> scenes;
+    scenes.push_back(Play(pictures, "Switching on",
+                          "Click the power switch. The toy beeps and a line sweeps down the screen.",
+                          [](ManualToy& t) {
+                              t.SwitchOn();
+                              t.clock.Advance(2560);
+                          }));
+    scenes.push_back(Play(pictures, "Ready",
+                          "After the start tune your lives (cyan, left), the opponent's lives "
+                          "(red, right), the score and the boss appear.",
+                          [](ManualToy& t) {
+                              t.SwitchOn();
+                              t.clock.Advance(9000);
+                          }));
+    scenes.push_back(Play(
+        pictures, "Game 1: the cycle race",
+        "Your cycle is the cyan dash in the middle; the labyrinth scrolls around it. Turn with "
+        "the arrow keys and hold CTRL to go faster. Make the red cycle run into a trail: three "
+        "crashes and you reach the duel. Every five steps earn 5 points.",
+        [](ManualToy& t) {
+            t.SwitchOn();
+            t.clock.Advance(12490 + 660 * 3);
+            t.form.FormKeyDown(VK_UP);
+            t.clock.Advance(660 * 2);
+            t.form.FormKeyDown(VK_RIGHT);
+            t.clock.Advance(660 * 2);
+        }));
+    scenes.push_back(Play(pictures, "Game over",
+                          "When your last life is gone the toy shows your score and the "
+                          "opponent's lives. Press CTRL to play again.",
+                          [](ManualToy& t) {
+                              t.SwitchOn();
+                              t.clock.Advance(12490);
+                              t.form.BloccaTimers();
+                              t.form.G.ZarqLives = 0;
+                              t.form.G.Score = 245;
+                              t.form.TimerOver.SetEnabled(true);
+                              t.clock.Advance(4000);
+                          }));
+    scenes.push_back({"Game 2: the disc duel",
+                      "Move up and down with the arrow keys and throw your disc with CTRL; "
+                      "catch the opponent's discs by standing where they arrive.",
+                      {}});
+    scenes.push_back({"Game 3: the barrier stage",
+                      "Throw your disc with CTRL when the gap in the boss's barrier is in front "
+                      "of you, before the clock in the bottom row runs out.",
+                      {}});
+    return scenes;
+}
+
+}  // namespace zarq

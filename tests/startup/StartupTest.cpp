@@ -1,0 +1,200 @@
+// The options dialog, the stored choices, the placement of the panel, the first-run warning,
+// the sound-folder failure and the data folder, offscreen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "DataDir.h"
+#include "SplashForm.h"
+#include "harness/Harness.h"
+
+namespace zarq::test {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "startup_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class Options : public ::testing::Test {
+protected:
+    Options() { App(); }
+    Toy toy;
+    std::unique_ptr<TSplashForm> dialog;
+
+    TSplashForm& Open() {
+        dialog = std::make_unique<TSplashForm>(toy.F(), toy.Window, nullptr);
+        return *dialog;
+    }
+    void Choose(QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    int Count(const std::string& prefix) {
+        int n = 0;
+        for (const std::string& e : toy.Window.Events) n += e.rfind(prefix, 0) == 0;
+        return n;
+    }
+};
+
+TEST_F(Options, AtTheFirstStartBothListsAreEmptyAndPlayWaitsForBoth) {
+    TSplashForm& d = Open();
+    EXPECT_EQ(d.windowTitle(), "About Zarq (Keldo)");
+    EXPECT_EQ(d.size(), QSize(269, 515));
+    EXPECT_EQ(d.CB_Sound->currentIndex(), -1);
+    EXPECT_EQ(d.CB_System->currentIndex(), -1);
+    EXPECT_FALSE(d.Puls_Play->isEnabled());
+    Choose(d.CB_Sound, 0);
+    EXPECT_FALSE(d.Puls_Play->isEnabled());
+    Choose(d.CB_System, 1);
+    EXPECT_TRUE(d.Puls_Play->isEnabled());
+    EXPECT_EQ(d.CB_Sound->count(), 3);
+    EXPECT_EQ(d.CB_Sound->itemText(2), "(no sound)");
+    EXPECT_EQ(d.CB_System->itemText(0), "95, 98, ME, NT");
+    EXPECT_EQ(d.La_System->text(), " Windows version:");
+    EXPECT_EQ(d.Puls_Play->geometry(), QRect(102, 482, 65, 25));
+}
+
+TEST_F(Options, PlayStoresTheChoicesStartsSoundAndWarnsOncePerUser) {
+    TSplashForm& d = Open();
+    Choose(d.CB_Sound, 1);   // DirectSound
+    Choose(d.CB_System, 0);  // 95, 98, ME, NT
+    d.Puls_PlayClick();
+    EXPECT_EQ(toy.Stored["SoundMode"], "1");
+    EXPECT_EQ(toy.Stored["System"], "0");
+    EXPECT_EQ(toy.Stored["FirstRun"], "1");
+    EXPECT_TRUE(toy.G().SoundEnabled);
+    EXPECT_TRUE(toy.G().SpeakerEnabled);
+    ASSERT_GE(toy.Sound.Calls.size(), 2u);
+    EXPECT_EQ(toy.Sound.Calls[1].Call, "SetOutput");
+    EXPECT_EQ(toy.Sound.Calls[1].Arg, 2);
+    EXPECT_EQ(toy.Window.Events,
+              (std::vector<std::string>{
+                  "beep", "box:Zarq (Keldo) Simulator:Warning: \"Artificial Intelligence\" may be a "
+                          "bit buggy. Be patient please!"}));
+    EXPECT_TRUE(d.isHidden());
+
+    // The next start: both choices preselected, no warning.
+    Toy next;
+    next.Stored = toy.Stored;
+    next.Form = std::make_unique<TForm1>(PanelSeams{
+        next.Clock.Scheduler(), next.Sound, next.Ports, next.Window,
+        [&next](const std::string&) { return std::make_unique<MemorySettings>(next.Stored); }});
+    TSplashForm again(next.F(), next.Window, nullptr);
+    EXPECT_EQ(again.CB_Sound->currentText(), "DirectSound");
+    EXPECT_EQ(again.CB_System->currentText(), "95, 98, ME, NT");
+    EXPECT_TRUE(again.Puls_Play->isEnabled());
+    again.Puls_PlayClick();
+    EXPECT_EQ(next.Window.Events.size(), 0u);
+}
+
+TEST_F(Options, AStoredCodeOutsideTheListOrGarbageShowsNothing) {
+    toy.Stored["SoundMode"] = "7";
+    toy.Stored["System"] = "1";
+    {
+        TSplashForm& d = Open();
+        EXPECT_EQ(d.CB_Sound->currentIndex(), -1);
+        EXPECT_EQ(d.CB_System->currentText(), "2000");
+        EXPECT_FALSE(d.Puls_Play->isEnabled());
+    }
+    toy.Stored["SoundMode"] = "two";
+    toy.Stored["System"] = "0x1";
+    TSplashForm& d = Open();
+    EXPECT_EQ(d.CB_Sound->currentIndex(), -1);
+    EXPECT_EQ(d.CB_System->currentIndex(), -1);
+}
+
+TEST_F(Options, NoSoundMakesNoLibraryCall) {
+    TSplashForm& d = Open();
+    Choose(d.CB_Sound, 2);
+    Choose(d.CB_System, 0);
+    d.Puls_PlayClick();
+    EXPECT_EQ(toy.Stored["SoundMode"], "2");
+    EXPECT_FALSE(toy.G().SoundEnabled);
+    EXPECT_TRUE(toy.Sound.Calls.empty());
+}
+
+TEST_F(Options, ThePanelIsCentredAndKeepsTopZeroOnSmallScreens) {
+    toy.Window.Screen = {1024, 768};
+    TSplashForm& d = Open();
+    Choose(d.CB_Sound, 2);
+    Choose(d.CB_System, 1);
+    d.Puls_PlayClick();
+    EXPECT_EQ(toy.Window.Pos, (TPoint{267, 94}));
+
+    Toy small;
+    small.Window.Screen = {800, 600};
+    TSplashForm d2(small.F(), small.Window, nullptr);
+    Choose(d2.CB_Sound, 2);
+    Choose(d2.CB_System, 1);
+    d2.Puls_PlayClick();
+    EXPECT_EQ(small.Window.Pos, (TPoint{155, 0}));
+}
+
+TEST_F(Options, AMissingSoundFolderEndsTheProgramAndForgetsTheChoices) {
+    toy.Sound.Missing = {"Beep"};
+    TSplashForm& d = Open();
+    QSignalSpy terminate(&d, &TSplashForm::Terminate);
+    Choose(d.CB_Sound, 0);
+    Choose(d.CB_System, 0);
+    d.Puls_PlayClick();
+    EXPECT_EQ(terminate.count(), 1);
+    EXPECT_EQ(toy.Window.Events,
+              (std::vector<std::string>{
+                  "box:Error:Sound folder unproperly installed. Read instructions then reinstall."}));
+    EXPECT_EQ(toy.Stored["SoundMode"], "-1");
+    EXPECT_EQ(toy.Stored["System"], "-1");
+    EXPECT_EQ(toy.Stored.count("FirstRun"), 0u);
+    EXPECT_EQ(toy.Window.Pos, (TPoint{-600, 0}));  // not placed
+}
+
+TEST_F(Options, TheMenuHasItsItemsShortcutsAndADisabledHiscoreReset) {
+    TSplashForm& d = Open();
+    QStringList captions;
+    for (QAction* a : d.PM_Menu->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'", "-",
+                                     "Open 'Manual.exe'", "-", "Reset Hiscores", "-", "E&xit"}));
+    EXPECT_EQ(d.PM_Menu->defaultAction(), d.PM_1About);
+    EXPECT_FALSE(d.PM_8Hiscore->isEnabled());
+    EXPECT_EQ(d.PM_1About->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(d.PM_6Instruct->shortcut(), QKeySequence(Qt::Key_F4));
+    EXPECT_EQ(d.PM_10Exit->shortcut(), QKeySequence(Qt::Key_Escape));
+    d.PM_3Readme->trigger();
+    d.PM_6Instruct->trigger();
+    d.La_EmailClick();
+    EXPECT_EQ(toy.Window.Events,
+              (std::vector<std::string>{"open:readme.txt", "open:Manual.EXE",
+                                        "open:mailto:zarq@quarvel.example"}));
+}
+
+TEST(DataFolder, FoundBesideTheExecutableOrInTheInstallPrefix) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    QDir r(root.path());
+    ASSERT_TRUE(r.mkpath("build/SOUND"));
+    EXPECT_EQ(FindDataDir(r.filePath("build")), QDir(r.filePath("build")).absolutePath());
+
+    ASSERT_TRUE(r.mkpath("prefix/bin"));
+    ASSERT_TRUE(r.mkpath("prefix/share/zarq-simulator/SOUND"));
+    EXPECT_EQ(FindDataDir(r.filePath("prefix/bin")),
+              QDir::cleanPath(r.filePath("prefix/share/zarq-simulator")));
+
+    // Started from anywhere: the data folder becomes the current one.
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(EnterDataDir(r.filePath("prefix/bin")));
+    EXPECT_TRUE(QDir("SOUND").exists());
+    QDir::setCurrent(before);
+
+    ASSERT_TRUE(r.mkpath("empty/bin"));
+    EXPECT_EQ(FindDataDir(r.filePath("empty/bin")).isEmpty(),
+              !QDir(ZARQ_INSTALLED_DATA_DIR "/SOUND").exists());
+}
+
+}  // namespace
+}  // namespace zarq::test
