@@ -26,9 +26,9 @@ std::size_t Replay(std::vector<std::uint8_t> bytes) {
     const std::size_t header = std::min<std::size_t>(bytes.size(), 64);
     for (std::size_t at = 0; at < header; ++at) {
         const std::uint8_t original = bytes[at];
-        for (const std::uint8_t changed : {std::uint8_t{0x00}, std::uint8_t{0xFF},
-                                           static_cast<std::uint8_t>(original + 1),
-                                           static_cast<std::uint8_t>(original ^ 0x80)}) {
+        for (const std::uint8_t changed :
+             {std::uint8_t{0x00}, std::uint8_t{0xFF}, static_cast<std::uint8_t>(original + 1),
+              static_cast<std::uint8_t>(original ^ 0x80)}) {
             bytes[at] = changed;
             RunExact(bytes, bytes.size());
             ++runs;

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const zarq::DecodedRegion block = zarq::DecodeRgnData(input);
-    if (block.Ok() && zarq::EncodeRgnData(block.Region.Rects) !=
-                          std::vector<std::uint8_t>(data, data + size)) {
+    if (block.Ok() &&
+        zarq::EncodeRgnData(block.Region.Rects) != std::vector<std::uint8_t>(data, data + size)) {
         std::abort();
     }
     return 0;

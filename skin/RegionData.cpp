@@ -52,7 +52,9 @@ RegionRect Union(std::span<const RegionRect> rects) {
     return bound;
 }
 
-DecodedRegion Fail(RegionError error) { return {error, {}}; }
+DecodedRegion Fail(RegionError error) {
+    return {error, {}};
+}
 
 }  // namespace
 
@@ -119,16 +121,26 @@ std::vector<std::uint8_t> EncodeMask2(std::span<const RegionRect> rects) {
 
 const char* Describe(RegionError error) {
     switch (error) {
-        case RegionError::None: return "region read";
-        case RegionError::Empty: return "no region stored";
-        case RegionError::Truncated: return "region data cut short";
-        case RegionError::BadLength: return "region data length does not match";
-        case RegionError::BadHeaderSize: return "region header size is not 32";
-        case RegionError::BadType: return "region data is not a rectangle list";
-        case RegionError::BadCount: return "rectangle count does not fit the data";
-        case RegionError::BadRectSize: return "rectangle byte count does not match the count";
-        case RegionError::BadRect: return "empty or inverted rectangle";
-        case RegionError::BadBound: return "bounding box is not the union of the rectangles";
+        case RegionError::None:
+            return "region read";
+        case RegionError::Empty:
+            return "no region stored";
+        case RegionError::Truncated:
+            return "region data cut short";
+        case RegionError::BadLength:
+            return "region data length does not match";
+        case RegionError::BadHeaderSize:
+            return "region header size is not 32";
+        case RegionError::BadType:
+            return "region data is not a rectangle list";
+        case RegionError::BadCount:
+            return "rectangle count does not fit the data";
+        case RegionError::BadRectSize:
+            return "rectangle byte count does not match the count";
+        case RegionError::BadRect:
+            return "empty or inverted rectangle";
+        case RegionError::BadBound:
+            return "bounding box is not the union of the rectangles";
     }
     return "unknown region error";
 }

@@ -19,7 +19,7 @@ constexpr unsigned kBlack = 0x000000, kGreen = 0x18B618, kRed = 0xFF0000, kCyan 
                    kTrace = 0x181818;
 
 class CommittedPictures : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         toy_ = std::make_unique<Toy>();
         for (const assetgen::PictureSpec& spec : assetgen::PictureCatalogue(toy_->F())) {
@@ -63,12 +63,12 @@ TEST_F(CommittedPictures, EveryPictureAnElementShowsIsThereAtTheElementsSize) {
 
 TEST_F(CommittedPictures, DisplayPicturesUseOnlyBlackAndTheirLitColours) {
     std::map<std::string, std::set<unsigned>> lit = {
-        {"Im_BarV15", {kGreen}},      {"Im_BarH15", {kGreen}},     {"Im_DiskV15", {kRed}},
-        {"Im_DiskH15", {kRed}},       {"Im_BarV43", {kCyan}},      {"Im_BarH43", {kCyan}},
-        {"Im_DiskV43", {kCyan}},      {"Im_DiskH43", {kCyan}},     {"Im_Zarq5", {kCyan}},
-        {"Im_Zarq5Hand", {kCyan}},    {"Im_Zarq5Disk", {kRed}},    {"Im_Krev4", {kRed}},
-        {"Im_Krev4Hand", {kRed}},     {"Im_Krev4Disk", {kRed}},    {"Im_XomTop", {kGreen}},
-        {"Im_XomMid", {kGreen, kCyan}}, {"Im_XomLow", {kCyan}},    {"Im_BaseScreen", {kTrace}},
+        {"Im_BarV15", {kGreen}},        {"Im_BarH15", {kGreen}},  {"Im_DiskV15", {kRed}},
+        {"Im_DiskH15", {kRed}},         {"Im_BarV43", {kCyan}},   {"Im_BarH43", {kCyan}},
+        {"Im_DiskV43", {kCyan}},        {"Im_DiskH43", {kCyan}},  {"Im_Zarq5", {kCyan}},
+        {"Im_Zarq5Hand", {kCyan}},      {"Im_Zarq5Disk", {kRed}}, {"Im_Krev4", {kRed}},
+        {"Im_Krev4Hand", {kRed}},       {"Im_Krev4Disk", {kRed}}, {"Im_XomTop", {kGreen}},
+        {"Im_XomMid", {kGreen, kCyan}}, {"Im_XomLow", {kCyan}},   {"Im_BaseScreen", {kTrace}},
     };
     for (int i = 1; i <= 4; ++i) lit["Im_XomCover" + std::to_string(i)] = {kCyan};
     for (int i = 1; i <= 5; ++i) {
@@ -105,7 +105,8 @@ std::string AsText(const QImage& image) {
 
 TEST_F(CommittedPictures, GridPicturesAreTheToysFixedPatterns) {
     const std::string barV =
-        ".##.\n####\n####\n.##.\n....\n.##.\n.##.\n.##.\n.##.\n.##.\n....\n.##.\n####\n####\n.##.\n";
+        ".##.\n####\n####\n.##.\n....\n.##.\n.##.\n.##.\n.##.\n.##.\n....\n.##.\n####\n####\n.##."
+        "\n";
     const std::string barH =
         ".##.........##.\n"
         "####.#####.####\n"
@@ -212,7 +213,8 @@ TEST_F(CommittedPictures, TheScreenShowsExactlyTheTraceOfTheElementsOnIt) {
         for (int y = 0; y < picture.height(); ++y) {
             for (int x = 0; x < picture.width(); ++x) {
                 if (!IsBlack(picture.pixel(x, y))) {
-                    expected.setPixel(r.Left - s.Left + x, r.Top - s.Top + y, qRgb(0x18, 0x18, 0x18));
+                    expected.setPixel(r.Left - s.Left + x, r.Top - s.Top + y,
+                                      qRgb(0x18, 0x18, 0x18));
                 }
             }
         }
@@ -230,7 +232,8 @@ TEST_F(CommittedPictures, TheScreenShowsExactlyTheTraceOfTheElementsOnIt) {
         ++traced;
     }
     for (int place = 1; place <= 4; ++place) {
-        for (int d = 0; d <= 9; ++d) trace(F().DigitPos[place]->Bounds(), Picture("Im_Num" + std::to_string(d)));
+        for (int d = 0; d <= 9; ++d)
+            trace(F().DigitPos[place]->Bounds(), Picture("Im_Num" + std::to_string(d)));
     }
     // Figures, hands and discs, the grid, the two extra bars and the boss.
     EXPECT_EQ(traced, 15 + 12 + 140 + 2 + 18);

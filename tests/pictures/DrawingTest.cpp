@@ -16,7 +16,7 @@ namespace zarq::test {
 namespace {
 
 class Drawing : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         // Setting the panel's printing needs a GUI application, never a screen.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

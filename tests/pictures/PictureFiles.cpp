@@ -9,7 +9,8 @@
 namespace zarq::test {
 
 QImage CommittedPicture(const std::string& key) {
-    const std::filesystem::path dir = std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "pictures";
+    const std::filesystem::path dir =
+        std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "pictures";
     if (assetgen::FormatOf(key) == assetgen::PictureFormat::Jpeg) {
         const std::filesystem::path file = dir / (key + ".jpg");
         if (!std::filesystem::exists(file)) return {};
@@ -27,6 +28,8 @@ std::set<unsigned> ColoursOf(const QImage& image) {
     return colours;
 }
 
-bool IsBlack(QRgb pixel) { return (pixel & 0xFFFFFFU) == 0; }
+bool IsBlack(QRgb pixel) {
+    return (pixel & 0xFFFFFFU) == 0;
+}
 
 }  // namespace zarq::test

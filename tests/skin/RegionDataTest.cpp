@@ -39,11 +39,11 @@ const std::vector<RegionRect> kTwoBands = {{5, 0, 20, 3}, {-4, 3, 30, 9}};
 TEST(RegionData, WritesTheLengthTheHeaderAndTheRectanglesLittleEndian) {
     const Bytes value = EncodeMask2(kTwoBands);
     ASSERT_EQ(value.size(), 4u + 32u + 2u * 16u);
-    EXPECT_EQ(U32At(value, 0), 64u);       // N
-    EXPECT_EQ(U32At(value, 4), 32u);       // header size
-    EXPECT_EQ(U32At(value, 8), 1u);        // rectangles
-    EXPECT_EQ(U32At(value, 12), 2u);       // count
-    EXPECT_EQ(U32At(value, 16), 32u);      // rectangle bytes
+    EXPECT_EQ(U32At(value, 0), 64u);                             // N
+    EXPECT_EQ(U32At(value, 4), 32u);                             // header size
+    EXPECT_EQ(U32At(value, 8), 1u);                              // rectangles
+    EXPECT_EQ(U32At(value, 12), 2u);                             // count
+    EXPECT_EQ(U32At(value, 16), 32u);                            // rectangle bytes
     EXPECT_EQ(static_cast<std::int32_t>(U32At(value, 20)), -4);  // bound: the union
     EXPECT_EQ(U32At(value, 24), 0u);
     EXPECT_EQ(U32At(value, 28), 30u);
@@ -73,7 +73,7 @@ TEST(RegionData, NoRectanglesAreStoredAsLengthZeroAndReadAsNoRegion) {
 }
 
 class StoredOutline : public ::testing::Test {
-protected:
+  protected:
     Bytes value = ReadFile(ZARQ_SOURCE_DIR "/assets/Mask2.bin");
 };
 

@@ -9,7 +9,7 @@ namespace zarq::assetgen {
 namespace {
 
 class NoSound : public SoundLibrary {
-public:
+  public:
     bool FSOUND_Init(int, int, unsigned) override { return false; }
     bool FSOUND_SetOutput(int) override { return false; }
     FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char*, unsigned, int) override { return nullptr; }
@@ -20,12 +20,12 @@ public:
 };
 
 class NoPorts : public PortOutput {
-public:
+  public:
     void out(std::uint16_t, std::uint8_t) override {}
 };
 
 class NoWindow : public WindowHost {
-public:
+  public:
     TPoint ScreenSize() override { return {1024, 768}; }
     TPoint WindowPos() override { return {0, 0}; }
     void MoveWindow(int, int) override {}

@@ -26,7 +26,7 @@ struct PictureSpec {
 // A panel on a virtual clock whose sound, ports and window do nothing: only its elements
 // are used.
 class InertPanel {
-public:
+  public:
     InertPanel();
     ~InertPanel();
     InertPanel(const InertPanel&) = delete;
@@ -34,7 +34,7 @@ public:
 
     const TForm1& Form() const { return *form_; }
 
-private:
+  private:
     struct Seams;
     std::unique_ptr<Seams> seams_;
     std::unique_ptr<TForm1> form_;

@@ -17,6 +17,9 @@ namespace zarq::assetgen {
 
 namespace {
 
+// Pixel art keeps one row of text per row of pixels.
+// clang-format off
+
 // ---- The grid (fixed patterns) ----------------------------------------------------------
 
 QImage BarV(QRgb colour) {
@@ -258,6 +261,8 @@ QImage XomLow() {
     });
 }
 
+// clang-format on
+
 using Drawer = std::function<QImage()>;
 
 const std::map<std::string, Drawer>& Drawers() {
@@ -319,7 +324,7 @@ QImage DrawDigit(int digit) {
         {'a', 2, 0, 8, 2},  {'b', 10, 2, 2, 6}, {'c', 10, 10, 2, 6}, {'d', 2, 16, 8, 2},
         {'e', 0, 10, 2, 6}, {'f', 0, 2, 2, 6},  {'g', 2, 8, 8, 2},
     };
-    static constexpr const char* kLit[10] = {"abcdef", "bc",      "abdeg", "abcdg", "bcfg",
+    static constexpr const char* kLit[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
                                              "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
     QImage image(12, 18, QImage::Format_RGB32);
     image.fill(kBlack);
@@ -332,7 +337,9 @@ QImage DrawDigit(int digit) {
     return image;
 }
 
-bool IsDisplayPicture(const std::string& key) { return Drawers().count(key) != 0; }
+bool IsDisplayPicture(const std::string& key) {
+    return Drawers().count(key) != 0;
+}
 
 QImage DrawDisplayPicture(const std::string& key) {
     auto it = Drawers().find(key);

@@ -21,7 +21,9 @@ namespace {
 
 // The body photograph at the usual quality; the small button picture a little higher, so
 // that its border stays as close as possible to the photograph it sits on.
-int JpegQuality(const std::string& key) { return key == "Im_Base" ? 92 : 97; }
+int JpegQuality(const std::string& key) {
+    return key == "Im_Base" ? 92 : 97;
+}
 
 void SavePng(const QImage& image, const std::filesystem::path& file) {
     if (!image.save(QString::fromStdString(file.string()), "PNG")) {
@@ -152,7 +154,8 @@ void Generate(const GeneratorOptions& options) {
         std::filesystem::create_directories(options.MaskFile.parent_path());
     }
     std::ofstream out(options.MaskFile, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(mask.data()), static_cast<std::streamsize>(mask.size()));
+    out.write(reinterpret_cast<const char*>(mask.data()),
+              static_cast<std::streamsize>(mask.size()));
     if (!out) throw std::runtime_error("cannot write " + options.MaskFile.string());
 
     if (!options.PreviewDir.empty()) {

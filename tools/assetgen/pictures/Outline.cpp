@@ -21,9 +21,9 @@ struct Knot {
 // widest band. The right corner is the larger one.
 constexpr int kFootRows = 18;
 constexpr int kFootTop = kPanelHeight - kFootRows;
-constexpr std::array<int, kFootRows> kFootLeftIn = {0, 1, 1, 2, 2, 2, 3, 3, 4,
+constexpr std::array<int, kFootRows> kFootLeftIn = {0, 1, 1, 2, 2, 2,  3,  3,  4,
                                                     4, 5, 6, 7, 8, 10, 12, 16, 42};
-constexpr std::array<int, kFootRows> kFootRightIn = {1, 1, 2, 2, 3, 4, 4, 5, 6,
+constexpr std::array<int, kFootRows> kFootRightIn = {1, 1, 2,  2,  3,  4,  4,  5,  6,
                                                      7, 9, 11, 13, 16, 20, 25, 37, 62};
 constexpr int kWidestLeft = 1;
 constexpr int kWidestRight = 491;

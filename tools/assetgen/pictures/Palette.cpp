@@ -14,16 +14,27 @@ QImage PixelArt(std::initializer_list<const char*> rows, QRgb hash) {
     int y = 0;
     for (const char* row : rows) {
         if (static_cast<int>(std::strlen(row)) != width) {
-            throw std::invalid_argument("pixel art row " + std::to_string(y) + " has another width");
+            throw std::invalid_argument("pixel art row " + std::to_string(y) +
+                                        " has another width");
         }
         for (int x = 0; x < width; ++x) {
             QRgb colour = kBlack;
             switch (row[x]) {
-                case '.': colour = kBlack; break;
-                case 'G': colour = kGreen; break;
-                case 'R': colour = kRed; break;
-                case 'C': colour = kCyan; break;
-                case '#': colour = hash; break;
+                case '.':
+                    colour = kBlack;
+                    break;
+                case 'G':
+                    colour = kGreen;
+                    break;
+                case 'R':
+                    colour = kRed;
+                    break;
+                case 'C':
+                    colour = kCyan;
+                    break;
+                case '#':
+                    colour = hash;
+                    break;
                 default:
                     throw std::invalid_argument(std::string("pixel art letter ") + row[x]);
             }

@@ -69,12 +69,24 @@ int ToSrgb8(float linear) {
 struct Vec3 {
     float x, y, z;
 };
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(Vec3 a, float k) { return {a.x * k, a.y * k, a.z * k}; }
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-float Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
-Vec3 Normalize(Vec3 a) { return a * (1.0F / Length(a)); }
+Vec3 operator+(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(Vec3 a, Vec3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(Vec3 a, float k) {
+    return {a.x * k, a.y * k, a.z * k};
+}
+float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+float Length(Vec3 a) {
+    return std::sqrt(Dot(a, a));
+}
+Vec3 Normalize(Vec3 a) {
+    return a * (1.0F / Length(a));
+}
 
 float SmoothStep(float a, float b, float v) {
     const float t = Clamp01((v - a) / (b - a));
@@ -109,9 +121,9 @@ Shape MakeShape(const QPainterPath& path) {
     const int y0 = std::max(0, static_cast<int>(std::floor(box.top() * kScale)) - kMargin);
     const int x1 = std::min(kW, static_cast<int>(std::ceil(box.right() * kScale)) + kMargin);
     const int y1 = std::min(kH, static_cast<int>(std::ceil(box.bottom() * kScale)) + kMargin);
-    const QPainterPath local =
-        QTransform::fromTranslate(-x0 / static_cast<double>(kScale), -y0 / static_cast<double>(kScale))
-            .map(path);
+    const QPainterPath local = QTransform::fromTranslate(-x0 / static_cast<double>(kScale),
+                                                         -y0 / static_cast<double>(kScale))
+                                   .map(path);
     const Field cover = Coverage(local, x1 - x0, y1 - y0, kScale);
     const Field dist = SignedDistance(cover);
     Shape shape{Field(kW, kH, 0.0F), Field(kW, kH, kFarOutside)};
@@ -127,7 +139,7 @@ Shape MakeShape(const QPainterPath& path) {
 // Text set in the bold face, as outlines: `size` is the cap-height-ish pixel size, the path
 // is placed with its baseline at `at.y()` and aligned on `at.x()` (-1 right, 0 centre, 1 left).
 class Typesetter {
-public:
+  public:
     explicit Typesetter(const QString& fontFile) {
         const int id = QFontDatabase::addApplicationFont(fontFile);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
@@ -155,7 +167,7 @@ public:
         return QTransform::fromTranslate(dx, at.y()).map(path);
     }
 
-private:
+  private:
     QFont font_;
 };
 
@@ -194,8 +206,8 @@ Geometry GeometryOf(const PanelLayout& l) {
     g.slot = QRectF(sw.left() + 6, sw.center().y() - 3.5, sw.width() - 12, 7);
     const double knobWidth = 19;
     g.knobOff = QRectF(sw.left() + 6.5, sw.top() + 4, knobWidth, sw.height() - 8);
-    g.knobOn = QRectF(sw.left() + sw.width() - 6.5 - knobWidth, sw.top() + 4, knobWidth,
-                      sw.height() - 8);
+    g.knobOn =
+        QRectF(sw.left() + sw.width() - 6.5 - knobWidth, sw.top() + 4, knobWidth, sw.height() - 8);
     return g;
 }
 
@@ -319,8 +331,8 @@ QPainterPath SmoothOutline() {
 Field SmoothBodyDistance(const Field& inside) {
     constexpr int kMargin = 8;
     const QPainterPath path = QTransform::fromTranslate(kMargin / static_cast<double>(kScale),
-                                                  kMargin / static_cast<double>(kScale))
-                            .map(SmoothOutline());
+                                                        kMargin / static_cast<double>(kScale))
+                                  .map(SmoothOutline());
     const Field cover = Coverage(path, kW + 2 * kMargin, kH + 2 * kMargin, kScale);
     const Field padded = SignedDistance(cover);
     Field d(kW, kH);
@@ -380,8 +392,8 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
 
     // The display bezel: a raised black frame; the opening slopes down to the screen.
     {
-        const Shape bezel = MakeShape(RoundedRect(g.bezel.left(), g.bezel.top(), g.bezel.width(),
-                                                  g.bezel.height(), 16));
+        const Shape bezel = MakeShape(
+            RoundedRect(g.bezel.left(), g.bezel.top(), g.bezel.width(), g.bezel.height(), 16));
         const Shape opening = MakeShape(RoundedRect(g.opening.left(), g.opening.top(),
                                                     g.opening.width(), g.opening.height(), 4));
         ForEach([&](int x, int y) {
@@ -402,8 +414,7 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
         paint.drawRect(g.opening);
         paint.setBrush(kInk);
         paint.drawPath(type.Text(QStringLiteral("CYCLE RACE  \u2022  DISC DUEL  \u2022  BARRIER"),
-                                 7.5, QPointF(g.bezel.center().x(), g.bezel.bottom() - 7), 0,
-                                 0.8));
+                                 7.5, QPointF(g.bezel.center().x(), g.bezel.bottom() - 7), 0, 0.8));
     }
 
     // The name: raised letters, yellow to orange, outlined in dark red, with speed lines.
@@ -432,14 +443,14 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
         paint.setBrush(fill);
         paint.drawPath(logo);
         paint.setBrush(kInk);
-        paint.drawPath(type.Text(QStringLiteral("KELDO"), 8, QPointF(box.right() - 4, box.top() - 4),
-                                 -1, 2.2));
+        paint.drawPath(type.Text(QStringLiteral("KELDO"), 8,
+                                 QPointF(box.right() - 4, box.top() - 4), -1, 2.2));
     }
 
     // The control deck, recessed, with a fine matt texture.
     {
-        const Shape deck = MakeShape(RoundedRect(g.deck.left(), g.deck.top(), g.deck.width(),
-                                                 g.deck.height(), 18));
+        const Shape deck = MakeShape(
+            RoundedRect(g.deck.left(), g.deck.top(), g.deck.width(), g.deck.height(), 18));
         ForEach([&](int x, int y) {
             scene.height.At(x, y) -= RoundEdge(deck.dist.At(x, y), 3.0F, 3.0F);
         });
@@ -488,10 +499,11 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
 
     // The power switch: a low frame and a deep slot.
     {
-        const Shape frame = MakeShape(RoundedRect(g.switchFrame.left(), g.switchFrame.top(),
-                                                  g.switchFrame.width(), g.switchFrame.height(), 3));
-        const Shape slot = MakeShape(
-            RoundedRect(g.slot.left(), g.slot.top(), g.slot.width(), g.slot.height(), 2));
+        const Shape frame =
+            MakeShape(RoundedRect(g.switchFrame.left(), g.switchFrame.top(), g.switchFrame.width(),
+                                  g.switchFrame.height(), 3));
+        const Shape slot =
+            MakeShape(RoundedRect(g.slot.left(), g.slot.top(), g.slot.width(), g.slot.height(), 2));
         ForEach([&](int x, int y) {
             scene.height.At(x, y) += RoundEdge(frame.dist.At(x, y), 1.0F, 1.0F) -
                                      RoundEdge(slot.dist.At(x, y), 1.2F, 7.0F);
@@ -524,13 +536,16 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
         const QRectF sw = g.switchFrame;
         paint.setBrush(kInk);
         paint.drawPath(type.Text("POWER", 8, QPointF(sw.center().x(), sw.top() - 6), 0, 1.2));
-        paint.drawPath(type.Text("OFF", 7.5, QPointF(sw.left() - 5, sw.center().y() + 3.6), -1, 0.6));
-        paint.drawPath(type.Text("ON", 7.5, QPointF(sw.right() + 5, sw.center().y() + 3.6), 1, 0.6));
+        paint.drawPath(
+            type.Text("OFF", 7.5, QPointF(sw.left() - 5, sw.center().y() + 3.6), -1, 0.6));
+        paint.drawPath(
+            type.Text("ON", 7.5, QPointF(sw.right() + 5, sw.center().y() + 3.6), 1, 0.6));
         const QPointF b = g.buttonCentre;
         paint.drawPath(type.Text("SPEED", 8, QPointF(b.x(), b.y() + g.seatRadius + 14), 0, 1.2));
         const QPointF p = g.padCentre;
         paint.drawPath(type.Text("FIRE", 6.5, QPointF(b.x(), b.y() - g.seatRadius - 6), 0, 1.0));
-        paint.drawPath(type.Text("MOVE", 6.5, QPointF(p.x() + g.padHalfWidth + 18, p.y() + 2.5), 1, 1.0));
+        paint.drawPath(
+            type.Text("MOVE", 6.5, QPointF(p.x() + g.padHalfWidth + 18, p.y() + 2.5), 1, 1.0));
     }
     paint.end();
 
@@ -641,7 +656,8 @@ QImage Photograph(const Scene& scene) {
         const float dy = l.y / planar * kScale;
         float occlusion = 0;
         for (float t = 1.0F; t <= 12.0F; t += 1.0F) {
-            const float hs = height.Sample(static_cast<float>(x) + dx * t, static_cast<float>(y) + dy * t);
+            const float hs =
+                height.Sample(static_cast<float>(x) + dx * t, static_cast<float>(y) + dy * t);
             const float above = hs - (h + t * slope);
             occlusion = std::max(occlusion, above / (0.45F * t + 0.35F));
         }
@@ -659,7 +675,8 @@ QImage Photograph(const Scene& scene) {
         const Vec3 half = Normalize(l + v);
         const float nh = std::max(0.0F, Dot(n, half));
         const float shininess = 20.0F + 180.0F * gloss * gloss;
-        const float specular = gloss * 0.55F * std::pow(nh, shininess) * falloff * shadow * light.key;
+        const float specular =
+            gloss * 0.55F * std::pow(nh, shininess) * falloff * shadow * light.key;
         // Reflection of the soft box and of the room, stronger at grazing angles.
         const float nv = std::max(0.0F, Dot(n, v));
         const Vec3 r = n * (2 * nv) - v;
@@ -671,11 +688,12 @@ QImage Photograph(const Scene& scene) {
         // The box is tilted a little, as a photographer would set it.
         const float bu = 0.94F * ru + 0.34F * rv;
         const float bv = -0.34F * ru + 0.94F * rv;
-        const float box = r.z <= 0 ? 0.0F
-                                   : (1 - SmoothStep(light.boxHalfU - light.boxSoft, light.boxHalfU,
-                                                     std::abs(bu))) *
-                                         (1 - SmoothStep(light.boxHalfV - light.boxSoft,
-                                                         light.boxHalfV, std::abs(bv)));
+        const float box =
+            r.z <= 0
+                ? 0.0F
+                : (1 - SmoothStep(light.boxHalfU - light.boxSoft, light.boxHalfU, std::abs(bu))) *
+                      (1 -
+                       SmoothStep(light.boxHalfV - light.boxSoft, light.boxHalfV, std::abs(bv)));
         const float room = 0.10F + 0.12F * Clamp01(-r.y * 2.0F + 0.3F);
         const float reflection = gloss * fresnel * (3.0F * box + room) * (0.4F + 0.6F * ao) * 2.2F;
 
@@ -684,8 +702,7 @@ QImage Photograph(const Scene& scene) {
                                  toLinear[static_cast<std::size_t>(qGreen(a))],
                                  toLinear[static_cast<std::size_t>(qBlue(a))]};
         for (int c = 0; c < 3; ++c) {
-            rgb[at + static_cast<std::size_t>(c)] =
-                colour[c] * lightSum + specular + reflection;
+            rgb[at + static_cast<std::size_t>(c)] = colour[c] * lightSum + specular + reflection;
         }
     });
 
@@ -704,9 +721,9 @@ QImage Photograph(const Scene& scene) {
             float sum[3] = {0, 0, 0};
             for (int sy = 0; sy < kScale; ++sy) {
                 for (int sx = 0; sx < kScale; ++sx) {
-                    const std::size_t at =
-                        (static_cast<std::size_t>(y * kScale + sy) * kW +
-                         static_cast<std::size_t>(x * kScale + sx)) * 3;
+                    const std::size_t at = (static_cast<std::size_t>(y * kScale + sy) * kW +
+                                            static_cast<std::size_t>(x * kScale + sx)) *
+                                           3;
                     for (int c = 0; c < 3; ++c) sum[c] += rgb[at + static_cast<std::size_t>(c)];
                 }
             }
@@ -715,7 +732,8 @@ QImage Photograph(const Scene& scene) {
             for (int c = 0; c < 3; ++c) {
                 const float linear = sum[c] / (kScale * kScale);
                 const float mapped = linear * (1 + linear / 6.0F) / (1 + linear);
-                channel[c] = ToSrgb8(mapped * 1.08F + grain + HashNoise(x, y, 80U + static_cast<std::uint32_t>(c)) * 0.003F);
+                channel[c] = ToSrgb8(mapped * 1.08F + grain +
+                                     HashNoise(x, y, 80U + static_cast<std::uint32_t>(c)) * 0.003F);
             }
             out.setPixel(x, y, qRgb(channel[0], channel[1], channel[2]));
         }
@@ -773,8 +791,8 @@ PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile
         return std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y()) < reach;
     });
     const QRect inner = layout.Switch.adjusted(2, 2, -2, -2);
-    photos.SwitchOn = CutOut(other, base, layout.Switch,
-                             [&](int x, int y) { return inner.contains(x, y); });
+    photos.SwitchOn =
+        CutOut(other, base, layout.Switch, [&](int x, int y) { return inner.contains(x, y); });
     photos.SwitchOff = base.copy(layout.Switch);
     return photos;
 }

@@ -48,7 +48,8 @@ Field Coverage(const QPainterPath& path, int width, int height, double scale) {
     Field field(width, height);
     for (int y = 0; y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < width; ++x) field.At(x, y) = static_cast<float>(qAlpha(line[x])) / 255.0F;
+        for (int x = 0; x < width; ++x)
+            field.At(x, y) = static_cast<float>(qAlpha(line[x])) / 255.0F;
     }
     return field;
 }
@@ -93,7 +94,8 @@ Field DistanceTo(const Field& coverage, bool inside) {
     const int w = coverage.Width();
     const int h = coverage.Height();
     const auto at = [w](int x, int y) {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+               static_cast<std::size_t>(x);
     };
     std::vector<double> d(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     for (int y = 0; y < h; ++y) {
@@ -136,8 +138,8 @@ Field SignedDistance(const Field& coverage) {
     Field s(coverage.Width(), coverage.Height());
     for (int y = 0; y < s.Height(); ++y) {
         for (int x = 0; x < s.Width(); ++x) {
-            s.At(x, y) = coverage.At(x, y) >= 0.5F ? toOutside.At(x, y) - 0.5F
-                                                   : 0.5F - toInside.At(x, y);
+            s.At(x, y) =
+                coverage.At(x, y) >= 0.5F ? toOutside.At(x, y) - 0.5F : 0.5F - toInside.At(x, y);
         }
     }
     return s;
@@ -217,9 +219,9 @@ Field BoxBlur(const Field& field, float sigma) {
     int lower = static_cast<int>(std::floor(ideal));
     if (lower % 2 == 0) --lower;
     const int upper = lower + 2;
-    const double m = (12.0 * sigma * sigma - kPasses * lower * lower - 4.0 * kPasses * lower -
-                      3.0 * kPasses) /
-                     (-4.0 * lower - 4);
+    const double m =
+        (12.0 * sigma * sigma - kPasses * lower * lower - 4.0 * kPasses * lower - 3.0 * kPasses) /
+        (-4.0 * lower - 4);
     const int lowerPasses = static_cast<int>(std::lround(m));
     Field out = field;
     for (int pass = 0; pass < kPasses; ++pass) {
@@ -262,7 +264,9 @@ float ValueNoise(float x, float y, float cell, std::uint32_t seed) {
     return (a * (1 - tx) + b * tx) * (1 - ty) + (c * (1 - tx) + d * tx) * ty;
 }
 
-float Clamp01(float v) { return std::clamp(v, 0.0F, 1.0F); }
+float Clamp01(float v) {
+    return std::clamp(v, 0.0F, 1.0F);
+}
 
 float RoundEdge(float s, float width, float height) {
     if (s <= 0) return 0;

@@ -10,7 +10,7 @@
 namespace zarq::assetgen {
 
 class Field {
-public:
+  public:
     Field(int width, int height, float value = 0.0F);
 
     int Width() const { return width_; }
@@ -24,7 +24,7 @@ public:
 
     Field& operator+=(const Field& other);
 
-private:
+  private:
     std::size_t Index(int x, int y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                static_cast<std::size_t>(x);

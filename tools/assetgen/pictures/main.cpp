@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
         } else if (!arg.startsWith("--")) {
             options.PicturesDir = arg.toStdString();
         } else {
-            std::fprintf(stderr,
-                         "usage: assetgen [PICTURES_DIR] [--mask FILE] [--preview DIR] [--font FILE]\n");
+            std::fprintf(
+                stderr,
+                "usage: assetgen [PICTURES_DIR] [--mask FILE] [--preview DIR] [--font FILE]\n");
             return 2;
         }
     }
