@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
   fonts-dejavu-core
 )
