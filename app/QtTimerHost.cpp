@@ -30,8 +30,10 @@ void QtTimerHost::Rearm() {
         wake_.stop();
         return;
     }
-    const Millis delay = std::max<Millis>(0, *due - Now());
-    wake_.start(static_cast<int>(std::min<Millis>(delay, 24 * 3600 * 1000)));
+    // Rounded down, so rounding never makes a tick late: a wake-up a fraction early finds
+    // nothing due and re-arms at once until the millisecond has come.
+    const qint64 delay = std::max<qint64>(0, (*due * 1'000'000 - NowNs()) / 1'000'000);
+    wake_.start(static_cast<int>(std::min<qint64>(delay, 24 * 3600 * 1000)));
 }
 
 void QtTimerHost::Wake() {

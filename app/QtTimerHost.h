@@ -21,6 +21,8 @@ public:
     TimerScheduler& Scheduler() { return scheduler_; }
     // Milliseconds since the host was made.
     Millis Now() const { return elapsed_.elapsed(); }
+    // The same clock in nanoseconds.
+    qint64 NowNs() const { return elapsed_.nsecsElapsed(); }
     // Whether the wake-up timer is armed, and for when (for tests).
     bool Armed() const { return wake_.isActive(); }
 
