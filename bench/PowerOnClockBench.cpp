@@ -7,7 +7,7 @@
 #include <map>
 
 #include "QtTimerHost.h"
-#include "SilentSound.h"
+#include "panel/SilentSeams.h"
 #include "panel/Unit1.h"
 
 namespace {
@@ -34,17 +34,6 @@ private:
     zarq::QtTimerHost& host_;
 };
 
-class NoWindow : public zarq::WindowHost {
-public:
-    zarq::TPoint ScreenSize() override { return {1024, 768}; }
-    zarq::TPoint WindowPos() override { return {0, 0}; }
-    void MoveWindow(int, int) override {}
-    void MessageBox(const std::string&, const std::string&, zarq::MessageKind) override {}
-    void Beep() override {}
-    void ShellOpen(const std::string&) override {}
-    void ShowOptionsDialog() override {}
-};
-
 void BM_PowerOnOnTheRealClock(benchmark::State& state) {
     int argc = 1;
     char name[] = "bench_poweron";
@@ -53,7 +42,7 @@ void BM_PowerOnOnTheRealClock(benchmark::State& state) {
     for (auto _ : state) {
         zarq::QtTimerHost host;
         TickProbe probe(host);
-        NoWindow window;
+        zarq::SilentWindow window;
         zarq::TForm1 form(zarq::PanelSeams{host.Scheduler(), probe, probe, window, nullptr});
         form.AvviaSuono("Windows MM", "95, 98, ME, NT");
         form.AttachView(&probe);

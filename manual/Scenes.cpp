@@ -5,30 +5,19 @@
 
 #include "PanelPainter.h"
 #include "PictureSet.h"
-#include "SilentSound.h"
+#include "panel/SilentSeams.h"
 #include "panel/Unit1.h"
 
 namespace zarq {
 
 namespace {
 
-class NoWindow : public WindowHost {
-public:
-    TPoint ScreenSize() override { return {1024, 768}; }
-    TPoint WindowPos() override { return {0, 0}; }
-    void MoveWindow(int, int) override {}
-    void MessageBox(const std::string&, const std::string&, MessageKind) override {}
-    void Beep() override {}
-    void ShellOpen(const std::string&) override {}
-    void ShowOptionsDialog() override {}
-};
-
 // A silent toy on its own virtual clock.
 struct ManualToy {
     VirtualClock clock;
     SilentSound sound;
     SilentPorts ports;
-    NoWindow window;
+    SilentWindow window;
     TForm1 form{PanelSeams{clock.Scheduler(), sound, ports, window, nullptr}};
 
     void SwitchOn() { form.Puls_OffMouseDown(TMouseButton::mbLeft, 1, 1); }

@@ -1,11 +1,12 @@
-// Sound seams that do nothing, for running the panel before the sound output is bound.
-// Samples "load" as distinct handles so that the panel's start-up sees them as present.
+// Seams that do nothing, for a panel that is only looked at or measured: the asset
+// generator, the manual's pictures, benchmarks. Samples "load" as distinct handles so that
+// the panel's sound start-up sees them as present.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "panel/Seams.h"
+#include "Seams.h"
 
 namespace zarq {
 
@@ -29,6 +30,21 @@ private:
 class SilentPorts : public PortOutput {
 public:
     void out(std::uint16_t, std::uint8_t) override {}
+};
+
+// A window that is nowhere: a 1024 x 768 screen, no messages, nothing opened.
+class SilentWindow : public WindowHost {
+public:
+    TPoint ScreenSize() override { return {1024, 768}; }
+    TPoint WindowPos() override { return pos_; }
+    void MoveWindow(int left, int top) override { pos_ = {left, top}; }
+    void MessageBox(const std::string&, const std::string&, MessageKind) override {}
+    void Beep() override {}
+    void ShellOpen(const std::string&) override {}
+    void ShowOptionsDialog() override {}
+
+private:
+    TPoint pos_;
 };
 
 }  // namespace zarq
