@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include "DataDir.h"
+#include "PanelWindow.h"
+#include "Scenes.h"
 #include "SplashForm.h"
 #include "harness/Harness.h"
 
@@ -171,6 +173,31 @@ TEST_F(Options, TheMenuHasItsItemsShortcutsAndADisabledHiscoreReset) {
     EXPECT_EQ(toy.Window.Events,
               (std::vector<std::string>{"open:readme.txt", "open:Manual.EXE",
                                         "open:mailto:zarq@quarvel.example"}));
+}
+
+TEST_F(Options, EscOnThePanelEndsTheProgramThroughTheSoundShutdown) {
+    PictureSet pictures;
+    ASSERT_FALSE(LoadPanelPictures(pictures));
+    PanelWindow panel(toy.F(), pictures, QByteArray());
+    TSplashForm d(toy.F(), toy.Window, &panel);
+    d.CB_Sound->setCurrentIndex(0);
+    d.CB_System->setCurrentIndex(0);
+    d.Puls_PlayClick();
+    panel.show();
+    // The exit item's ESC acts while the panel has the keyboard focus.
+    EXPECT_TRUE(panel.actions().contains(d.PM_10Exit));
+    EXPECT_EQ(d.PM_10Exit->shortcutContext(), Qt::WindowShortcut);
+    const size_t before = toy.Sound.Calls.size();
+    d.PM_10Exit->trigger();
+    EXPECT_FALSE(panel.isVisible());
+    std::vector<std::string> shutdown;
+    for (size_t i = before; i < toy.Sound.Calls.size(); ++i) {
+        shutdown.push_back(toy.Sound.Calls[i].Call + ":" + toy.Sound.Calls[i].Sample);
+    }
+    EXPECT_EQ(shutdown, (std::vector<std::string>{"Stop:", "Free:Beep", "Free:Start", "Free:Turn",
+                                                  "Free:Disc", "Free:Win", "Free:Miss1", "Free:Miss2",
+                                                  "Free:Over", "Free:End", "Close:"}));
+    EXPECT_EQ(toy.Ports.Writes.back().Value, 0x00);  // the speaker off
 }
 
 TEST(DataFolder, FoundBesideTheExecutableOrInTheInstallPrefix) {
