@@ -1,12 +1,14 @@
 // The drawings in memory: the picture list comes from the panel itself, every drawing has an
 // element to show it, and the committed files are what the generator draws now (pixel for
-// pixel for the display, within the photographs' compression for the photographs).
+// pixel for the display, within the photographs' compression for the photographs); the
+// dialogs' pictures and the icon have their sizes, the box its black ground, the icon its shape.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <map>
 
 #include "Catalogue.h"
+#include "DialogPictures.h"
 #include "DisplayPictures.h"
 #include "Generator.h"
 #include "PictureFiles.h"
@@ -22,9 +24,11 @@ class Drawing : public ::testing::Test {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QGuiApplication>(argc_, argv_);
         drawn_ = assetgen::DrawAllPictures(QStringLiteral(ZARQ_FONT_FILE));
+        dialogs_ = assetgen::DrawDialogPictures(drawn_, QStringLiteral(ZARQ_FONT_FILE));
     }
     static void TearDownTestSuite() {
         drawn_.clear();
+        dialogs_ = {};
         app_.reset();
     }
 
@@ -33,6 +37,7 @@ class Drawing : public ::testing::Test {
     static inline char* argv_[] = {name_, nullptr};
     static inline std::unique_ptr<QGuiApplication> app_;
     static inline std::map<std::string, QImage> drawn_;
+    static inline assetgen::DialogPictures dialogs_;
 };
 
 TEST(PictureList, ComesFromThePanelInStackingOrder) {
@@ -54,8 +59,9 @@ TEST(PictureList, ComesFromThePanelInStackingOrder) {
 }
 
 // The largest mean difference over 8 x 8 blocks: compression spreads a little everywhere,
-// a changed detail shows up strongly in its own block.
+// a changed detail shows up strongly in its own block. Alpha counts where either has it.
 double WorstBlockDifference(const QImage& a, const QImage& b) {
+    const bool alpha = a.hasAlphaChannel() || b.hasAlphaChannel();
     double worst = 0;
     for (int by = 0; by < a.height(); by += 8) {
         for (int bx = 0; bx < a.width(); bx += 8) {
@@ -68,6 +74,10 @@ double WorstBlockDifference(const QImage& a, const QImage& b) {
                     sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
                            std::abs(qBlue(p) - qBlue(q));
                     count += 3;
+                    if (alpha) {
+                        sum += std::abs(qAlpha(p) - qAlpha(q));
+                        ++count;
+                    }
                 }
             }
             worst = std::max(worst, sum / count);
@@ -103,6 +113,81 @@ TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
                       image.convertToFormat(QImage::Format_RGB32))
                 << key << " is stale: build the regenerate_pictures target";
         }
+    }
+}
+
+// The dialogs' pictures and the icon are paintings over the rendered toy: compared like the
+// photographs, since antialiasing and the renderer's arithmetic may differ a little between
+// machines.
+TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
+    ASSERT_EQ(dialogs_.Dialogs.size(), 2u);
+    for (const auto& [key, image] : dialogs_.Dialogs) {
+        const QImage committed = CommittedPicture(key);
+        ASSERT_FALSE(committed.isNull()) << key << " is missing";
+        ASSERT_EQ(committed.size(), image.size()) << key;
+        EXPECT_LT(WorstBlockDifference(committed, image.convertToFormat(QImage::Format_RGB32)),
+                  8.0)
+            << key << " is stale: build the regenerate_pictures target";
+    }
+    const QImage icon = CommittedIcon();
+    ASSERT_FALSE(icon.isNull()) << "assets/icon/zarq-simulator.png is missing";
+    ASSERT_EQ(icon.size(), dialogs_.Icon.size());
+    EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                   dialogs_.Icon.convertToFormat(
+                                       QImage::Format_ARGB32_Premultiplied)),
+              8.0)
+        << "the icon is stale: build the regenerate_pictures target";
+}
+
+// Opaque pixels of an image with alpha.
+int OpaquePixels(const QImage& image) {
+    int opaque = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) opaque += qAlpha(image.pixel(x, y)) == 255;
+    }
+    return opaque;
+}
+
+TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
+    // The places the dialogs give them, and the icon size the desktop entry installs.
+    const std::map<std::string, QSize> places = {{"Im_Piccina", {204, 286}},
+                                                 {"Im_Foto", {252, 84}}};
+    for (const auto& [key, size] : places) {
+        ASSERT_TRUE(dialogs_.Dialogs.count(key)) << key << " is not drawn";
+        EXPECT_EQ(dialogs_.Dialogs.at(key).size(), size) << key;
+        EXPECT_EQ(CommittedPicture(key).size(), size) << key;
+        EXPECT_FALSE(dialogs_.Dialogs.at(key).hasAlphaChannel()) << key;
+    }
+    const QImage committedIcon = CommittedIcon();
+    EXPECT_EQ(committedIcon.size(), QSize(64, 64));
+    EXPECT_TRUE(committedIcon.hasAlphaChannel()) << "the icon is stored without alpha";
+
+    // The box stands on the options dialog's black: black around it, the toy's blue on it.
+    const QImage box = dialogs_.Dialogs.at("Im_Piccina");
+    for (QPoint corner : {QPoint(0, 0), QPoint(203, 285), QPoint(0, 285), QPoint(203, 0)}) {
+        EXPECT_TRUE(IsBlack(box.pixel(corner))) << corner.x() << "," << corner.y();
+    }
+    int blue = 0;
+    for (int y = 0; y < box.height(); ++y) {
+        for (int x = 0; x < box.width(); ++x) {
+            const QRgb p = box.pixel(x, y);
+            blue += qBlue(p) > 120 && qBlue(p) > qRed(p) + 60;
+        }
+    }
+    EXPECT_GT(blue, box.width() * box.height() / 4);
+
+    // The icon: the toy's outline on a clear ground, its body solid and blue, its screen not.
+    for (const QImage& icon : {dialogs_.Icon, committedIcon.convertToFormat(QImage::Format_ARGB32)}) {
+        for (QPoint corner : {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63)}) {
+            EXPECT_EQ(qAlpha(icon.pixel(corner)), 0) << corner.x() << "," << corner.y();
+        }
+        EXPECT_EQ(qAlpha(icon.pixel(32, 32)), 255);
+        EXPECT_GT(OpaquePixels(icon), 64 * 64 / 2);
+        EXPECT_LT(OpaquePixels(icon), 64 * 64 * 9 / 10);
+        const QRgb body = icon.pixel(12, 37);
+        EXPECT_GT(qBlue(body), qRed(body) + 60) << "the body beside the printing is not blue";
+        const QRgb screen = icon.pixel(32, 23);
+        EXPECT_LT(qBlue(screen), 100) << "the screen is not there";
     }
 }
 

@@ -20,6 +20,12 @@ QImage CommittedPicture(const std::string& key) {
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
+QImage CommittedIcon() {
+    const std::filesystem::path file =
+        std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "icon" / "zarq-simulator.png";
+    return QImage(QString::fromStdString(file.string()));
+}
+
 std::set<unsigned> ColoursOf(const QImage& image) {
     std::set<unsigned> colours;
     for (int y = 0; y < image.height(); ++y) {

@@ -1,4 +1,5 @@
-# Runs assetgen twice into fresh folders; every file must come out byte for byte the same.
+# Runs assetgen twice into fresh folders; every file, the dialogs' pictures and the icon
+# among them, must come out byte for byte the same.
 file(REMOVE_RECURSE ${WORK})
 foreach(run first second)
     execute_process(COMMAND ${ASSETGEN} ${WORK}/${run}/pictures
@@ -12,6 +13,12 @@ file(GLOB_RECURSE second RELATIVE ${WORK}/second ${WORK}/second/*)
 if(NOT first STREQUAL second)
     message(FATAL_ERROR "the two runs wrote different files:\n${first}\n${second}")
 endif()
+foreach(needed pictures/Im_Piccina.png pictures/Im_Foto.png icon/zarq-simulator.png Mask2.bin)
+    list(FIND first ${needed} at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${needed} was not written")
+    endif()
+endforeach()
 list(LENGTH first count)
 if(count LESS 40)
     message(FATAL_ERROR "only ${count} files written")

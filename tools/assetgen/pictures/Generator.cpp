@@ -9,10 +9,12 @@
 
 #include "BaseScreen.h"
 #include "Catalogue.h"
+#include "DialogPictures.h"
 #include "DisplayPictures.h"
 #include "Jpeg.h"
 #include "Outline.h"
 #include "PanelPhoto.h"
+#include "PanelScene.h"
 #include "skin/RegionData.h"
 
 namespace zarq::assetgen {
@@ -31,33 +33,6 @@ void SavePng(const QImage& image, const std::filesystem::path& file) {
     }
 }
 
-// The panel as the window paints it: the visible elements in stacking order, transparent
-// ones without their key colour.
-QImage Composite(const TForm1& form, const std::map<std::string, QImage>& pictures,
-                 const std::function<bool(const TImage&)>& lit) {
-    QImage panel(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
-    panel.fill(Qt::white);
-    for (const auto& control : form.Controls()) {
-        const auto* image = dynamic_cast<const TImage*>(control.get());
-        if (image == nullptr || !lit(*image)) continue;
-        auto it = pictures.find(image->Picture());
-        if (it == pictures.end()) continue;
-        const QImage& picture = it->second;
-        const QRgb key = picture.pixel(0, picture.height() - 1);
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const QRgb p = picture.pixel(x, y);
-                if (image->Transparent() && p == key) continue;
-                const int px = image->Bounds().Left + x;
-                const int py = image->Bounds().Top + y;
-                if (!InsideOutline(px, py)) continue;
-                panel.setPixel(px, py, p);
-            }
-        }
-    }
-    return panel;
-}
-
 QImage Enlarged(const QImage& image, int factor) {
     return image.scaled(image.width() * factor, image.height() * factor, Qt::IgnoreAspectRatio,
                         Qt::FastTransformation);
@@ -66,26 +41,23 @@ QImage Enlarged(const QImage& image, int factor) {
 void WritePreviews(const TForm1& form, const std::map<std::string, QImage>& pictures,
                    const std::filesystem::path& dir) {
     std::filesystem::create_directories(dir);
+    const QRgb white = 0xFFFFFFFF;
     const auto atRest = [](const TImage& image) { return image.Visible(); };
-    SavePng(Enlarged(Composite(form, pictures, atRest), 2), dir / "panel-off.png");
-    const auto allLit = [&](const TImage& image) {
-        const std::string& name = image.Name();
-        if (name == "Puls_Off" || name.rfind("Im_Num", 0) == 0) return false;
-        return true;
-    };
-    QImage lit = Composite(form, pictures, allLit);
-    // The digit places show a score, as they would in play.
-    for (int place = 1; place <= 4; ++place) {
-        const QImage& digit = pictures.at("Im_Num" + std::to_string((place * 3) % 10));
-        const TRect& r = form.DigitPos[place]->Bounds();
-        for (int y = 0; y < digit.height(); ++y) {
-            for (int x = 0; x < digit.width(); ++x) {
-                if ((digit.pixel(x, y) | 0xFF000000U) != 0xFF000000U) {
-                    lit.setPixel(r.Left + x, r.Top + y, digit.pixel(x, y));
-                }
-            }
+    SavePng(Enlarged(PaintPanel(ElementsShown(form, atRest), pictures, white), 2),
+            dir / "panel-off.png");
+    // Everything lit but the digit sources; the digit places show a score, as in play.
+    const auto allLit = [&form](const TImage& image) {
+        for (int d = 0; d <= 9; ++d) {
+            if (&image == form.DigitImage[d]) return false;
         }
+        return image.Name() != "Puls_Off";
+    };
+    std::map<const TImage*, std::string> digits;
+    for (int place = 1; place <= 4; ++place) {
+        digits[form.DigitPos[place]] = "Im_Num" + std::to_string((place * 3) % 10);
     }
+    const std::vector<ShownElement> shown = ElementsShown(form, allLit, digits);
+    const QImage lit = PaintPanel(shown, pictures, white);
     SavePng(Enlarged(lit, 2), dir / "panel-lit.png");
     SavePng(Enlarged(lit.copy(340, 176, 40, 84), 8), dir / "boss.png");
     SavePng(Enlarged(lit.copy(115, 154, 268, 114), 4), dir / "screen-lit.png");
@@ -148,6 +120,15 @@ void Generate(const GeneratorOptions& options) {
             SavePng(image, options.PicturesDir / (key + ".png"));
         }
     }
+
+    const DialogPictures dialogs = DrawDialogPictures(pictures, options.FontFile);
+    for (const auto& [key, image] : dialogs.Dialogs) {
+        SavePng(image, options.PicturesDir / (key + ".png"));
+    }
+    if (!options.IconFile.parent_path().empty()) {
+        std::filesystem::create_directories(options.IconFile.parent_path());
+    }
+    SavePng(dialogs.Icon, options.IconFile);
 
     const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());
     if (!options.MaskFile.parent_path().empty()) {

@@ -1,4 +1,5 @@
-// Writes every picture of the panel and the window's region data.
+// Writes every picture of the panel, the dialogs' pictures, the program's icon and the
+// window's region data.
 #pragma once
 
 #include <QImage>
@@ -12,6 +13,7 @@ namespace zarq::assetgen {
 struct GeneratorOptions {
     std::filesystem::path PicturesDir;  // one file per picture key
     std::filesystem::path MaskFile;     // the stored "Mask2" value
+    std::filesystem::path IconFile;     // the program's icon
     std::filesystem::path PreviewDir;   // empty: no previews
     QString FontFile;
 };

@@ -8,7 +8,6 @@
 // seeds, so every run gives the same picture.
 #include "PanelPhoto.h"
 
-#include <QFontDatabase>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QTransform>
@@ -19,6 +18,7 @@
 
 #include "Outline.h"
 #include "Relief.h"
+#include "Typesetter.h"
 
 namespace zarq::assetgen {
 
@@ -135,41 +135,6 @@ Shape MakeShape(const QPainterPath& path) {
     }
     return shape;
 }
-
-// Text set in the bold face, as outlines: `size` is the cap-height-ish pixel size, the path
-// is placed with its baseline at `at.y()` and aligned on `at.x()` (-1 right, 0 centre, 1 left).
-class Typesetter {
-  public:
-    explicit Typesetter(const QString& fontFile) {
-        const int id = QFontDatabase::addApplicationFont(fontFile);
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        if (id < 0 || families.isEmpty()) {
-            throw std::runtime_error("cannot load the font " + fontFile.toStdString());
-        }
-        font_ = QFont(families.front());
-        font_.setPixelSize(100);
-        font_.setHintingPreference(QFont::PreferNoHinting);
-        font_.setKerning(true);
-    }
-
-    QPainterPath Text(const QString& text, double size, QPointF at, int align,
-                      double spacing = 0.0) const {
-        QFont font = font_;
-        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing * 100.0 / size);
-        QPainterPath raw;
-        raw.addText(0, 0, font, text);
-        const double k = size / 100.0;
-        QPainterPath path = QTransform::fromScale(k, k).map(raw);
-        const QRectF box = path.boundingRect();
-        double dx = at.x() - box.center().x();
-        if (align > 0) dx = at.x() - box.left();
-        if (align < 0) dx = at.x() - box.right();
-        return QTransform::fromTranslate(dx, at.y()).map(path);
-    }
-
-  private:
-    QFont font_;
-};
 
 // ---- The body's layout --------------------------------------------------------------------
 

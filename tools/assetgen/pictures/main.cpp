@@ -1,6 +1,7 @@
-// assetgen: draws every picture of the panel and its outline.
-//   assetgen [PICTURES_DIR] [--mask FILE] [--preview DIR] [--font FILE]
-// PICTURES_DIR defaults to assets/pictures; the region data goes to Mask2.bin beside it.
+// assetgen: draws every picture of the panel, its outline, the dialogs' pictures and the icon.
+//   assetgen [PICTURES_DIR] [--mask FILE] [--icon FILE] [--preview DIR] [--font FILE]
+// PICTURES_DIR defaults to assets/pictures; the region data goes to Mask2.bin beside it and
+// the icon to icon/zarq-simulator.png beside it.
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     options.PicturesDir = "assets/pictures";
     options.FontFile = QStringLiteral(ZARQ_FONT_FILE);
     bool maskGiven = false;
+    bool iconGiven = false;
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -24,6 +26,9 @@ int main(int argc, char** argv) {
         if (arg == "--mask" && hasValue) {
             options.MaskFile = args[++i].toStdString();
             maskGiven = true;
+        } else if (arg == "--icon" && hasValue) {
+            options.IconFile = args[++i].toStdString();
+            iconGiven = true;
         } else if (arg == "--preview" && hasValue) {
             options.PreviewDir = args[++i].toStdString();
         } else if (arg == "--font" && hasValue) {
@@ -31,13 +36,16 @@ int main(int argc, char** argv) {
         } else if (!arg.startsWith("--")) {
             options.PicturesDir = arg.toStdString();
         } else {
-            std::fprintf(
-                stderr,
-                "usage: assetgen [PICTURES_DIR] [--mask FILE] [--preview DIR] [--font FILE]\n");
+            std::fprintf(stderr,
+                         "usage: assetgen [PICTURES_DIR] [--mask FILE] [--icon FILE] "
+                         "[--preview DIR] [--font FILE]\n");
             return 2;
         }
     }
     if (!maskGiven) options.MaskFile = options.PicturesDir.parent_path() / "Mask2.bin";
+    if (!iconGiven) {
+        options.IconFile = options.PicturesDir.parent_path() / "icon" / "zarq-simulator.png";
+    }
 
     try {
         zarq::assetgen::Generate(options);

@@ -1,0 +1,31 @@
+// The pictures that are not part of the panel: the boxed toy on the options dialog
+// (Im_Piccina), the author's photograph on the about dialog (Im_Foto) and the program's
+// icon. All three are drawn from the panel's own pictures, so they show the same toy.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <map>
+#include <string>
+
+namespace zarq::assetgen {
+
+inline constexpr QSize kBoxedToySize{204, 286};
+inline constexpr QSize kAuthorPhotoSize{252, 84};
+inline constexpr QSize kIconSize{64, 64};
+
+struct DialogPictures {
+    // By picture key ("Im_Piccina", "Im_Foto"): PNG files beside the panel's pictures.
+    std::map<std::string, QImage> Dialogs;
+    // The program's icon, with alpha.
+    QImage Icon;
+};
+
+// `panelPictures` are the panel's pictures as DrawAllPictures gives them; `fontFile` is the
+// panel's bold face. Needs a QGuiApplication. Throws std::runtime_error when a panel picture
+// is missing or the font cannot be loaded.
+DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPictures,
+                                  const QString& fontFile);
+
+}  // namespace zarq::assetgen
