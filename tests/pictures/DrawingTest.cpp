@@ -125,17 +125,16 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
         const QImage committed = CommittedPicture(key);
         ASSERT_FALSE(committed.isNull()) << key << " is missing";
         ASSERT_EQ(committed.size(), image.size()) << key;
-        EXPECT_LT(WorstBlockDifference(committed, image.convertToFormat(QImage::Format_RGB32)),
-                  8.0)
+        EXPECT_LT(WorstBlockDifference(committed, image.convertToFormat(QImage::Format_RGB32)), 8.0)
             << key << " is stale: build the regenerate_pictures target";
     }
     const QImage icon = CommittedIcon();
     ASSERT_FALSE(icon.isNull()) << "assets/icon/zarq-simulator.png is missing";
     ASSERT_EQ(icon.size(), dialogs_.Icon.size());
-    EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                                   dialogs_.Icon.convertToFormat(
-                                       QImage::Format_ARGB32_Premultiplied)),
-              8.0)
+    EXPECT_LT(
+        WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                             dialogs_.Icon.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+        8.0)
         << "the icon is stale: build the regenerate_pictures target";
 }
 
@@ -177,7 +176,8 @@ TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
     EXPECT_GT(blue, box.width() * box.height() / 4);
 
     // The icon: the toy's outline on a clear ground, its body solid and blue, its screen not.
-    for (const QImage& icon : {dialogs_.Icon, committedIcon.convertToFormat(QImage::Format_ARGB32)}) {
+    for (const QImage& icon :
+         {dialogs_.Icon, committedIcon.convertToFormat(QImage::Format_ARGB32)}) {
         for (QPoint corner : {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63)}) {
             EXPECT_EQ(qAlpha(icon.pixel(corner)), 0) << corner.x() << "," << corner.y();
         }

@@ -44,8 +44,8 @@ std::vector<ShownElement> RaceOnScreen(const TForm1& form) {
     constexpr int kTrailH[][2] = {{1, 5}, {2, 5}, {3, 5}, {5, 2}, {6, 2}, {2, 1}, {3, 1},
                                   {4, 1}, {6, 4}, {7, 4}, {5, 5}, {6, 5}, {1, 3}, {2, 3}};
     constexpr int kTrailV[][2] = {{4, 5}, {4, 4}, {5, 3}, {5, 2}, {7, 3}, {2, 2}, {1, 4}};
-    std::set<const TImage*> lit = {form.Im_Base, form.Im_BaseScreen, form.Puls_Speed,
-                                   form.Puls_On, form.BarH[4][3]};
+    std::set<const TImage*> lit = {form.Im_Base, form.Im_BaseScreen, form.Puls_Speed, form.Puls_On,
+                                   form.BarH[4][3]};
     for (const auto& cell : kTrailH) lit.insert(form.BarH[cell[0]][cell[1]]);
     for (const auto& cell : kTrailV) lit.insert(form.BarV[cell[0]][cell[1]]);
     for (int i = 1; i <= 3; ++i) lit.insert(form.ZarqFigure[i].Body);
@@ -62,8 +62,7 @@ std::vector<ShownElement> RaceOnScreen(const TForm1& form) {
 // The whole lattice lit with the figures and the boss: at icon size single bars fade into
 // the dark, while a full screen still reads as a lit display.
 std::vector<ShownElement> ScreenAllLit(const TForm1& form) {
-    std::set<const TImage*> lit = {form.Im_Base, form.Im_BaseScreen, form.Puls_Speed,
-                                   form.Puls_On};
+    std::set<const TImage*> lit = {form.Im_Base, form.Im_BaseScreen, form.Puls_Speed, form.Puls_On};
     for (int c = 1; c <= 7; ++c) {
         for (int r = 1; r <= 5; ++r) {
             lit.insert(form.BarH[c][r]);
@@ -119,15 +118,16 @@ QImage SoftShadow(const QImage& picture, float sigma, int margin, float strength
     Field alpha(picture.width() + 2 * margin, picture.height() + 2 * margin);
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            alpha.At(x + margin, y + margin) = static_cast<float>(qAlpha(picture.pixel(x, y))) / 255.0F;
+            alpha.At(x + margin, y + margin) =
+                static_cast<float>(qAlpha(picture.pixel(x, y))) / 255.0F;
         }
     }
     const Field soft = Blur(alpha, sigma);
     QImage shadow(alpha.Width(), alpha.Height(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < shadow.height(); ++y) {
         for (int x = 0; x < shadow.width(); ++x) {
-            const int a = std::clamp(static_cast<int>(std::lround(soft.At(x, y) * strength * 255)),
-                                     0, 255);
+            const int a =
+                std::clamp(static_cast<int>(std::lround(soft.At(x, y) * strength * 255)), 0, 255);
             shadow.setPixel(x, y, qRgba(0, 0, 0, a));
         }
     }
@@ -187,8 +187,7 @@ void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline) {
 }
 
 // The panel's three stripes, `band` pixels each with `gap` between, from `top` down.
-void PaintStripes(QPainter& paint, double left, double width, double top, double band,
-                  double gap) {
+void PaintStripes(QPainter& paint, double left, double width, double top, double band, double gap) {
     const QColor colours[] = {kStripeYellow, kStripeOrange, kStripeRed};
     for (int i = 0; i < 3; ++i) {
         paint.fillRect(QRectF(left, top + i * (band + gap), width, band), colours[i]);
@@ -360,8 +359,7 @@ QImage DrawBoxedToy(const Typesetter& type, const QImage& panel) {
 
 // ---- The author's photograph ---------------------------------------------------------------
 
-QImage DrawAuthorPhoto(const Typesetter& type, const QImage& panel, const QImage& boxedToy) {
-    (void)type;
+QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
     const int w = kAuthorPhotoSize.width();
     const int h = kAuthorPhotoSize.height();
     QImage photo(kAuthorPhotoSize, QImage::Format_ARGB32_Premultiplied);
@@ -393,8 +391,8 @@ QImage DrawAuthorPhoto(const Typesetter& type, const QImage& panel, const QImage
         paint.drawRect(QRectF(96, 27, w - 96, 4));
         paint.setBrush(QColor(0x8a, 0x58, 0x2e));
         paint.drawRect(QRectF(96, 27, w - 96, 1));
-        const QImage little = boxedToy.scaled(16, 22, Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation);
+        const QImage little =
+            boxedToy.scaled(16, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         paint.drawImage(QPointF(104, 5), little);
         const QColor boxes[] = {QColor(0xb8, 0x24, 0x20), QColor(0x1e, 0x6a, 0x3a),
                                 QColor(0xd8, 0x9a, 0x18)};
@@ -403,8 +401,8 @@ QImage DrawAuthorPhoto(const Typesetter& type, const QImage& panel, const QImage
             paint.setBrush(boxes[i]);
             paint.drawRect(places[i]);
             paint.setBrush(QColor(255, 255, 255, 70));
-            paint.drawRect(QRectF(places[i].left() + 2, places[i].top() + 3,
-                                  places[i].width() - 4, 3));
+            paint.drawRect(
+                QRectF(places[i].left() + 2, places[i].top() + 3, places[i].width() - 4, 3));
             paint.setBrush(QColor(0, 0, 0, 60));
             paint.drawRect(QRectF(places[i].right() - 2, places[i].top(), 2, places[i].height()));
         }
@@ -581,8 +579,8 @@ QImage DrawAuthorPhoto(const Typesetter& type, const QImage& panel, const QImage
         crown.addEllipse(QPointF(cx, 30.5), 13.8, 15.5);
         QPolygonF above;
         above << QPointF(29, 37) << QPointF(32, 36) << QPointF(33.5, 28) << QPointF(38, 22.5)
-              << QPointF(46, 21.5) << QPointF(53, 23.5) << QPointF(55.5, 29)
-              << QPointF(56.5, 33) << QPointF(60, 33) << QPointF(60, 0) << QPointF(29, 0);
+              << QPointF(46, 21.5) << QPointF(53, 23.5) << QPointF(55.5, 29) << QPointF(56.5, 33)
+              << QPointF(60, 33) << QPointF(60, 0) << QPointF(29, 0);
         QPainterPath hairline;
         hairline.addPolygon(above);
         paint.setBrush(QColor(0x2c, 0x1c, 0x14));
@@ -613,7 +611,8 @@ QImage DrawAuthorPhoto(const Typesetter& type, const QImage& panel, const QImage
             const QRgb p = photo.pixel(x, y);
             const double dx = (x - w / 2.0) / (w / 2.0);
             const double dy = (y - h / 2.0) / (h / 2.0);
-            const double vignette = 1.0 - 0.28 * std::pow(std::min(1.0, (dx * dx * 0.6 + dy * dy * 0.5)), 1.5);
+            const double vignette =
+                1.0 - 0.28 * std::pow(std::min(1.0, (dx * dx * 0.6 + dy * dy * 0.5)), 1.5);
             const double grain = HashNoise(x, y, 91U) * 4.0;
             const double r = qRed(p) * 1.04 * vignette + grain;
             const double g = qGreen(p) * 0.99 * vignette + grain;
@@ -650,9 +649,8 @@ DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPict
     DialogPictures pictures;
     const QImage boxed = DrawBoxedToy(type, panel);
     pictures.Dialogs["Im_Piccina"] = boxed;
-    pictures.Dialogs["Im_Foto"] = DrawAuthorPhoto(type, panel, boxed);
-    pictures.Icon =
-        DrawIcon(PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U));
+    pictures.Dialogs["Im_Foto"] = DrawAuthorPhoto(panel, boxed);
+    pictures.Icon = DrawIcon(PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U));
     return pictures;
 }
 
