@@ -44,7 +44,7 @@ TAboutForm::TAboutForm()
         {&La_Place1, &La_Place2, "My birthplace:", "Lugano"},
         {&La_Date1, &La_Date2, "My birth date:", "14 March 1971"},
         {&La_Occupation1, &La_Occupation2, "My current occupation:", "Software developer"},
-        {&La_Hobby1, &La_Hobby2, "My hobby:", "Collecting old handheld toys"},
+        {&La_Hobby1, &La_Hobby2, "My hobby:", "Old handheld games"},
     };
     int top = 104;
     for (const Row& row : rows) {
@@ -53,7 +53,8 @@ TAboutForm::TAboutForm()
         caption->setFont(ArialPx(11, false));
         caption->setStyleSheet("color: silver; background: transparent;");
         auto* value = new QLabel(row.valueText, this);
-        value->setGeometry(121, top, 140, 16);  // right-aligned to x 261
+        value->setGeometry(13, top, 248, 16);  // right-aligned to x 261, under the caption
+        value->setAttribute(Qt::WA_TransparentForMouseEvents);
         value->setFont(ArialPx(11, true));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setStyleSheet("color: white; background: transparent;");

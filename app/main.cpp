@@ -3,6 +3,7 @@
 // brings the options dialog forward, and "- PLAY -" starts sound and centres the panel.
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(ZARQ_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 
     // The sound files and documents are opened by names relative to the current directory:
     // make the data folder current, wherever the program was started from.

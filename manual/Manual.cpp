@@ -1,5 +1,6 @@
 // The manual: a window explaining the toy and its games, with pictures of the real panel.
 #include <QApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -10,6 +11,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarq (Keldo) Manual");
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 
     zarq::PictureSet pictures;
     if (const auto error = zarq::LoadPanelPictures(pictures)) {

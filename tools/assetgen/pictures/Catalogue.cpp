@@ -1,47 +1,18 @@
 // The inert panel and the picture list read from it.
 #include "Catalogue.h"
 
+#include "panel/SilentSeams.h"
+
 #include <set>
 #include <stdexcept>
 
 namespace zarq::assetgen {
 
-namespace {
-
-class NoSound : public SoundLibrary {
-  public:
-    bool FSOUND_Init(int, int, unsigned) override { return false; }
-    bool FSOUND_SetOutput(int) override { return false; }
-    FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char*, unsigned, int) override { return nullptr; }
-    int FSOUND_PlaySound(int, FSOUND_SAMPLE*) override { return -1; }
-    bool FSOUND_StopSound(int) override { return false; }
-    void FSOUND_Sample_Free(FSOUND_SAMPLE*) override {}
-    void FSOUND_Close() override {}
-};
-
-class NoPorts : public PortOutput {
-  public:
-    void out(std::uint16_t, std::uint8_t) override {}
-};
-
-class NoWindow : public WindowHost {
-  public:
-    TPoint ScreenSize() override { return {1024, 768}; }
-    TPoint WindowPos() override { return {0, 0}; }
-    void MoveWindow(int, int) override {}
-    void MessageBox(const std::string&, const std::string&, MessageKind) override {}
-    void Beep() override {}
-    void ShellOpen(const std::string&) override {}
-    void ShowOptionsDialog() override {}
-};
-
-}  // namespace
-
 struct InertPanel::Seams {
     VirtualClock Clock;
-    NoSound Sound;
-    NoPorts Ports;
-    NoWindow Window;
+    SilentSound Sound;
+    SilentPorts Ports;
+    SilentWindow Window;
 };
 
 InertPanel::InertPanel() : seams_(std::make_unique<Seams>()) {
