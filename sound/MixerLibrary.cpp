@@ -15,7 +15,7 @@
 // The library's sample: the decoded wave, the same converted to the device's format, and
 // the mixer's view of it. The mixer chunk only borrows `mixed`, which the sample owns.
 struct zarq::FSOUND_SAMPLE {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audio{};
     std::vector<Uint8> decoded;
     std::vector<Uint8> mixed;
     Mix_Chunk chunk{};
@@ -115,9 +115,9 @@ FSOUND_SAMPLE* MixerLibrary::FSOUND_Sample_Load(int, const char* name, unsigned,
     auto sample = std::make_unique<FSOUND_SAMPLE>();
     WaveBuffer wave;
     Uint32 length = 0;
-    if (SDL_LoadWAV_RW(stream, 1, &sample->spec, &wave.data, &length) == nullptr) return nullptr;
+    if (SDL_LoadWAV_RW(stream, 1, &sample->audio, &wave.data, &length) == nullptr) return nullptr;
     const auto frameBytes =
-        static_cast<Uint32>(SDL_AUDIO_BITSIZE(sample->spec.format) / 8 * sample->spec.channels);
+        static_cast<Uint32>(SDL_AUDIO_BITSIZE(sample->audio.format) / 8 * sample->audio.channels);
     length -= frameBytes == 0 ? length : length % frameBytes;
     if (length == 0) return nullptr;
     sample->decoded.assign(wave.data, wave.data + length);
@@ -129,7 +129,7 @@ FSOUND_SAMPLE* MixerLibrary::FSOUND_Sample_Load(int, const char* name, unsigned,
 bool MixerLibrary::PrepareForDevice(FSOUND_SAMPLE& sample) const {
     SDL_AudioCVT cvt;
     const int built =
-        SDL_BuildAudioCVT(&cvt, sample.spec.format, sample.spec.channels, sample.spec.freq,
+        SDL_BuildAudioCVT(&cvt, sample.audio.format, sample.audio.channels, sample.audio.freq,
                           deviceFormat_, static_cast<Uint8>(deviceChannels_), deviceRate_);
     if (built < 0) return false;
     if (built == 0) {

@@ -22,8 +22,8 @@ class CommittedPictures : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         toy_ = std::make_unique<Toy>();
-        for (const assetgen::PictureSpec& spec : assetgen::PictureCatalogue(toy_->F())) {
-            pictures_[spec.Key] = CommittedPicture(spec.Key);
+        for (const assetgen::PictureSpec& entry : assetgen::PictureCatalogue(toy_->F())) {
+            pictures_[entry.Key] = CommittedPicture(entry.Key);
         }
     }
     static void TearDownTestSuite() {

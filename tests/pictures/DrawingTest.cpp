@@ -53,8 +53,8 @@ TEST(PictureList, ComesFromThePanelInStackingOrder) {
     EXPECT_EQ(specs[2].FileName(), "Puls_Speed.jpg");
     EXPECT_EQ(specs[1].FileName(), "Im_BaseScreen.png");
     // Carriers only: a shared picture is listed once, under the element that carries it.
-    for (const assetgen::PictureSpec& spec : specs) {
-        EXPECT_EQ(toy.F().FindElement(spec.Key)->Picture(), spec.Key);
+    for (const assetgen::PictureSpec& entry : specs) {
+        EXPECT_EQ(toy.F().FindElement(entry.Key)->Picture(), entry.Key);
     }
 }
 
@@ -90,7 +90,7 @@ double WorstBlockDifference(const QImage& a, const QImage& b) {
 TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
     Toy toy;
     std::set<std::string> listed;
-    for (const auto& spec : assetgen::PictureCatalogue(toy.F())) listed.insert(spec.Key);
+    for (const auto& entry : assetgen::PictureCatalogue(toy.F())) listed.insert(entry.Key);
     std::set<std::string> drawn;
     for (const auto& [key, image] : drawn_) drawn.insert(key);
     EXPECT_EQ(drawn, listed);

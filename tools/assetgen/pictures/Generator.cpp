@@ -71,7 +71,7 @@ std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
     const std::vector<PictureSpec> specs = PictureCatalogue(form);
 
     std::set<std::string> wanted;
-    for (const PictureSpec& spec : specs) wanted.insert(spec.Key);
+    for (const PictureSpec& entry : specs) wanted.insert(entry.Key);
     for (const std::string& key : DisplayPictureKeys()) {
         if (wanted.count(key) == 0) {
             throw std::runtime_error("a picture is drawn for " + key + ", which no element shows");
@@ -80,27 +80,27 @@ std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
 
     const PanelPhotos photos = RenderPanelPhotos(LayoutOf(form), fontFile);
     std::map<std::string, QImage> pictures;
-    for (const PictureSpec& spec : specs) {
+    for (const PictureSpec& entry : specs) {
         QImage image;
-        if (spec.Key == "Im_Base") {
+        if (entry.Key == "Im_Base") {
             image = photos.Base;
-        } else if (spec.Key == "Puls_Speed") {
+        } else if (entry.Key == "Puls_Speed") {
             image = photos.SpeedButton;
-        } else if (spec.Key == "Puls_On") {
+        } else if (entry.Key == "Puls_On") {
             image = photos.SwitchOn;
-        } else if (spec.Key == "Puls_Off") {
+        } else if (entry.Key == "Puls_Off") {
             image = photos.SwitchOff;
-        } else if (spec.Key == "Im_BaseScreen") {
+        } else if (entry.Key == "Im_BaseScreen") {
             continue;  // drawn last, from the others
-        } else if (IsDisplayPicture(spec.Key)) {
-            image = DrawDisplayPicture(spec.Key);
+        } else if (IsDisplayPicture(entry.Key)) {
+            image = DrawDisplayPicture(entry.Key);
         } else {
-            throw std::runtime_error("no drawing for the picture " + spec.Key);
+            throw std::runtime_error("no drawing for the picture " + entry.Key);
         }
-        if (image.width() != spec.Width || image.height() != spec.Height) {
-            throw std::runtime_error("the picture " + spec.Key + " does not fit its element");
+        if (image.width() != entry.Width || image.height() != entry.Height) {
+            throw std::runtime_error("the picture " + entry.Key + " does not fit its element");
         }
-        pictures[spec.Key] = image.convertToFormat(QImage::Format_RGB32);
+        pictures[entry.Key] = image.convertToFormat(QImage::Format_RGB32);
     }
     pictures["Im_BaseScreen"] = DrawBaseScreen(form, [&](const std::string& key) {
         auto it = pictures.find(key);
