@@ -121,7 +121,7 @@ TEST_F(PowerOn, CtrlHeldThroughTheSequenceStartsTheRaceFast) {
 
 TEST_F(PowerOn, SwitchingOffStopsEverythingAndOnAgainStartsAtStepOne) {
     toy.SwitchOn();
-    toy.Advance(320 * 8);  // the line is at the vertical bars of row 4
+    toy.Advance(320 * 8);  // the line is at the horizontal bars of row 4
     ASSERT_EQ(LineShown(), "H4");
     const size_t callsBefore = toy.Sound.Calls.size();
     toy.SwitchOff();
