@@ -40,9 +40,12 @@ void QtWindowHost::MoveWindow(int left, int top) {
 
 void QtWindowHost::MessageBox(const std::string& text, const std::string& caption,
                               MessageKind kind) {
+    // Over the window the user is looking at: the panel may still be off screen.
+    QWidget* owner = QApplication::activeWindow();
+    if (owner == nullptr && window_ && window_->x() >= 0) owner = window_.data();
     QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, window_.data());
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 

@@ -42,7 +42,9 @@ QComboBox* MakeList(QWidget* parent, QRect geometry, const QStringList& items) {
     list->setEditable(false);
     list->setCurrentIndex(-1);
     list->setFocusPolicy(Qt::NoFocus);
-    list->setStyleSheet("QComboBox { background: white; color: black; }");
+    list->setFont(ArialPx(11));
+    // The labels' small font, so the longest entry fits the list's 97 pixels.
+    list->setStyleSheet("QComboBox { background: white; color: black; padding-left: 2px; }");
     return list;
 }
 
@@ -178,6 +180,10 @@ void TSplashForm::Puls_PlayClick() {
     }
 
     hide();
+    if (panelWindow_ != nullptr) {
+        panelWindow_->raise();
+        panelWindow_->activateWindow();  // the keys go to the toy
+    }
     const TPoint screen = host_.ScreenSize();
     const TPoint pos = host_.WindowPos();
     const int top = screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y;
@@ -196,6 +202,11 @@ void TSplashForm::Puls_PlayClick() {
 void TSplashForm::La_HttpClick() { host_.ShellOpen(kWebAddress); }
 
 void TSplashForm::La_EmailClick() { host_.ShellOpen(std::string("mailto:") + kMailAddress); }
+
+void TSplashForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    CentreOnScreen();  // wherever it was, it shows in the middle of the screen
+}
 
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {

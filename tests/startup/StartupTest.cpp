@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
 #include "DataDir.h"
@@ -61,6 +63,21 @@ TEST_F(Options, AtTheFirstStartBothListsAreEmptyAndPlayWaitsForBoth) {
     EXPECT_EQ(d.CB_System->itemText(0), "95, 98, ME, NT");
     EXPECT_EQ(d.La_System->text(), " Windows version:");
     EXPECT_EQ(d.Puls_Play->geometry(), QRect(102, 482, 65, 25));
+}
+
+TEST_F(Options, EveryChoiceFitsItsListUncut) {
+    TSplashForm& d = Open();
+    for (QComboBox* list : {d.CB_Sound, d.CB_System}) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = false;
+        const QRect field =
+            list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i) {
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width())
+                << list->itemText(i).toStdString();
+        }
+    }
 }
 
 TEST_F(Options, PlayStoresTheChoicesStartsSoundAndWarnsOncePerUser) {
