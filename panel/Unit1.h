@@ -195,6 +195,22 @@ public:
     void TimerRiprendiGame2Timer();
     void TimerTogliVitaGame2Timer();
 
+private:
+    // The duel set up as at its start: four duel lives a side, both figures at position 3,
+    // the opponent holding the disc. `clearGrid` also darkens every grid bar first.
+    void SetUpDuel(bool clearGrid);
+    // The opponent's throw armed one or two movement intervals ahead, at random.
+    void ArmKrevThrow();
+    // One tick of a disc's flight; `towards` is +1 for the player's disc, -1 for the
+    // opponent's. True when this tick is the arrival, with the disc hidden.
+    bool FlyDisc(int& step, int towards);
+    // A disc not caught: the game frozen, the disc lying at `edge`, the blink of `blink` begun.
+    void EndDuelPoint(TImage* edge, TTimer& blink, int& blinkStep);
+    // One tick of the blink of a lost duel life on `bar`. True once the blink is over.
+    bool BlinkDuelLife(TTimer& blink, int& step, TImage* bar);
+
+public:
+
     // ---- Game 3: the barrier stage --------------------------------------------------------
     void TimerAvvioGioco3Timer();
     void TimerMuoviDiscZarq2Timer();
