@@ -29,6 +29,8 @@ class Duel : public ::testing::Test {
     // sequence armed 320 ms ahead.
     void HandOver(int level = 1, int score = 300, int zarqLives = 4) {
         f.BloccaTimers();
+        g.PowerOn = true;
+        g.GameStarted = true;
         g.CurrentGame = 1;
         g.SpeedLevel = level;
         g.Score = score;
