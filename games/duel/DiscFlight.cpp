@@ -13,6 +13,7 @@ constexpr int kStartRows = 4;
 // The row change at each tick of a flight, by the thrower's position s. Read down a column:
 // the disc climbs to the top row, stays there one more column with the click, and falls,
 // arriving in row 5 - s, seven cells and 1.4 s after the throw.
+// clang-format off
 constexpr PathMove kPath[kLastStep][kStartRows] = {
     // step     s = 1   s = 2   s = 3   s = 4
     /* 1 */ {Up,     Up,     Up,     Up},
@@ -23,6 +24,7 @@ constexpr PathMove kPath[kLastStep][kStartRows] = {
     /* 6 */ {Down,   Down,   Down,   Down},
     /* 7 */ {Stay,   Stay,   Stay,   Stay},
 };
+// clang-format on
 
 // A step or start row outside the table (never met in play) leaves the disc where it is.
 PathMove PathAt(int step, int startRow) {

@@ -34,7 +34,8 @@ TEST_P(Flight, OpponentsDiscFliesItsPathAndIsCaughtInTheArrivalRow) {
         toy.Advance(kFlightTick);
     }
     EXPECT_TRUE(DiscsLit().empty());
-    EXPECT_EQ(PlayTimes("Disc"), (std::vector<Millis>{throwAt, throwAt + kFlightTick * p.bounceTick}));
+    EXPECT_EQ(PlayTimes("Disc"),
+              (std::vector<Millis>{throwAt, throwAt + kFlightTick * p.bounceTick}));
     EXPECT_TRUE(g.ZarqHasDisc);
     EXPECT_FALSE(f.TimerMuoviDiscKrev.Enabled());
     EXPECT_EQ(f.TableFaults(), 0);
@@ -53,14 +54,16 @@ TEST_P(Flight, PlayersDiscFliesTheMirroredPathAndIsCaughtInTheArrivalRow) {
         toy.Advance(kFlightTick);
     }
     EXPECT_TRUE(DiscsLit().empty());
-    EXPECT_EQ(PlayTimes("Disc"), (std::vector<Millis>{throwAt, throwAt + kFlightTick * p.bounceTick}));
+    EXPECT_EQ(PlayTimes("Disc"),
+              (std::vector<Millis>{throwAt, throwAt + kFlightTick * p.bounceTick}));
     EXPECT_TRUE(g.KrevHasDisc);
     EXPECT_FALSE(f.TimerMuoviDiscZarq.Enabled());
     EXPECT_EQ(f.TableFaults(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStartRow, Flight, ::testing::ValuesIn(kPaths),
-                         [](const auto& tp) { return "FromRow" + std::to_string(tp.param.startRow); });
+INSTANTIATE_TEST_SUITE_P(EveryStartRow, Flight, ::testing::ValuesIn(kPaths), [](const auto& tp) {
+    return "FromRow" + std::to_string(tp.param.startRow);
+});
 
 TEST_F(Duel, PlayersCatchScoresFivePutsTheDiscInHandAndPlayGoesOn) {
     StartPlay();
@@ -130,7 +133,6 @@ TEST_F(Duel, OpponentsCatchScoresNothingAndArmsItsThrowOneOrTwoMovesAhead) {
     EXPECT_TRUE(f.TimerLanciaDiscKrev.Enabled());
     EXPECT_EQ(f.TimerLanciaDiscKrev.Interval(), 350u);  // first choice: 0
     EXPECT_EQ(f.TimerLanciaDiscKrev.DueTime(), toy.Now() + 350);
-
 }
 
 TEST_F(Duel, OpponentsCatchOnTheThirdChoiceWaitsTwoMoves) {

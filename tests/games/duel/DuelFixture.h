@@ -115,7 +115,8 @@ class Duel : public ::testing::Test {
         std::vector<std::string> out;
         for (int c = 1; c <= 7; ++c) {
             for (int r = 1; r <= 5; ++r) {
-                if (f.DiskH[c][r]->Visible()) out.push_back(std::to_string(c) + "," + std::to_string(r));
+                if (f.DiskH[c][r]->Visible())
+                    out.push_back(std::to_string(c) + "," + std::to_string(r));
             }
         }
         return out;
@@ -138,7 +139,9 @@ class Duel : public ::testing::Test {
         }
         return out;
     }
-    int Played(const std::string& sample) const { return static_cast<int>(PlayTimes(sample).size()); }
+    int Played(const std::string& sample) const {
+        return static_cast<int>(PlayTimes(sample).size());
+    }
     std::vector<std::string> EnabledTimers() {
         std::vector<std::string> out;
         for (TTimer* t : f.Timers()) {

@@ -54,8 +54,9 @@ TEST_F(PointEnd, LostPointBlinksThePlayersInnermostBarTenTimesThenTheOpponentSer
         AdvanceTo(t);
         bar.push_back(f.LifeBar[4]->Visible());
     }
-    EXPECT_EQ(bar, (std::vector<bool>{true, false, true, false, true, false, true, false, true, false,
-                                      true, false, true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(bar,
+              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false,
+                                 true, false, true, false, true, false, true, false, true, false}));
     EXPECT_EQ(sounds, 0);
     EXPECT_EQ(PlayTimes("Miss2"), FlashTimes(decided));
     // The disc at the edge goes dark with the last flash; one duel life is gone.

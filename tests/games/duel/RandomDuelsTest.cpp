@@ -31,11 +31,12 @@ class RandomDuels : public Duel {
         ASSERT_GE(g.DiscKrevLives, 0);
         ASSERT_LE(g.DiscKrevLives, 4);
 
-        const bool zarqFlight = f.TimerMuoviDiscZarq.Enabled(), krevFlight = f.TimerMuoviDiscKrev.Enabled();
+        const bool zarqFlight = f.TimerMuoviDiscZarq.Enabled(),
+                   krevFlight = f.TimerMuoviDiscKrev.Enabled();
         ASSERT_FALSE(zarqFlight && krevFlight);
         if (zarqFlight || krevFlight) {
-            ASSERT_EQ(DiscsLit(),
-                      (std::vector<std::string>{std::to_string(g.DiscCol) + "," + std::to_string(g.DiscRow)}));
+            ASSERT_EQ(DiscsLit(), (std::vector<std::string>{std::to_string(g.DiscCol) + "," +
+                                                            std::to_string(g.DiscRow)}));
         }
         if (g.CurrentGame != 2 || f.TimerAvvioGioco2.Enabled()) return;
         ASSERT_GE(g.ZarqRow, 1);
