@@ -73,4 +73,28 @@ void TForm1::MostraKrev(bool V) { ShowFigure(KrevFigure[G.KrevRow], G.KrevHasDis
 
 void TForm1::MostraDiscH(bool V) { DiskH[G.DiscCol][G.DiscRow]->SetVisible(V); }
 
+// The line the duel and the barrier stage run down the grid before they start, steps 5 to 15:
+// on odd steps a row's vertical bars light and its dashes and bars go, on even steps its
+// horizontal bars take over; a lit row goes out when the next row lights, the last at step 15.
+void TForm1::WipeGridStep(int step) {
+    if (step == 15) {
+        for (int c = 1; c <= 7; ++c) BarH[c][1]->SetVisible(false);
+        return;
+    }
+    if (step < 5 || step > 15) return;
+    const int row = 5 - (step - 5) / 2;
+    for (int c = 1; c <= 7; ++c) {
+        if (step % 2 == 1) {
+            DiskV[c][row]->SetVisible(false);
+            DiskH[c][row]->SetVisible(false);
+            BarH[c][row]->SetVisible(false);
+            if (row < 5) BarH[c][row + 1]->SetVisible(false);
+            BarV[c][row]->SetVisible(true);
+        } else {
+            BarV[c][row]->SetVisible(false);
+            BarH[c][row]->SetVisible(true);
+        }
+    }
+}
+
 }  // namespace zarq

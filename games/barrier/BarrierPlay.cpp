@@ -52,32 +52,6 @@ constexpr int kReboundSteps = 7;
 constexpr int kSteadyTicks = 26;
 constexpr int kSegmentTicks = 35;
 
-// One step of the wipe that clears the grid from the top row down (the duel's start runs the
-// same line): on odd steps a row's vertical bars light and its discs go, on even steps its
-// horizontal bars take over; a lit row goes out when the next row lights.
-void WipeStep(TForm1& f, int step) {
-    if (step == 15) {
-        for (int c = 1; c <= 7; ++c) f.BarH[c][1]->SetVisible(false);
-        return;
-    }
-    if (step % 2 == 1) {
-        const int row = 5 - (step - 5) / 2;
-        for (int c = 1; c <= 7; ++c) {
-            f.DiskV[c][row]->SetVisible(false);
-            f.DiskH[c][row]->SetVisible(false);
-            f.BarH[c][row]->SetVisible(false);
-            if (row < 5) f.BarH[c][row + 1]->SetVisible(false);
-            f.BarV[c][row]->SetVisible(true);
-        }
-    } else {
-        const int row = 5 - (step - 6) / 2;
-        for (int c = 1; c <= 7; ++c) {
-            f.BarV[c][row]->SetVisible(false);
-            f.BarH[c][row]->SetVisible(true);
-        }
-    }
-}
-
 TImage* Dash(TForm1& f, const DashCell& d) {
     return d.Vertical ? f.DiskV[d.Col][d.Row] : f.DiskH[d.Col][d.Row];
 }
@@ -113,7 +87,7 @@ void TForm1::TimerAvvioGioco3Timer() {
     } else if (s >= 3 && s <= kLastBeepStep) {
         Suona(G.SndBeep);
         if (s == 3) TimerAvvioGioco3.SetInterval(kBeep);
-        if (s >= kFirstWipeStep && s <= kLastWipeStep) WipeStep(*this, s - kFirstWipeStep + 5);
+        if (s >= kFirstWipeStep && s <= kLastWipeStep) WipeGridStep(s - kFirstWipeStep + 5);
     } else if (s == 21) {
         TimerAvvioGioco3.SetInterval(kBeforeLives);
     } else if (s == 22) {

@@ -22,7 +22,6 @@ constexpr int kDuelLives = 4;
 constexpr int kDuelStartPosition = 3;
 constexpr int kTopPosition = 4;
 constexpr int kColumns = 7;
-constexpr int kTopRow = 5;
 }  // namespace
 
 void TForm1::SetUpDuel(bool clearGrid) {
@@ -46,26 +45,8 @@ void TForm1::TimerAvvioGioco2Timer() {
 
     if (s >= 1 && s <= kLastBeep) Suona(G.SndBeep);
 
-    // The wipe: a line runs down the grid, each row first as its vertical bars, then as its
-    // horizontal bars, which go out as the next row lights. Whatever the race left goes dark.
-    if (s >= kFirstWipeStep && s < kLastWipeStep) {
-        const int r = kTopRow - (s - kFirstWipeStep) / 2;
-        const bool verticalHalf = (s - kFirstWipeStep) % 2 == 0;
-        for (int c = 1; c <= kColumns; ++c) {
-            if (verticalHalf) {
-                DiskV[c][r]->SetVisible(false);
-                DiskH[c][r]->SetVisible(false);
-                BarH[c][r]->SetVisible(false);
-                if (r < kTopRow) BarH[c][r + 1]->SetVisible(false);
-                BarV[c][r]->SetVisible(true);
-            } else {
-                BarV[c][r]->SetVisible(false);
-                BarH[c][r]->SetVisible(true);
-            }
-        }
-    } else if (s == kLastWipeStep) {
-        for (int c = 1; c <= kColumns; ++c) BarH[c][1]->SetVisible(false);
-    }
+    // A line wipes whatever the race left off the grid, from the top row down.
+    if (s >= kFirstWipeStep && s <= kLastWipeStep) WipeGridStep(s);
 
     if (s == kQuietStep) {
         TimerAvvioGioco2.SetInterval(kQuietToLives);
