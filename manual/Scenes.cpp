@@ -82,14 +82,42 @@ std::vector<Scene> MakeScenes(const PictureSet& pictures) {
                               t.form.TimerOver.SetEnabled(true);
                               t.clock.Advance(4000);
                           }));
-    scenes.push_back({"Game 2: the disc duel",
-                      "Move up and down with the arrow keys and throw your disc with CTRL; "
-                      "catch the opponent's discs by standing where they arrive.",
-                      {}});
-    scenes.push_back({"Game 3: the barrier stage",
-                      "Throw your disc with CTRL when the gap in the boss's barrier is in front "
-                      "of you, before the clock in the bottom row runs out.",
-                      {}});
+    // The duel, reached the way the race hands over to it: the opponent's third crash.
+    auto intoTheDuel = [](ManualToy& t) {
+        t.SwitchOn();
+        t.clock.Advance(12490);
+        t.form.G.KrevLives = 2;
+        t.form.ProcWinGame1();
+        t.clock.Advance(5350 + 320 + 10080);
+    };
+    scenes.push_back(Play(pictures, "Game 2: the disc duel",
+                          "Move up and down with the arrow keys and throw your disc with CTRL; "
+                          "catch the opponent's discs by standing where they arrive. The bars in "
+                          "the bottom row are the duel lives: yours from the left, the "
+                          "opponent's from the right.",
+                          [&](ManualToy& t) {
+                              intoTheDuel(t);
+                              t.clock.Advance(1500);
+                          }));
+    scenes.push_back(Play(pictures, "Game 3: the barrier stage",
+                          "Throw your disc with CTRL when the gap in the boss's barrier is in "
+                          "front of you, before the clock in the bottom row runs out. A hit "
+                          "starts the cycle race again, one speed level faster.",
+                          [&](ManualToy& t) {
+                              intoTheDuel(t);
+                              // The duel won, the opponent's last duel life gone: its end
+                              // hands over to the barrier stage.
+                              t.form.BloccaTimers();
+                              t.form.MostraViteDiscKrev(false);
+                              t.form.G.DiscKrevLives = 0;
+                              t.form.G.AvvioGioco3Step = 1;
+                              t.form.TimerAvvioGioco3.SetInterval(320);
+                              t.form.TimerAvvioGioco3.SetEnabled(true);
+                              t.clock.Advance(11330 + 500);
+                              t.form.FormKeyDown(VK_CONTROL);
+                              t.form.FormKeyUp(VK_CONTROL);
+                              t.clock.Advance(330);
+                          }));
     return scenes;
 }
 

@@ -23,7 +23,7 @@ inline constexpr int kScreenLeft = 115, kScreenTop = 154, kScreenWidth = 268, kS
 // Decodes every picture a panel element may show, from the executable's resources.
 std::optional<PictureError> LoadPanelPictures(PictureSet& pictures);
 
-// Every scene of the manual, in reading order. Games not yet built give text without a picture.
+// Every scene of the manual, in reading order.
 std::vector<Scene> MakeScenes(const PictureSet& pictures);
 
 }  // namespace zarq

@@ -35,7 +35,19 @@ TEST(Manual, ItsScenesShowWhatTheirTextsSay) {
     // Game over: no trail left, but cyan digits and figures.
     EXPECT_LT(Count(scenes[3].Screen, green), Count(scenes[2].Screen, green));
     EXPECT_GT(Count(scenes[3].Screen, cyan), 0);
-    for (const Scene& s : scenes) EXPECT_FALSE(s.Text.isEmpty()) << s.Title.toStdString();
+    // The duel: figures on both sides, a disc (red) in flight, life bars in the bottom row.
+    ASSERT_EQ(scenes.size(), 6u);
+    EXPECT_EQ(scenes[4].Title, "Game 2: the disc duel");
+    EXPECT_GT(Count(scenes[4].Screen, qRgb(0xFF, 0, 0)), 0);
+    EXPECT_GT(Count(scenes[4].Screen, cyan), 0);
+    EXPECT_GT(Count(scenes[4].Screen, green), 0);
+    // The barrier stage: the boss and the player's thrown disc.
+    EXPECT_EQ(scenes[5].Title, "Game 3: the barrier stage");
+    EXPECT_GT(Count(scenes[5].Screen, qRgb(0xFF, 0, 0)), 0);
+    for (const Scene& s : scenes) {
+        EXPECT_FALSE(s.Text.isEmpty()) << s.Title.toStdString();
+        EXPECT_FALSE(s.Screen.isNull()) << s.Title.toStdString();
+    }
 }
 
 }  // namespace
