@@ -5,8 +5,6 @@
 namespace zarq {
 
 namespace {
-constexpr unsigned kHumNormal = 20;
-constexpr unsigned kHumFast = 38;
 constexpr unsigned kAvvioFirstBeep = 320;
 
 // Game 1: an arrow at right angles to the heading stores the turn to make at the next step.

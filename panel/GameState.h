@@ -14,6 +14,10 @@ class TImage;
 // Columns of a speed level, in table order.
 enum SpeedColumn { CycleZarq, CycleZarqFast, CycleKrev, MoveKrev, Xom2, TempoGioco3, Xom1 };
 
+// The engine hum of the cycles, in hertz: normally, and while the speed button is held.
+inline constexpr unsigned kHumNormal = 20;
+inline constexpr unsigned kHumFast = 38;
+
 using SpeedRow = Table<unsigned, 0, 6>;  // indexed by SpeedColumn
 // The lattice memory of the cycle race: columns -3 .. 11, rows -3 .. 9.
 using LabyrinthColumn = Table<std::int32_t, -3, 9>;

@@ -9,8 +9,6 @@ constexpr unsigned kBeepInterval = 320;
 constexpr unsigned kStartTuneInterval = 2810;  // the Start jingle plays out before the lives appear
 constexpr unsigned kScoreShownInterval = 2000;
 constexpr unsigned kLabyrinthInterval = 1600;
-constexpr unsigned kHumNormal = 20;
-constexpr unsigned kHumFast = 38;
 }  // namespace
 
 // One tick of the power-on sequence. A line of bars sweeps down the screen, one half-row per

@@ -22,8 +22,6 @@ constexpr int kRaceStart = 41;
 constexpr int kVictoryBonus = 200;
 constexpr int kBonusPerSegment = 50;
 constexpr int kTopSpeedLevel = 6;
-constexpr unsigned kHumNormal = 20;
-constexpr unsigned kHumFast = 38;
 
 constexpr unsigned kMissToRestart = 2000;
 constexpr unsigned kRestartToPlay = 1000;
