@@ -18,6 +18,7 @@
 
 #include "Catalogue.h"
 #include "Outline.h"
+#include "PanelPhoto.h"
 #include "PanelScene.h"
 #include "Relief.h"
 #include "Typesetter.h"
@@ -32,7 +33,6 @@ const QColor kNavy(0x0a, 0x1a, 0x52);
 const QColor kStripeYellow(0xff, 0xc8, 0x00);
 const QColor kStripeOrange(0xff, 0x76, 0x00);
 const QColor kStripeRed(0xdc, 0x1e, 0x1e);
-const QColor kLogoOutline(0x7a, 0x0c, 0x0c);
 const QColor kInk(0xf1, 0xf0, 0xea);
 
 // ---- The toy, small ------------------------------------------------------------------------
@@ -165,25 +165,6 @@ QPainterPath Logo(const Typesetter& type, double height, QPointF centre) {
     box = logo.boundingRect();
     return QTransform::fromTranslate(centre.x() - box.center().x(), centre.y() - box.center().y())
         .map(logo);
-}
-
-// The logo painted: dark red outline of `outline` pixels, a yellow-to-orange fill.
-void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline) {
-    QPainterPathStroker stroker;
-    stroker.setWidth(outline * 2);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    paint.setPen(Qt::NoPen);
-    paint.setBrush(kLogoOutline);
-    paint.drawPath(stroker.createStroke(logo).united(logo));
-    const QRectF box = logo.boundingRect();
-    QLinearGradient fill(box.topLeft(), box.bottomLeft());
-    fill.setColorAt(0.0, QColor(0xff, 0xf6, 0xb0));
-    fill.setColorAt(0.45, QColor(0xff, 0xd4, 0x1c));
-    fill.setColorAt(0.5, QColor(0xff, 0x9a, 0x00));
-    fill.setColorAt(0.8, QColor(0xff, 0xb8, 0x20));
-    fill.setColorAt(1.0, QColor(0xff, 0xe0, 0x60));
-    paint.setBrush(fill);
-    paint.drawPath(logo);
 }
 
 // The panel's three stripes, `band` pixels each with `gap` between, from `top` down.

@@ -392,21 +392,8 @@ Scene BuildFixedScene(const Geometry& g, const Typesetter& type) {
             scene.height.At(x, y) += RoundEdge(raised.dist.At(x, y), 2.2F, 2.6F);
         });
         Blend(scene.gloss, raised.cover, 0.8F);
-        QPainterPathStroker stroker;
-        stroker.setWidth(4.5);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        paint.setPen(Qt::NoPen);
-        paint.setBrush(kLogoOutline);
-        paint.drawPath(stroker.createStroke(logo).united(logo));
+        PaintLogo(paint, logo, 2.25);
         const QRectF box = logo.boundingRect();
-        QLinearGradient fill(box.topLeft(), box.bottomLeft());
-        fill.setColorAt(0.0, QColor(0xff, 0xf6, 0xb0));
-        fill.setColorAt(0.45, QColor(0xff, 0xd4, 0x1c));
-        fill.setColorAt(0.5, QColor(0xff, 0x9a, 0x00));
-        fill.setColorAt(0.8, QColor(0xff, 0xb8, 0x20));
-        fill.setColorAt(1.0, QColor(0xff, 0xe0, 0x60));
-        paint.setBrush(fill);
-        paint.drawPath(logo);
         paint.setBrush(kInk);
         paint.drawPath(type.Text(QStringLiteral("KELDO"), 8,
                                  QPointF(box.right() - 4, box.top() - 4), -1, 2.2));
@@ -760,6 +747,24 @@ PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile
         CutOut(other, base, layout.Switch, [&](int x, int y) { return inner.contains(x, y); });
     photos.SwitchOff = base.copy(layout.Switch);
     return photos;
+}
+
+void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(outline * 2);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    paint.setPen(Qt::NoPen);
+    paint.setBrush(kLogoOutline);
+    paint.drawPath(stroker.createStroke(logo).united(logo));
+    const QRectF box = logo.boundingRect();
+    QLinearGradient fill(box.topLeft(), box.bottomLeft());
+    fill.setColorAt(0.0, QColor(0xff, 0xf6, 0xb0));
+    fill.setColorAt(0.45, QColor(0xff, 0xd4, 0x1c));
+    fill.setColorAt(0.5, QColor(0xff, 0x9a, 0x00));
+    fill.setColorAt(0.8, QColor(0xff, 0xb8, 0x20));
+    fill.setColorAt(1.0, QColor(0xff, 0xe0, 0x60));
+    paint.setBrush(fill);
+    paint.drawPath(logo);
 }
 
 }  // namespace zarq::assetgen

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRect>
 #include <QString>
 
@@ -33,5 +35,9 @@ struct PanelPhotos {
 // `fontFile` is the bold sans-serif face the printing and the name are set in. Needs a
 // QGuiApplication for the font. Throws std::runtime_error if the font cannot be loaded.
 PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile);
+
+// The toy's name as printed on it: a dark red outline `outline` pixels wide around a
+// yellow-to-orange fill. The panel and the box share it.
+void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline);
 
 }  // namespace zarq::assetgen
