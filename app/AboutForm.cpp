@@ -1,17 +1,9 @@
 // The about dialog's layout and texts.
 #include "AboutForm.h"
 
-namespace zarq {
+#include "DialogFont.h"
 
-namespace {
-QFont ArialPx(int pixels, bool bold) {
-    QFont font("Arial");
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-}  // namespace
+namespace zarq {
 
 TAboutForm::TAboutForm()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,6 +1,8 @@
 // The options dialog: its look, the stored choices, "- PLAY -" and the program's menu.
 #include "SplashForm.h"
 
+#include "DialogFont.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -14,15 +16,6 @@ const char* const kWebAddress = "http://www.quarvel.example/zarq";
 const char* const kMailAddress = "zarq@quarvel.example";
 constexpr int kPanelWidth = 490;
 constexpr int kPanelHeight = 580;
-
-QFont ArialPx(int pixels, bool bold = false, bool underline = false) {
-    QFont font("Arial");
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QFont& font,
                   const char* colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {

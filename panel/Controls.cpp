@@ -7,6 +7,13 @@ namespace zarq {
 namespace {
 constexpr unsigned kAvvioFirstBeep = 320;
 
+// The switch and the speed button after a game over both start the power-on sequence.
+void StartPowerOnSequence(TForm1& f) {
+    f.G.AvvioStep = 1;
+    f.TimerAvvio.SetInterval(kAvvioFirstBeep);
+    f.TimerAvvio.SetEnabled(true);
+}
+
 // Game 1: an arrow at right angles to the heading stores the turn to make at the next step.
 struct TurnKey {
     int key;
@@ -40,9 +47,7 @@ void TForm1::FormKeyDown(int key) {
             // On and idle after a game over: a new power-on sequence.
             G.GameStarted = true;
             SvuotaSchermo();
-            G.AvvioStep = 1;
-            TimerAvvio.SetInterval(kAvvioFirstBeep);
-            TimerAvvio.SetEnabled(true);
+            StartPowerOnSequence(*this);
         }
     }
     if (!G.PlayEnabled) return;
@@ -63,20 +68,16 @@ void TForm1::FormKeyDown(int key) {
             G.ZarqDiscStep = 1;
             TimerMuoviDiscZarq.SetEnabled(true);
         }
-        if (key == VK_UP && !G.MoveLocked && G.ZarqRow < 4) {
+        // One step up or down per press, within positions 1 .. 4.
+        auto move = [this](int by) {
             MostraZarq(false);
-            ++G.ZarqRow;
+            G.ZarqRow += by;
             MostraZarq(true);
             G.MoveLocked = true;
             TimerMoveZarq.SetEnabled(true);
-        }
-        if (key == VK_DOWN && !G.MoveLocked && G.ZarqRow > 1) {
-            MostraZarq(false);
-            --G.ZarqRow;
-            MostraZarq(true);
-            G.MoveLocked = true;
-            TimerMoveZarq.SetEnabled(true);
-        }
+        };
+        if (key == VK_UP && !G.MoveLocked && G.ZarqRow < 4) move(+1);
+        if (key == VK_DOWN && !G.MoveLocked && G.ZarqRow > 1) move(-1);
     } else if (G.CurrentGame == 3) {
         if (key == VK_CONTROL && !G.MoveLocked) {
             G.PlayEnabled = false;
@@ -112,9 +113,7 @@ void TForm1::Puls_OffMouseDown(TMouseButton button, int, int) {
     Puls_On->SetVisible(true);
     G.PowerOn = true;
     G.GameStarted = true;
-    G.AvvioStep = 1;
-    TimerAvvio.SetInterval(kAvvioFirstBeep);
-    TimerAvvio.SetEnabled(true);
+    StartPowerOnSequence(*this);
 }
 
 void TForm1::Puls_OnMouseDown(TMouseButton button, int, int) {

@@ -73,6 +73,20 @@ void TForm1::MostraKrev(bool V) { ShowFigure(KrevFigure[G.KrevRow], G.KrevHasDis
 
 void TForm1::MostraDiscH(bool V) { DiskH[G.DiscCol][G.DiscRow]->SetVisible(V); }
 
+// The line that sweeps down the screen at power-on and after a victory, steps 5 to 15: one
+// half-row per step (a row's vertical bars, then its horizontal bars, from the top row down),
+// each step darkening the half-row the previous one lit.
+void TForm1::SweepLineStep(int step) {
+    auto halfRow = [this](int at, bool V) {
+        if (at < 5 || at > 14) return;
+        ElementGrid& grid = (at - 5) % 2 == 0 ? BarV : BarH;
+        const int row = 5 - (at - 5) / 2;
+        for (int c = 1; c <= 7; ++c) grid[c][row]->SetVisible(V);
+    };
+    halfRow(step - 1, false);
+    halfRow(step, true);
+}
+
 // The line the duel and the barrier stage run down the grid before they start, steps 5 to 15:
 // on odd steps a row's vertical bars light and its dashes and bars go, on even steps its
 // horizontal bars take over; a lit row goes out when the next row lights, the last at step 15.

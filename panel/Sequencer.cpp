@@ -15,22 +15,10 @@ constexpr unsigned kLabyrinthInterval = 1600;
 // beep: a row's vertical bars, then the same row's horizontal bars, from the top row down.
 void TForm1::TimerAvvioTimer() {
     const int s = G.AvvioStep;
-    auto rowOf = [this](ElementGrid& grid, int r, bool V) {
-        for (int c = 1; c <= 7; ++c) grid[c][r]->SetVisible(V);
-    };
 
     if (s >= 1 && s <= 18) {
         Suona(G.SndBeep);
-        // Steps 5 .. 14 each light one half-row; steps 6 .. 15 darken the previous one.
-        if (s >= 6 && s <= 15) {
-            const int prev = s - 1;  // the half-row lit by the previous step
-            const int row = 5 - (prev - 5) / 2;
-            rowOf((prev - 5) % 2 == 0 ? BarV : BarH, row, false);
-        }
-        if (s >= 5 && s <= 14) {
-            const int row = 5 - (s - 5) / 2;
-            rowOf((s - 5) % 2 == 0 ? BarV : BarH, row, true);
-        }
+        SweepLineStep(s);
         TimerAvvio.SetInterval(kBeepInterval);
     } else if (s == 19) {
         Suona(G.SndStart);
@@ -52,22 +40,12 @@ void TForm1::TimerAvvioTimer() {
         SetUpLabyrinth();
         TimerAvvio.SetInterval(kLabyrinthInterval);
     } else if (s == 22) {
-        // The start of game 1 at the first speed level.
+        // The start of game 1 at the first speed level: the race start, with what a game start adds.
         G.CurrentGame = 1;
         G.SpeedLevel = 1;
-        G.ScoreTickCount = 0;
-        G.ZarqDirection = 2;
-        G.ZarqTurnRequest = 0;
-        G.PlayEnabled = true;
-        const SpeedRow& speed = G.SpeedTable[G.SpeedLevel];
-        TimerCycleZarq.SetInterval(G.SpeedButtonDown ? speed[CycleZarqFast] : speed[CycleZarq]);
-        TimerCycleZarq.SetEnabled(true);
-        TimerXOM1.SetInterval(speed[Xom1]);
-        TimerXOM1.SetEnabled(true);
-        TimerCycleKrev.SetInterval(speed[CycleKrev]);
-        TimerCycleKrev.SetEnabled(true);
+        TimerCycleKrev.SetInterval(G.SpeedTable[G.SpeedLevel][CycleKrev]);
         G.EngineTone = G.SpeedButtonDown ? kHumFast : kHumNormal;
-        SuonaSpeaker(G.EngineTone);
+        StartCycleRound();
         TimerAvvio.SetEnabled(false);
     }
     ++G.AvvioStep;

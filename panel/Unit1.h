@@ -90,6 +90,8 @@ public:
     void MostraZarq(bool V);
     void MostraKrev(bool V);
     void MostraDiscH(bool V);
+    // One step (5 .. 15) of the line that sweeps down the screen at power-on and after a victory.
+    void SweepLineStep(int step);
     // One step (5 .. 15) of the line that wipes the grid before the duel and the barrier stage.
     void WipeGridStep(int step);
 

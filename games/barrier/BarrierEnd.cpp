@@ -27,36 +27,6 @@ constexpr unsigned kMissToRestart = 2000;
 constexpr unsigned kRestartToPlay = 1000;
 constexpr int kFreshSegments = 4;
 
-// The line sweeping down the grid, the same as at power-on: each step darkens the half-row
-// the previous one lit and lights the next, in every column.
-struct HalfRow {
-    bool Vertical;
-    int Row;  // 0: none
-};
-struct SweepStep {
-    HalfRow Hide;
-    HalfRow Show;
-};
-constexpr SweepStep kSweep[] = {
-    //  hide          show
-    {{false, 0}, {true, 5}},   // 25
-    {{true, 5}, {false, 5}},   // 26
-    {{false, 5}, {true, 4}},   // 27
-    {{true, 4}, {false, 4}},   // 28
-    {{false, 4}, {true, 3}},   // 29
-    {{true, 3}, {false, 3}},   // 30
-    {{false, 3}, {true, 2}},   // 31
-    {{true, 2}, {false, 2}},   // 32
-    {{false, 2}, {true, 1}},   // 33
-    {{true, 1}, {false, 1}},   // 34
-    {{false, 1}, {false, 0}},  // 35
-};
-
-void SetHalfRow(TForm1& f, const HalfRow& h, bool V) {
-    if (h.Row == 0) return;
-    for (int c = 1; c <= 7; ++c) (h.Vertical ? f.BarV : f.BarH)[c][h.Row]->SetVisible(V);
-}
-
 // The boss flashes round the pieces that stay: the three intact outline pieces and the disc
 // lodged inside.
 void FlashBoss(TForm1& f, int step) {
@@ -93,11 +63,8 @@ void TForm1::TimerVittoriaTimer() {
         Suona(G.SndBeep);
     } else if (s > kLastFlash + 1 && s <= kLastBeep) {
         Suona(G.SndBeep);
-        if (s >= kFirstSweep && s <= kLastSweep) {
-            const SweepStep& w = kSweep[s - kFirstSweep];
-            SetHalfRow(*this, w.Hide, false);
-            SetHalfRow(*this, w.Show, true);
-        }
+        // The line sweeps down the screen as at power-on, twenty steps later.
+        if (s >= kFirstSweep && s <= kLastSweep) SweepLineStep(s - kFirstSweep + 5);
     } else if (s == kLives) {
         G.KrevLives = 4;
         G.CycleKrevLives = 3;
