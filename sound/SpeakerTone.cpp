@@ -73,8 +73,15 @@ double StepResidual(double x) {
 
 // The raised-cosine fade from silence (0) to full level (kRampFrames).
 double Ramp(int level) {
-    if (level <= 0) return 0.0;
-    return 0.5 - 0.5 * std::cos(std::numbers::pi * level / SpeakerTone::kRampFrames);
+    static const std::array<double, SpeakerTone::kRampFrames + 1> ramp = [] {
+        std::array<double, SpeakerTone::kRampFrames + 1> table{};
+        for (int i = 0; i <= SpeakerTone::kRampFrames; ++i) {
+            table[static_cast<std::size_t>(i)] =
+                0.5 - 0.5 * std::cos(std::numbers::pi * i / SpeakerTone::kRampFrames);
+        }
+        return table;
+    }();
+    return level <= 0 ? 0.0 : ramp[static_cast<std::size_t>(level)];
 }
 
 // A count written in binary-coded decimal: four digits, 0 standing for 10000.

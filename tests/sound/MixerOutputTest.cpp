@@ -47,7 +47,7 @@ Mark Around(const SdlSound& sound, Call&& call) {
 }
 
 class DiskOutput : public ::testing::Test {
-protected:
+  protected:
     fs::path dir;
     fs::path raw;
 
@@ -84,6 +84,19 @@ protected:
             if (std::chrono::steady_clock::now() > limit) {
                 return ::testing::AssertionFailure()
                        << "only " << sound.FramesMixed() << " of " << frames << " frames mixed";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // Waits until the device rests after its quiet second.
+    static ::testing::AssertionResult PausedAfterQuiet(const SdlSound& sound) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (!sound.DevicePaused()) {
+            if (std::chrono::steady_clock::now() > limit) {
+                return ::testing::AssertionFailure()
+                       << "still running after " << sound.FramesMixed() << " frames";
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -238,9 +251,16 @@ TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
     // at most a few hundred); after it: the hum alone, still at 20 Hz.
     EXPECT_NEAR(Mean(left, stop.Before - kRate / 2, stop.Before), 3000.0, 300.0);
     EXPECT_NEAR(Mean(left, stop.After + kMargin, stop.After + kMargin + kRate), 0.0, 300.0);
-    EXPECT_EQ(Count(left, 3000, stop.After + kMargin) +
-                  Count(left, 3000 + SpeakerTone::kLevel, stop.After + kMargin),
-              0u);
+    // The hum rests at +-kLevel between its edges; nowhere after the stop do the samples'
+    // 3000 rest on it.
+    std::size_t resting = 0;
+    for (std::size_t i = stop.After + kMargin; i + 1 < left.size(); ++i) {
+        const int v = left[i];
+        const bool onHum =
+            v == 3000 || v == 3000 + SpeakerTone::kLevel || v == 3000 - SpeakerTone::kLevel;
+        resting += onHum && left[i + 1] == v ? 1 : 0;
+    }
+    EXPECT_EQ(resting, 0u);
     EXPECT_NEAR(MeasuredFrequency(left, stop.After + kMargin, humOff.Before, kRate), k20Hz, 0.05);
     EXPECT_EQ(Count(left, 0, humOff.After + kMargin), left.size() - humOff.After - kMargin);
 }
@@ -297,6 +317,54 @@ TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioE
     EXPECT_LE(QuietFrames(left, on38.After + kMargin, off.Before, half),
               4 * edges(on38.After + kMargin, off.Before, 38));
     EXPECT_EQ(Count(left, 0, off.After + kMargin), left.size() - off.After - kMargin);
+    // A second of each pitch as the device got it carries only the hum's harmonics.
+    EXPECT_LT(OutsideHarmonics(left, start, start + kRate, k20Hz, kRate).OutsideDb, -50.0);
+    const std::uint64_t at38 = on38.After + kMargin;
+    EXPECT_LT(OutsideHarmonics(left, at38, at38 + kRate, k38Hz, kRate).OutsideDb, -50.0);
+}
+
+TEST_F(DiskOutput, AQuietSecondPausesTheDeviceAndTheNextHumOrSampleResumesIt) {
+    Samples pattern(3000);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        pattern[i] = static_cast<std::int16_t>(static_cast<int>((i * 7919) % 20001) - 10000);
+    }
+    const std::string file = WriteWave("pattern.wav", pattern);
+    std::uint64_t firstRest = 0;
+    std::uint64_t secondRest = 0;
+    {
+        SdlSound sound;
+        SoundLibrary& lib = sound.Library();
+        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+        ASSERT_NE(sample, nullptr);
+        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+        ASSERT_TRUE(PausedAfterQuiet(sound));
+        firstRest = sound.FramesMixed();
+
+        // The hum wakes the device at once; a second after it stops, the device rests again.
+        PortOutput& ports = sound.Ports();
+        ports.out(0x43, 0xB6);
+        ports.out(0x42, 0x10);
+        ports.out(0x42, 0xE9);
+        ports.out(0x61, 0x03);
+        EXPECT_FALSE(sound.DevicePaused());
+        ASSERT_TRUE(MixedUpTo(sound, firstRest + kRate / 2));
+        const Mark humOff = Around(sound, [&] { ports.out(0x61, 0x00); });
+        ASSERT_TRUE(PausedAfterQuiet(sound));
+        secondRest = sound.FramesMixed();
+        EXPECT_GE(secondRest, humOff.Before + kRate);
+
+        // So does a sample, which is heard whole from its first frame.
+        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+        EXPECT_FALSE(sound.DevicePaused());
+        ASSERT_TRUE(MixedUpTo(sound, secondRest + pattern.size() + kMargin));
+        lib.FSOUND_Close();
+    }
+    // The first rest came after the sample and one quiet second, within a buffer or two.
+    EXPECT_GE(firstRest, pattern.size() + kRate);
+    EXPECT_LE(firstRest, pattern.size() + kRate + 3 * 512);
+    const Samples left = Mixed();
+    EXPECT_EQ(Occurrences(left, pattern), 2u);
 }
 
 TEST_F(DiskOutput, AWaveOfAnotherFormatIsConvertedToTheDevicesOwn) {
