@@ -1,4 +1,4 @@
-// The sound library on SDL2_mixer, heard through SDL's disk audio driver: every test mixes
+// The sound library on SDL's audio device, heard through its disk driver: every test mixes
 // into a raw file and reads back what was mixed. Waits are on the count of frames mixed,
 // never on the wall clock; the limit on them is only there to end a stuck test.
 #include <gtest/gtest.h>
