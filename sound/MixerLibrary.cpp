@@ -49,7 +49,8 @@ struct WaveBuffer {
 
 }  // namespace
 
-MixerLibrary::MixerLibrary(SpeakerTone& speaker) : speaker_(speaker) {}
+MixerLibrary::MixerLibrary(SpeakerTone& speaker, int quietSeconds)
+    : speaker_(speaker), quietSeconds_(std::max(quietSeconds, 1)) {}
 
 MixerLibrary::~MixerLibrary() {
     FSOUND_Close();
@@ -232,7 +233,7 @@ void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
         library.quietFrames_ =
             sounded || library.speaker_.Frequency() > 0.0 ? 0 : library.quietFrames_ + frames;
         if (!library.pausedForQuiet_ &&
-            library.quietFrames_ >= static_cast<std::uint64_t>(kQuietSeconds) *
+            library.quietFrames_ >= static_cast<std::uint64_t>(library.quietSeconds_) *
                                         static_cast<std::uint64_t>(library.deviceRate_)) {
             library.pausedForQuiet_ = true;
             pause = true;

@@ -19,8 +19,12 @@ class SpeakerTone;
 
 class MixerLibrary final : public SoundLibrary {
   public:
-    // The speaker's tone is mixed into the output while the library is started.
-    explicit MixerLibrary(SpeakerTone& speaker);
+    // Seconds of silence after which the device rests.
+    static constexpr int kQuietSeconds = 1;
+
+    // The speaker's tone is mixed into the output while the library is started. The device
+    // rests after `quietSeconds` of silence.
+    explicit MixerLibrary(SpeakerTone& speaker, int quietSeconds = kQuietSeconds);
     ~MixerLibrary() override;
     MixerLibrary(const MixerLibrary&) = delete;
     MixerLibrary& operator=(const MixerLibrary&) = delete;
@@ -51,9 +55,6 @@ class MixerLibrary final : public SoundLibrary {
     // Frames mixed since the device opened: lets a test find its place in the output.
     std::uint64_t FramesMixed() const { return framesMixed_.load(std::memory_order_acquire); }
 
-    // Frames of silence after which the device pauses.
-    static constexpr int kQuietSeconds = 1;
-
   private:
     static void Callback(void* self, std::uint8_t* stream, int length);
     bool Owns(const FSOUND_SAMPLE* sample) const;
@@ -61,6 +62,7 @@ class MixerLibrary final : public SoundLibrary {
     void Resume();
 
     SpeakerTone& speaker_;
+    const int quietSeconds_;
     VoiceMixer mixer_;
     int outputType_ = 1;
     bool started_ = false;

@@ -14,7 +14,9 @@ namespace zarq {
 
 class SdlSound {
   public:
-    SdlSound() = default;
+    // The device rests after `quietSeconds` of silence.
+    explicit SdlSound(int quietSeconds = MixerLibrary::kQuietSeconds)
+        : library_(speaker_, quietSeconds) {}
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
@@ -46,7 +48,7 @@ class SdlSound {
 
     // Declared first so that it outlives the library, whose device reads it.
     SpeakerTone speaker_;
-    MixerLibrary library_{speaker_};
+    MixerLibrary library_;
     WakingPorts ports_{speaker_, library_};
 };
 

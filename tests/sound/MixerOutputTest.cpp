@@ -25,6 +25,9 @@ constexpr int kRate = 22050;
 constexpr std::uint64_t kMargin = 1024;  // two device buffers
 constexpr double k20Hz = 1193182.0 / 59664;
 constexpr double k38Hz = 1193182.0 / 31402;
+// A device held paused still writes silence to the disk driver's file, out of step with the
+// frames mixed; tests that find their place by that count keep it from resting.
+constexpr int kAwake = 24 * 3600;
 
 Samples Constant(std::int16_t value, std::size_t frames) {
     return Samples(frames, value);
@@ -147,7 +150,7 @@ TEST_F(DiskOutput, APlayedSampleReachesTheOutputWholeAndUnchanged) {
     }
     const std::string file = WriteWave("pattern.wav", pattern);
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         EXPECT_TRUE(lib.FSOUND_SetOutput(1));
@@ -169,7 +172,7 @@ TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
     int first = -1;
     int second = -1;
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
@@ -198,7 +201,7 @@ TEST_F(DiskOutput, AllSixtyFourChannelsPlayAtOnceAndASixtyFifthCutsNone) {
     std::vector<int> channels;
     std::uint64_t afterLast = 0;
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
@@ -223,7 +226,7 @@ TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
     Mark stop;
     Mark humOff;
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         FSOUND_SAMPLE* sa = lib.FSOUND_Sample_Load(-1, a.c_str(), FSOUND_2D, 0);
@@ -271,7 +274,7 @@ TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioE
     Mark on38;
     Mark off;
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         VirtualClock clock;
         RecordingWindow window;
         TForm1 form{PanelSeams{clock.Scheduler(), sound.Library(), sound.Ports(), window, nullptr}};
@@ -329,6 +332,7 @@ TEST_F(DiskOutput, AQuietSecondPausesTheDeviceAndTheNextHumOrSampleResumesIt) {
         pattern[i] = static_cast<std::int16_t>(static_cast<int>((i * 7919) % 20001) - 10000);
     }
     const std::string file = WriteWave("pattern.wav", pattern);
+    Mark played;
     std::uint64_t firstRest = 0;
     std::uint64_t secondRest = 0;
     {
@@ -337,7 +341,7 @@ TEST_F(DiskOutput, AQuietSecondPausesTheDeviceAndTheNextHumOrSampleResumesIt) {
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
         ASSERT_NE(sample, nullptr);
-        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+        played = Around(sound, [&] { EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0); });
         ASSERT_TRUE(PausedAfterQuiet(sound));
         firstRest = sound.FramesMixed();
 
@@ -361,8 +365,8 @@ TEST_F(DiskOutput, AQuietSecondPausesTheDeviceAndTheNextHumOrSampleResumesIt) {
         lib.FSOUND_Close();
     }
     // The first rest came after the sample and one quiet second, within a buffer or two.
-    EXPECT_GE(firstRest, pattern.size() + kRate);
-    EXPECT_LE(firstRest, pattern.size() + kRate + 3 * 512);
+    EXPECT_GE(firstRest, played.Before + pattern.size() + kRate);
+    EXPECT_LE(firstRest, played.After + pattern.size() + kRate + 3 * 512);
     const Samples left = Mixed();
     EXPECT_EQ(Occurrences(left, pattern), 2u);
 }
@@ -379,7 +383,7 @@ TEST_F(DiskOutput, AWaveOfAnotherFormatIsConvertedToTheDevicesOwn) {
         wave[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(riffSize >> (8 * i));
     const std::string file = WriteFile("eight.wav", wave);
     {
-        SdlSound sound;
+        SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
         FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
@@ -409,7 +413,7 @@ TEST_F(DiskOutput, GarbageTruncatedEmptyOrMissingFilesLoadAsNull) {
     std::vector<std::uint8_t> noChannels = good;
     noChannels[22] = 0;
 
-    SdlSound sound;
+    SdlSound sound{kAwake};
     SoundLibrary& lib = sound.Library();
     ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
     const std::pair<std::string, std::vector<std::uint8_t>> bad[] = {
@@ -439,7 +443,7 @@ TEST_F(DiskOutput, GarbageTruncatedEmptyOrMissingFilesLoadAsNull) {
 }
 
 TEST_F(DiskOutput, ClosingALibraryNeverStartedIsHarmless) {
-    SdlSound sound;
+    SdlSound sound{kAwake};
     sound.Library().FSOUND_Sample_Free(nullptr);
     sound.Library().FSOUND_Close();
     EXPECT_FALSE(sound.DeviceOpen());
@@ -447,7 +451,7 @@ TEST_F(DiskOutput, ClosingALibraryNeverStartedIsHarmless) {
 }
 
 TEST_F(DiskOutput, OutputTypesOneAndTwoAreTheDefaultOutputAndNoSoundOpensNothing) {
-    SdlSound sound;
+    SdlSound sound{kAwake};
     SoundLibrary& lib = sound.Library();
     EXPECT_TRUE(lib.FSOUND_SetOutput(2));
     EXPECT_TRUE(lib.FSOUND_SetOutput(1));
@@ -467,7 +471,7 @@ TEST_F(DiskOutput, OutputTypesOneAndTwoAreTheDefaultOutputAndNoSoundOpensNothing
 TEST_F(DiskOutput, WithoutAnAudioDeviceTheToyRunsOnSilentlyWithItsSamplesLoaded) {
     ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     fs::current_path(ZARQ_BUILD_DIR);
-    SdlSound sound;
+    SdlSound sound{kAwake};
     VirtualClock clock;
     RecordingWindow window;
     TForm1 form{PanelSeams{clock.Scheduler(), sound.Library(), sound.Ports(), window, nullptr}};
