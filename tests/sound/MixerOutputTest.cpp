@@ -106,6 +106,17 @@ class DiskOutput : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
 
+    // The output from the first frame the library mixed, given all it mixed: a device slow to
+    // start writes some silence of its own first, which is dropped.
+    Samples MixedFromStart(std::uint64_t framesMixed) const {
+        Samples all = Mixed();
+        if (all.size() > framesMixed) {
+            all.erase(all.begin(),
+                      all.begin() + static_cast<std::ptrdiff_t>(all.size() - framesMixed));
+        }
+        return all;
+    }
+
     // The mixed output (mono); read after the library is closed.
     Samples Mixed() const {
         std::ifstream in(raw, std::ios::binary);
@@ -167,7 +178,7 @@ TEST_F(DiskOutput, APlayedSampleReachesTheOutputWholeAndUnchanged) {
 }
 
 TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
-    const Samples tone = Constant(3000, kRate / 2);
+    const Samples tone = Constant(3000, 2 * kRate);  // long enough to overlap on a busy machine
     const std::string file = WriteWave("half.wav", tone);
     int first = -1;
     int second = -1;
@@ -200,6 +211,7 @@ TEST_F(DiskOutput, AllSixtyFourChannelsPlayAtOnceAndASixtyFifthCutsNone) {
     const std::string file = WriteWave("long.wav", Constant(100, 3 * kRate));
     std::vector<int> channels;
     std::uint64_t afterLast = 0;
+    std::uint64_t total = 0;
     {
         SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
@@ -210,12 +222,13 @@ TEST_F(DiskOutput, AllSixtyFourChannelsPlayAtOnceAndASixtyFifthCutsNone) {
         afterLast = sound.FramesMixed();
         ASSERT_TRUE(MixedUpTo(sound, afterLast + 4 * kMargin));
         lib.FSOUND_Close();
+        total = sound.FramesMixed();
     }
     EXPECT_EQ(channels.back(), -1);
     channels.pop_back();
     std::sort(channels.begin(), channels.end());
     for (int i = 0; i < 64; ++i) EXPECT_EQ(channels[static_cast<std::size_t>(i)], i);
-    const Samples left = Mixed();
+    const Samples left = MixedFromStart(total);
     EXPECT_GE(Count(left, 6400, afterLast + kMargin), 3 * kMargin);
     EXPECT_EQ(Count(left, 6500), 0u);
 }
@@ -225,6 +238,7 @@ TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
     const std::string b = WriteWave("b.wav", Constant(1000, 3 * kRate));
     Mark stop;
     Mark humOff;
+    std::uint64_t total = 0;
     {
         SdlSound sound{kAwake};
         SoundLibrary& lib = sound.Library();
@@ -247,8 +261,9 @@ TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
         humOff = Around(sound, [&] { ports.out(0x61, 0x00); });
         ASSERT_TRUE(MixedUpTo(sound, humOff.After + 4 * kMargin));
         lib.FSOUND_Close();
+        total = sound.FramesMixed();
     }
-    const Samples left = Mixed();
+    const Samples left = MixedFromStart(total);
     ASSERT_GE(left.size(), humOff.After + 4 * kMargin);
     // Before the stop: both samples over the hum (whose own mean over a part of a period is
     // at most a few hundred); after it: the hum alone, still at 20 Hz.
@@ -273,6 +288,7 @@ TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioE
     Mark on20;
     Mark on38;
     Mark off;
+    std::uint64_t total = 0;
     {
         SdlSound sound{kAwake};
         VirtualClock clock;
@@ -289,8 +305,9 @@ TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioE
         off = Around(sound, [&] { form.Silenzio(); });
         ASSERT_TRUE(MixedUpTo(sound, off.After + 4 * kMargin));
         form.FormClose();
+        total = sound.FramesMixed();
     }
-    const Samples left = Mixed();
+    const Samples left = MixedFromStart(total);
     ASSERT_GE(left.size(), off.After + 4 * kMargin);
 
     // The Beep sample as the program ships it, heard whole before the hum began.
