@@ -13,6 +13,7 @@
 #include "DisplayPictures.h"
 #include "Jpeg.h"
 #include "Outline.h"
+#include "OutlineAlpha.h"
 #include "PanelPhoto.h"
 #include "PanelScene.h"
 #include "skin/RegionData.h"
@@ -31,6 +32,13 @@ void SavePng(const QImage& image, const std::filesystem::path& file) {
     if (!image.save(QString::fromStdString(file.string()), "PNG")) {
         throw std::runtime_error("cannot write " + file.string());
     }
+}
+
+// The file of a picture drawn `scale` times finer: "Im_Base@2x.jpg" beside "Im_Base.jpg".
+std::string ScaledFileName(const std::string& name, int scale) {
+    if (scale == 1) return name;
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
 }
 
 QImage Enlarged(const QImage& image, int factor) {
@@ -129,6 +137,11 @@ void Generate(const GeneratorOptions& options) {
         std::filesystem::create_directories(options.IconFile.parent_path());
     }
     SavePng(dialogs.Icon, options.IconFile);
+
+    for (int scale : {1, 2, 3}) {
+        SavePng(DrawOutlineAlpha(scale),
+                options.PicturesDir / ScaledFileName("Outline.png", scale));
+    }
 
     const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());
     if (!options.MaskFile.parent_path().empty()) {
