@@ -104,5 +104,64 @@ TEST_F(SharpPanel, SeeThroughOutsideTheRegionOpaqueWellInsideAndSmoothOnTheEdge)
     }
 }
 
+TEST_F(SharpPanel, ALitSegmentComesFromTheFinerSetWithOneDevicePixelSteps) {
+    TImage& bar = *toy.F().BarV[2][3];
+    bar.SetVisible(true);
+    const TRect& b = bar.Bounds();
+    const QImage coarse = painter.Render(1);
+    for (int k : {2, 3}) {
+        const QImage frame = painter.Render(k);
+        const ScaledPicture fine = pictures.FindAt(bar.Picture(), bar.Transparent(), k);
+        ASSERT_TRUE(fine);
+        ASSERT_EQ(fine.Scale, k) << "no " << k << "x picture of " << bar.Picture();
+        const QImage& picture = *fine.Image;
+        // Every lit pixel of the finer picture lands on its own device pixel, unblended.
+        int lit = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (qAlpha(picture.pixel(x, y)) == 0) continue;
+                ++lit;
+                ASSERT_EQ(Hex(frame.pixel(b.Left * k + x, b.Top * k + y)), Hex(picture.pixel(x, y)))
+                    << x << "," << y << " at " << k << "x";
+            }
+        }
+        EXPECT_GT(lit, 20 * k * k);
+        // Across the bar's line (panel column 1 of the bar, row 7) the colour changes in one
+        // device pixel, from the screen behind to the lit colour.
+        const int row = (b.Top + 7) * k + k / 2;
+        const int edge = (b.Left + 1) * k;
+        EXPECT_EQ(Hex(frame.pixel(edge, row)), "#18b618") << k << "x";
+        EXPECT_EQ(Hex(frame.pixel(edge - 1, row)), Hex(coarse.pixel(b.Left, b.Top + 7))) << k;
+        // The round dot at the bar's end is not a doubled 1x picture: the device rows of its
+        // first panel row light different widths.
+        auto litIn = [&](int y) {
+            int n = 0;
+            for (int x = b.Left * k; x < (b.Left + b.Width) * k; ++x) {
+                n += Hex(frame.pixel(x, y)) == "#18b618" ? 1 : 0;
+            }
+            return n;
+        };
+        EXPECT_LT(litIn(b.Top * k), litIn(b.Top * k + k - 1)) << k << "x";
+    }
+}
+
+TEST_F(SharpPanel, OnlyTheSetForTheRatioInUseIsDecoded) {
+    EXPECT_TRUE(pictures.Decoded(1));
+    EXPECT_FALSE(pictures.Decoded(2));
+    EXPECT_FALSE(pictures.Decoded(3));
+    // 150 % paints from the 2x set, shrunk; 250 % from the 3x set.
+    const QImage between = painter.Render(1.5);
+    EXPECT_EQ(between.size(), QSize(735, 870));
+    EXPECT_TRUE(pictures.Decoded(2));
+    EXPECT_FALSE(pictures.Decoded(3));
+    painter.Render(2.5);
+    EXPECT_TRUE(pictures.Decoded(3));
+    EXPECT_EQ(PictureSet::SetFor(1.0), 1);
+    EXPECT_EQ(PictureSet::SetFor(1.25), 2);
+    EXPECT_EQ(PictureSet::SetFor(2.0), 2);
+    EXPECT_EQ(PictureSet::SetFor(2.5), 3);
+    EXPECT_EQ(PictureSet::SetFor(4.0), 3);
+}
+
 }  // namespace
 }  // namespace zarq::test
