@@ -115,13 +115,12 @@ std::optional<PictureError> PictureSet::DecodeSet(int scale) const {
         }
         Entry entry;
         entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
-        entry.Keyed = KeyOutBackground(picture);
         set.Pictures[key] = std::move(entry);
     }
     return std::nullopt;
 }
 
-const PictureSet::Set& PictureSet::SetAt(int scale) const {
+PictureSet::Set& PictureSet::SetAt(int scale) const {
     Set& set = sets_[static_cast<std::size_t>(scale)];
     if (!set.Tried && !folder_.isEmpty()) {
         if (const auto error = DecodeSet(scale)) {
@@ -138,7 +137,6 @@ void PictureSet::Insert(const std::string& key, const QImage& picture, int scale
     set.Failed = false;
     Entry entry;
     entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
-    entry.Keyed = KeyOutBackground(picture);
     set.Pictures[key] = std::move(entry);
 }
 
@@ -159,10 +157,14 @@ std::vector<int> SearchOrder(int scale, int largest) {
 
 ScaledPicture PictureSet::FindAt(const std::string& key, bool transparent, int scale) const {
     for (int s : SearchOrder(std::clamp(scale, 1, kLargestScale), kLargestScale)) {
-        const Set& set = SetAt(s);
+        Set& set = SetAt(s);
         const auto it = set.Pictures.find(key);
         if (it == set.Pictures.end()) continue;
-        return {transparent ? &it->second.Keyed : &it->second.Plain, s};
+        Entry& entry = it->second;
+        if (!transparent) return {&entry.Plain, s};
+        // Keyed when first painted as a transparent element: most pictures never are.
+        if (entry.Keyed.isNull()) entry.Keyed = KeyOutBackground(entry.Plain);
+        return {&entry.Keyed, s};
     }
     return {};
 }

@@ -79,7 +79,7 @@ class PictureSet {
   private:
     struct Entry {
         QImage Plain;  // RGB32: painted by plain copy
-        QImage Keyed;  // ARGB32 premultiplied
+        QImage Keyed;  // ARGB32 premultiplied, made when first asked for
     };
     struct Set {
         bool Tried = false;  // decoded, or decoding failed
@@ -90,7 +90,7 @@ class PictureSet {
     };
 
     std::optional<PictureError> DecodeSet(int scale) const;
-    const Set& SetAt(int scale) const;
+    Set& SetAt(int scale) const;
 
     QString folder_;
     std::set<std::string> keys_;
