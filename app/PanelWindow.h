@@ -10,13 +10,14 @@
 
 #include "PanelPainter.h"
 #include "PictureSet.h"
-#include "skin/TCoolForm.h"
+#include "panel/InputPath.h"
 #include "panel/Unit1.h"
+#include "skin/TCoolForm.h"
 
 namespace zarq {
 
 class PanelWindow : public QWidget, public ElementView {
-public:
+  public:
     static constexpr int kWidth = 490;
     static constexpr int kHeight = 580;
 
@@ -28,6 +29,8 @@ public:
     PanelWindow& operator=(const PanelWindow&) = delete;
 
     TForm1& Form() { return form_; }
+    // Where every player input for the toy goes: keys, switch clicks, other devices.
+    InputPath& Input() { return input_; }
     TCoolForm& CoolForm1() { return coolForm1_; }
     const PanelPainter& Painter() const { return painter_; }
 
@@ -44,7 +47,7 @@ public:
     // The hint of the control under a point of the window ("" where there is none).
     QString HintAt(const QPoint& at) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,13 +59,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // Key-ups for every key still held: the toy must not keep a button pressed that the
     // keyboard no longer reports.
     void ReleaseHeldKeys();
     void UpdatePointer(const QPoint& at);
 
     TForm1& form_;
+    InputPath input_{form_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
