@@ -2,10 +2,7 @@
 // through Qt.
 #include "PictureSet.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 #include <vector>
 
@@ -72,13 +69,6 @@ std::optional<PictureError> PictureSet::Load(const QString& folder,
     folder_ = folder;
     keys_ = keys;
     sets_ = {};
-    if (scale <= 0) {
-        const QScreen* screen =
-            qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr
-                ? QGuiApplication::primaryScreen()
-                : nullptr;
-        scale = SetFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
-    }
     loadedScale_ = std::clamp(scale, 1, kLargestScale);
     auto error = DecodeSet(loadedScale_);
     if (error) {

@@ -109,6 +109,22 @@ void BM_PaintWholeFrameAt150Percent(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintWholeFrameAt150Percent)->Unit(benchmark::kMillisecond);
 
+// What start-up pays for the pictures: decoding one set (the one for the screen's ratio).
+void BM_DecodePictureSet(benchmark::State& state) {
+    test::Toy toy;
+    const std::set<std::string> keys = PictureSet::KeysOf(toy.F());
+    const int scale = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        PictureSet pictures;
+        if (pictures.Load(PictureSet::ResourceFolder(), keys, scale)) {
+            state.SkipWithError("the embedded pictures do not load");
+            break;
+        }
+        benchmark::DoNotOptimize(pictures.Size());
+    }
+}
+BENCHMARK(BM_DecodePictureSet)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
 // The real path: the element reports its change, the window repaints that rectangle at once.
 void BM_WindowRepaintOneElement(benchmark::State& state) {
     Panel panel;
