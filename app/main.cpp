@@ -1,6 +1,6 @@
-// Program entry: the data folder made current, the panel built on the real seams and placed
-// off screen, the options dialog and the about dialog; the first activation of the panel
-// brings the options dialog forward, and "- PLAY -" starts sound and centres the panel.
+// Program entry: the data folder made current, the panel built on the real seams and kept
+// hidden, the options dialog and the about dialog; the first activation of the panel brings
+// the options dialog forward, and "- PLAY -" starts sound and shows the panel centred.
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
@@ -57,14 +57,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // The panel first, off the left edge of the screen until the player presses play.
+    // The panel first, hidden until the player presses play: no desktop has to be trusted to
+    // keep a window off its screen (many pull it back, and Wayland places windows itself).
     zarq::PanelWindow window(form, pictures, ReadMask2());
     windowHost.SetWindow(&window);
-    window.move(-600, 0);
 
     zarq::TSplashForm splash(form, windowHost, &window);
     zarq::TAboutForm about;
     splash.SetAboutForm(&about);
+    splash.InsertBeforeExit(window.ZoomMenu());
     window.SetContextMenu(splash.PM_Menu);
     windowHost.SetOptionsDialog([&splash] {
         splash.show();
@@ -75,10 +76,8 @@ int main(int argc, char** argv) {
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 
     splash.show();
-    window.show();
-    window.activateWindow();
-    // Without a window manager the panel may never be activated; its first activation is
-    // then taken as soon as the event loop runs (later activations do nothing).
+    // The hidden panel's first activation is taken as soon as the event loop runs: it brings
+    // the options dialog forward once; the activation that follows play does nothing.
     QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });
     return QApplication::exec();
 }
