@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <memory>
 
@@ -74,6 +77,23 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+
+    // For tests of the whole program on a desktop where no click can be aimed at the dialog
+    // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -".
+    if (qEnvironmentVariableIsSet("ZARQ_TEST_STDIN")) {
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+        QObject::connect(input, &QSocketNotifier::activated, &splash, [input, &splash] {
+            char line[64];
+            const ssize_t n = ::read(STDIN_FILENO, line, sizeof line);
+            if (n <= 0) {
+                input->setEnabled(false);  // end of input: nothing more will come
+                return;
+            }
+            if (QByteArray(line, static_cast<int>(n)).startsWith("play")) {
+                splash.Puls_Play->click();
+            }
+        });
+    }
 
     splash.show();
     // The hidden panel's first activation is taken as soon as the event loop runs: it brings

@@ -12,6 +12,7 @@ packages=(
   libclang-rt-14-dev
   xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
+  metacity openbox weston qt6-wayland
   fonts-dejavu-core
 )
 
