@@ -34,9 +34,10 @@ QByteArray ReadMask2() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Whole scale factors only, so the pictures stay crisp on a high-density screen.
+    // The screen's own ratio, fractional ones included: the panel is painted from a finer
+    // picture set and scaled down, so it stays crisp at 125 % and 150 % too.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(ZARQ_VERSION));
