@@ -19,9 +19,42 @@
 #include <cmath>
 #include <utility>
 
+#ifdef ZARQ_HAS_XCB
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
+
 namespace zarq {
 
 namespace {
+// Whether the desktop composes windows, so that a see-through pixel shows what lies behind.
+// Wayland always does; X11 only while a compositing manager owns its selection; without one
+// a see-through pixel would show black, and the mask alone cuts the outline.
+bool DesktopComposes() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return true;
+#ifdef ZARQ_HAS_XCB
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return false;
+    xcb_connection_t* connection = x11->connection();
+    static const char kSelection[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, sizeof kSelection - 1, kSelection), nullptr);
+    if (atom == nullptr) return false;
+    xcb_get_selection_owner_reply_t* owner = nullptr;
+    if (atom->atom != XCB_ATOM_NONE) {
+        owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    }
+    const bool composes = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    std::free(atom);
+    return composes;
+#else
+    return true;
+#endif
+}
+
 // Each rectangle's edges go through the same rounding, so neighbouring rectangles still
 // meet edge to edge after scaling.
 QRegion ScaledRegion(const QRegion& region, const QTransform& transform) {
@@ -215,6 +248,11 @@ void PanelWindow::UpdateZoomMenu() {
     }
 }
 
+void PanelWindow::showEvent(QShowEvent* event) {
+    painter_.SetTransparentOutside(DesktopComposes());
+    QWidget::showEvent(event);
+}
+
 void PanelWindow::ElementChanged(const TControl& control) {
     const TRect& b = control.Bounds();
     update(toWindow_.mapRect(QRectF(b.Left, b.Top, b.Width, b.Height)).toAlignedRect());
@@ -228,8 +266,8 @@ QPoint PanelWindow::ToToy(const QPointF& at) const {
 void PanelWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRegion& area = event->region();
-    if (fullScreen_) painter.fillRect(area.boundingRect(), Qt::black);
-    // Only the inside of the outline is painted; outside, the window stays transparent.
+    // Only the inside of the outline is painted; outside, the window stays transparent (and
+    // in full screen black).
     const QRegion inside = shape_.isEmpty()
                                ? QRegion(toWindow_.mapRect(QRectF(0, 0, kWidth, kHeight)).toRect())
                                : shape_;
@@ -239,6 +277,14 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
     QRegion toyArea;
     for (const QRect& r : area) toyArea += toToy.mapRect(QRectF(r)).toAlignedRect();
     painter_.Paint(painter, toyArea.intersected(QRect(0, 0, kWidth, kHeight)));
+    if (fullScreen_) {
+        // Black behind the panel: its see-through edge is blended with the black, not with
+        // whatever lies behind the full-screen window.
+        painter.resetTransform();
+        painter.setClipping(false);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        painter.fillRect(area.boundingRect(), Qt::black);
+    }
 }
 
 int PanelWindow::ToyKey(int qtKey) {

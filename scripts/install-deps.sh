@@ -7,7 +7,7 @@ packages=(
   g++ clang cmake make pkg-config
   qt6-base-dev libgl-dev
   libsdl2-dev libsdl2-mixer-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
   xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
