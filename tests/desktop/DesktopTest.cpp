@@ -74,10 +74,11 @@ class Desktop : public ::testing::Test {
         return p;
     }
 
-    // An X server of its own; empty when it did not start.
+    // An X server of its own, its root woven black and white (so that a see-through pixel
+    // cannot pass for a black one); empty when it did not start.
     QString StartXvfb() {
         QProcess& x = Start("Xvfb",
-                            {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                            {"-displayfd", "1", "-nolisten", "tcp", "-retro", "-screen", "0",
                              QString("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight)},
                             QProcessEnvironment::systemEnvironment());
         QByteArray number;
@@ -168,7 +169,7 @@ TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred)
     // The options dialog, centred, and nothing else: every changed pixel lies within the
     // dialog's frame (its 269 x 515 client area, a title bar and a shadow's margin).
     const QRect dialogArea = QRect((kScreenWidth - 269) / 2, (kScreenHeight - 515) / 2, 269, 515)
-                                 .adjusted(-40, -60, 40, 40);
+                                 .adjusted(-60, -70, 60, 70);
     const QImage before =
         SettledShot([&](const QImage& shot) { return Changed(empty, shot).width() > 200; });
     const QRect shown = Changed(empty, before);
