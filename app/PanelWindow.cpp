@@ -360,7 +360,7 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
     const int key = ToyKey(event->key());
     heldKeys_.insert(key);
     // Automatic repeats reach the toy as further key-downs.
-    form_.FormKeyDown(key);
+    input_.KeyDown(key);
     QWidget::keyPressEvent(event);
 }
 
@@ -369,7 +369,7 @@ void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
     const int key = ToyKey(event->key());
     heldKeys_.erase(key);
-    form_.FormKeyUp(key);
+    input_.KeyUp(key);
 }
 
 void PanelWindow::focusOutEvent(QFocusEvent* event) {
@@ -379,7 +379,7 @@ void PanelWindow::focusOutEvent(QFocusEvent* event) {
 
 void PanelWindow::ReleaseHeldKeys() {
     const std::set<int> held = std::exchange(heldKeys_, {});
-    for (int key : held) form_.FormKeyUp(key);
+    for (int key : held) input_.KeyUp(key);
 }
 
 namespace {
@@ -398,15 +398,15 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
     TControl* target = form_.MouseTarget(toy.x(), toy.y());
     if (target == nullptr) return;
     const TRect& b = target->Bounds();
-    const int x = toy.x() - b.Left, y = toy.y() - b.Top;
     const TMouseButton button = ToyButton(event->button());
     pressed_ = target;
     switch (target->Role()) {
+        // The switch answers the left button only.
         case MouseRole::SwitchOn:
-            form_.Puls_OffMouseDown(button, x, y);
+            if (button == TMouseButton::mbLeft) input_.SwitchOn();
             break;
         case MouseRole::SwitchOff:
-            form_.Puls_OnMouseDown(button, x, y);
+            if (button == TMouseButton::mbLeft) input_.SwitchOff();
             break;
         case MouseRole::Drag:
             if (fullScreen_) {  // a full-screen window stays where it is

@@ -13,6 +13,7 @@
 
 #include "PanelPainter.h"
 #include "PictureSet.h"
+#include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "skin/TCoolForm.h"
 
@@ -21,7 +22,7 @@ class QActionGroup;
 namespace zarq {
 
 class PanelWindow : public QWidget, public ElementView {
-public:
+  public:
     static constexpr int kWidth = 490;
     static constexpr int kHeight = 580;
     // The zooms offered, in percent; 0 is "Fit to screen".
@@ -37,6 +38,8 @@ public:
     PanelWindow& operator=(const PanelWindow&) = delete;
 
     TForm1& Form() { return form_; }
+    // Where every player input for the toy goes: keys, switch clicks, other devices.
+    InputPath& Input() { return input_; }
     TCoolForm& CoolForm1() { return coolForm1_; }
     const PanelPainter& Painter() const { return painter_; }
 
@@ -70,7 +73,7 @@ public:
     // The toy's point under a point of the window.
     QPoint ToToy(const QPointF& at) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
@@ -84,7 +87,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // Key-ups for every key still held: the toy must not keep a button pressed that the
     // keyboard no longer reports.
     void ReleaseHeldKeys();
@@ -96,6 +99,7 @@ private:
     QRect ScreenArea(bool available) const;
 
     TForm1& form_;
+    InputPath input_{form_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held

@@ -1,4 +1,6 @@
 // Keys and mouse on the panel window, offscreen: what reaches the toy's handlers.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -6,8 +8,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
-
-#include <gtest/gtest.h>
 
 #include "PanelWindow.h"
 #include "TestPictures.h"
@@ -17,7 +17,7 @@ namespace zarq::test {
 namespace {
 
 class PanelInput : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()));
         ASSERT_FALSE(error) << error->Text().toStdString();
@@ -80,7 +80,16 @@ TEST_F(PanelInput, HeldKeysAreReleasedWhenTheFocusGoes) {
     EXPECT_FALSE(toy.G().SpeedButtonDown);
 }
 
+// Everything the toy is given passes the input path, in order, so an observer of the path
+// sees exactly what the toy saw.
+struct SeenInputs : InputObserver {
+    void InputDelivered(const ToyInput& input) override { Seen.push_back(input); }
+    std::vector<ToyInput> Seen;
+};
+
 TEST_F(PanelInput, TheSwitchTakesTheLeftButtonOnly) {
+    SeenInputs seen;
+    window->Input().SetObserver(&seen);
     const QPoint onSwitch(240, 440);
     Mouse(QEvent::MouseButtonPress, onSwitch, Qt::RightButton, Qt::RightButton);
     Mouse(QEvent::MouseButtonRelease, onSwitch, Qt::RightButton, Qt::NoButton);
@@ -92,6 +101,14 @@ TEST_F(PanelInput, TheSwitchTakesTheLeftButtonOnly) {
     EXPECT_TRUE(toy.Lit("Puls_On"));
     Mouse(QEvent::MouseButtonPress, onSwitch, Qt::LeftButton, Qt::LeftButton);
     EXPECT_FALSE(toy.G().PowerOn);
+    Key(QEvent::KeyPress, Qt::Key_Up);
+    Key(QEvent::KeyRelease, Qt::Key_Up);
+    const std::vector<ToyInput> expected{{InputKind::SwitchOn, 0},
+                                         {InputKind::SwitchOff, 0},
+                                         {InputKind::KeyDown, VK_UP},
+                                         {InputKind::KeyUp, VK_UP}};
+    EXPECT_EQ(seen.Seen, expected);
+    window->Input().SetObserver(nullptr);
 }
 
 TEST_F(PanelInput, DraggingMovesTheWindowByThePointersOffset) {
@@ -130,7 +147,8 @@ TEST_F(PanelInput, ARightClickOpensTheMenu) {
     QMenu menu;
     menu.addAction("About...");
     window->SetContextMenu(&menu);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, {100, 100}, window->mapToGlobal(QPoint(100, 100)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, {100, 100},
+                            window->mapToGlobal(QPoint(100, 100)));
     QApplication::sendEvent(window.get(), &event);
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
