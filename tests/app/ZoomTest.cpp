@@ -21,30 +21,33 @@ namespace {
 
 const QRect kScreen(200, 100, 1600, 1800);
 
+// The screen file, written before the application exists: the platform reads it at start.
+QString DescribeTheScreen() {
+    static const QString config = QDir::temp().filePath(
+        QString("zarq-zoom-screen-%1.json").arg(QCoreApplication::applicationPid()));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(QString(R"({"screens": [{"name": "dense", "x": %1, "y": %2, "width": %3,)"
+                       R"( "height": %4, "logicalDpi": 96, "logicalBaseDpi": 96}]})")
+                   .arg(kScreen.x())  // Qt keeps a screen's origin and scales its size
+                   .arg(kScreen.y())
+                   .arg(kScreen.width() * 2)
+                   .arg(kScreen.height() * 2)
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
+    qputenv("QT_SCALE_FACTOR", "2");
+    return config;
+}
+
 QApplication& App() {
-    static QApplication* app = [] {
-        // Written before the application exists: the platform reads it at start.
-        static const QString config = QDir::temp().filePath(
-            QString("zarq-zoom-screen-%1.json").arg(QCoreApplication::applicationPid()));
-        QFile file(config);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QString(R"({"screens": [{"name": "dense", "x": %1, "y": %2, "width": %3,)"
-                               R"( "height": %4, "logicalDpi": 96, "logicalBaseDpi": 96}]})")
-                           .arg(kScreen.x())  // Qt keeps a screen's origin and scales its size
-                           .arg(kScreen.y())
-                           .arg(kScreen.width() * 2)
-                           .arg(kScreen.height() * 2)
-                           .toUtf8());
-            file.close();
-        }
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
-        qputenv("QT_SCALE_FACTOR", "2");
-        static int argc = 1;
-        static char name[] = "app_zoom_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *app;
+    static const QString config = DescribeTheScreen();
+    static int argc = 1;
+    static char name[] = "app_zoom_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    [[maybe_unused]] static const bool removed = QFile::remove(config);
+    return app;
 }
 
 class Zoom : public ::testing::Test {
