@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <memory>
 
 #include "PanelWindow.h"
 #include "QtWindowHost.h"
@@ -40,19 +41,30 @@ QString DescribeTheScreen() {
     return config;
 }
 
-QApplication& App() {
-    static const QString config = DescribeTheScreen();
-    static int argc = 1;
-    static char name[] = "app_zoom_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    [[maybe_unused]] static const bool removed = QFile::remove(config);
-    return app;
-}
+// One application for every test here, made before the first and ended after the last (not
+// at exit, when Qt's own globals may be gone), on the screen described above.
+class DenseScreenApplication : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const QString config = DescribeTheScreen();
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+        QFile::remove(config);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    int argc_ = 1;
+    char name_[16] = "app_zoom_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+// GoogleTest takes ownership of the environment.
+[[maybe_unused]] const ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new DenseScreenApplication);
 
 class Zoom : public ::testing::Test {
   protected:
-    Zoom() { App(); }
     void SetUp() override {
         if (QGuiApplication::primaryScreen()->geometry() != kScreen ||
             QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0) {
