@@ -1,18 +1,22 @@
-// Program entry: the data folder made current, the panel built on the real seams and kept
-// hidden, the options dialog and the about dialog; the first activation of the panel brings
-// the options dialog forward, and "- PLAY -" starts sound and shows the panel centred.
+// Program entry: the command line read before anything else, the data folder made current, the
+// panel built on the real seams and kept hidden, the options dialog and the about dialog; the
+// first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound
+// and shows the panel centred.
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "AboutForm.h"
+#include "CommandLine.h"
 #include "DataDir.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
@@ -34,6 +38,20 @@ QByteArray ReadMask2() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line comes before Qt, so that --help, --version and a mistyped option
+    // answer at once, without a display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator";
+    const zarq::ParsedCommandLine command =
+        zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc});
+    const auto dataFolder = [argv] {
+        return zarq::FindDataDir(zarq::RunningExecutableDir(argv[0])).toStdString();
+    };
+    if (const auto exitCode =
+            zarq::AnswerBeforeStart(command, program, dataFolder, std::cout, std::cerr)) {
+        return *exitCode;
+    }
+
     // The screen's own ratio, fractional ones included: the panel is painted from a finer
     // picture set and scaled down, so it stays crisp at 125 % and 150 % too.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
@@ -55,8 +73,8 @@ int main(int argc, char** argv) {
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
 
     zarq::PictureSet pictures;
-    if (const auto error = pictures.Load(zarq::PictureSet::ResourceFolder(),
-                                         zarq::PictureSet::KeysOf(form))) {
+    if (const auto error =
+            pictures.Load(zarq::PictureSet::ResourceFolder(), zarq::PictureSet::KeysOf(form))) {
         QMessageBox::critical(nullptr, kTitle, error->Text());
         return 1;
     }
@@ -76,8 +94,9 @@ int main(int argc, char** argv) {
         splash.raise();
         splash.activateWindow();
     });
-    QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        &splash, &zarq::TSplashForm::Terminate, &app, [] { QCoreApplication::exit(1); },
+        Qt::QueuedConnection);
 
     // For tests of the whole program on a desktop where no click can be aimed at the dialog
     // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -".

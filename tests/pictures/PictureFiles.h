@@ -11,8 +11,8 @@ namespace zarq::test {
 // times finer than the panel's pixels, or a null image.
 QImage CommittedPicture(const std::string& key, int scale = 1);
 
-// The committed program icon as stored (with or without alpha), or a null image.
-QImage CommittedIcon();
+// The committed program icon of `size` pixels as stored (with or without alpha), or a null image.
+QImage CommittedIcon(int size);
 
 // The distinct colours of a picture, as 0xRRGGBB.
 std::set<unsigned> ColoursOf(const QImage& image);

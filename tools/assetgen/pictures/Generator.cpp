@@ -141,10 +141,10 @@ void Generate(const GeneratorOptions& options) {
     for (const auto& [key, image] : dialogs.Dialogs) {
         SavePng(image, options.PicturesDir / (key + ".png"));
     }
-    if (!options.IconFile.parent_path().empty()) {
-        std::filesystem::create_directories(options.IconFile.parent_path());
+    if (!options.IconDir.empty()) std::filesystem::create_directories(options.IconDir);
+    for (const auto& [size, icon] : dialogs.Icons) {
+        SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
     }
-    SavePng(dialogs.Icon, options.IconFile);
 
     for (int scale : kPictureScales) {
         SavePng(DrawOutlineAlpha(scale),
