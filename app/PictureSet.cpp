@@ -2,10 +2,7 @@
 // through Qt.
 #include "PictureSet.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 #include <vector>
 
@@ -72,13 +69,6 @@ std::optional<PictureError> PictureSet::Load(const QString& folder,
     folder_ = folder;
     keys_ = keys;
     sets_ = {};
-    if (scale <= 0) {
-        const QScreen* screen =
-            qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr
-                ? QGuiApplication::primaryScreen()
-                : nullptr;
-        scale = SetFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
-    }
     loadedScale_ = std::clamp(scale, 1, kLargestScale);
     auto error = DecodeSet(loadedScale_);
     if (error) {
@@ -115,13 +105,12 @@ std::optional<PictureError> PictureSet::DecodeSet(int scale) const {
         }
         Entry entry;
         entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
-        entry.Keyed = KeyOutBackground(picture);
         set.Pictures[key] = std::move(entry);
     }
     return std::nullopt;
 }
 
-const PictureSet::Set& PictureSet::SetAt(int scale) const {
+PictureSet::Set& PictureSet::SetAt(int scale) const {
     Set& set = sets_[static_cast<std::size_t>(scale)];
     if (!set.Tried && !folder_.isEmpty()) {
         if (const auto error = DecodeSet(scale)) {
@@ -138,7 +127,6 @@ void PictureSet::Insert(const std::string& key, const QImage& picture, int scale
     set.Failed = false;
     Entry entry;
     entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
-    entry.Keyed = KeyOutBackground(picture);
     set.Pictures[key] = std::move(entry);
 }
 
@@ -159,10 +147,14 @@ std::vector<int> SearchOrder(int scale, int largest) {
 
 ScaledPicture PictureSet::FindAt(const std::string& key, bool transparent, int scale) const {
     for (int s : SearchOrder(std::clamp(scale, 1, kLargestScale), kLargestScale)) {
-        const Set& set = SetAt(s);
+        Set& set = SetAt(s);
         const auto it = set.Pictures.find(key);
         if (it == set.Pictures.end()) continue;
-        return {transparent ? &it->second.Keyed : &it->second.Plain, s};
+        Entry& entry = it->second;
+        if (!transparent) return {&entry.Plain, s};
+        // Keyed when first painted as a transparent element: most pictures never are.
+        if (entry.Keyed.isNull()) entry.Keyed = KeyOutBackground(entry.Plain);
+        return {&entry.Keyed, s};
     }
     return {};
 }

@@ -49,11 +49,11 @@ class PictureSet {
     static std::set<std::string> KeysOf(const TForm1& form);
 
     // Takes `folder` as the source of the pictures of `keys` and decodes the set `scale` now
-    // (0: the set for the primary screen's pixel ratio, 1 without a GUI application), so that a
+    // (1 by default: the cheapest, and the one every finer set falls back to), so that a
     // missing or undecodable file stops start-up: on the first one returns its error and keeps
-    // nothing. The other sets are decoded when first asked for.
+    // nothing. Every other set is decoded when first painted from.
     std::optional<PictureError> Load(const QString& folder, const std::set<std::string>& keys,
-                                     int scale = 0);
+                                     int scale = 1);
 
     // Adds or replaces one picture of a set (tests, generated pictures).
     void Insert(const std::string& key, const QImage& picture, int scale = 1);
@@ -79,7 +79,7 @@ class PictureSet {
   private:
     struct Entry {
         QImage Plain;  // RGB32: painted by plain copy
-        QImage Keyed;  // ARGB32 premultiplied
+        QImage Keyed;  // ARGB32 premultiplied, made when first asked for
     };
     struct Set {
         bool Tried = false;  // decoded, or decoding failed
@@ -90,7 +90,7 @@ class PictureSet {
     };
 
     std::optional<PictureError> DecodeSet(int scale) const;
-    const Set& SetAt(int scale) const;
+    Set& SetAt(int scale) const;
 
     QString folder_;
     std::set<std::string> keys_;

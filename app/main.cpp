@@ -18,6 +18,7 @@
 #include "AboutForm.h"
 #include "CommandLine.h"
 #include "DataDir.h"
+#include "FirstPaintExit.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
 #include "QtSettingsStore.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(ZARQ_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    zarq::QuitAfterFirstPaintIfAsked();
 
     // The sound files and documents are opened by names relative to the current directory:
     // make the data folder current, wherever the program was started from.

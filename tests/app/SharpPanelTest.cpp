@@ -142,6 +142,19 @@ TEST_F(SharpPanel, ALitSegmentComesFromTheFinerSetWithOneDevicePixelSteps) {
             return n;
         };
         EXPECT_LT(litIn(b.Top * k), litIn(b.Top * k + k - 1)) << k << "x";
+
+        // A zoom (the painter scaled on a plain 1x image) paints exactly what the screen's
+        // ratio paints.
+        QImage zoomed(490 * k, 580 * k, QImage::Format_RGB32);
+        {
+            QPainter p(&zoomed);
+            p.scale(k, k);
+            painter.Paint(p, QRegion(0, 0, 490, 580));
+        }
+        QImage expected = frame;
+        expected.setDevicePixelRatio(1);
+        EXPECT_TRUE(zoomed == expected)
+            << "zoom " << k << "00 % differs from a " << k << "x screen";
     }
 }
 
