@@ -179,7 +179,9 @@ TEST_F(DiskOutput, APlayedSampleReachesTheOutputWholeAndUnchanged) {
 }
 
 TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
-    const Samples tone = Constant(3000, 2 * kRate);  // long enough to overlap on a busy machine
+    // The disk driver runs about twenty times faster than real time: a 20 s tone lasts a second
+    // of wall-clock time, so the copies still overlap when this thread is held up for a while.
+    const Samples tone = Constant(3000, 20 * kRate);
     const std::string file = WriteWave("half.wav", tone);
     int first = -1;
     int second = -1;
