@@ -192,6 +192,22 @@ void TSplashForm::Puls_PlayClick() {
     }
 }
 
+void TSplashForm::PlayWithStoredChoices() {
+    // The lists show the stored choices (FormCreate): with both, it is "- PLAY -" itself.
+    if (!CB_Sound->currentText().isEmpty() && !CB_System->currentText().isEmpty()) {
+        Puls_PlayClick();
+        return;
+    }
+    hide();
+    if (panelWindow_ != nullptr) {
+        panelWindow_->raise();
+        panelWindow_->activateWindow();
+    }
+    const TPoint screen = host_.ScreenSize();
+    const TPoint pos = host_.WindowPos();
+    host_.MoveWindow((screen.X - kPanelWidth) / 2, screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y);
+}
+
 void TSplashForm::La_HttpClick() { host_.ShellOpen(kWebAddress); }
 
 void TSplashForm::La_EmailClick() { host_.ShellOpen(std::string("mailto:") + kMailAddress); }

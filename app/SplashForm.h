@@ -44,6 +44,9 @@ public:
     void CB_SoundChange();
     void CB_SystemChange();
     void Puls_PlayClick();
+    // Play without the dialog (a recording's playback): the stored choices start sound, or
+    // nothing does when none are stored; the panel is placed as "- PLAY -" places it.
+    void PlayWithStoredChoices();
     void La_HttpClick();
     void La_EmailClick();
 

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <cstring>
+#include <iostream>
 #include <memory>
 
 #include "AboutForm.h"
@@ -16,12 +18,25 @@
 #include "QtSettingsStore.h"
 #include "QtTimerHost.h"
 #include "QtWindowHost.h"
+#include "RecordingControl.h"
 #include "SplashForm.h"
 #include "panel/Unit1.h"
+#include "record/Verify.h"
 #include "sound/SdlSound.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Zarq (Keldo) Simulator");
+
+// The file named after `option` on the command line, "" when the option is not given.
+// Whether it was given without a file is told by `missing`.
+std::string OptionFile(int argc, char** argv, const char* option, bool& missing) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], option) != 0) continue;
+        if (i + 1 < argc) return argv[i + 1];
+        missing = true;
+    }
+    return {};
+}
 
 QByteArray ReadMask2() {
     QFile file(QStringLiteral(":/Mask2.bin"));
@@ -31,6 +46,17 @@ QByteArray ReadMask2() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool missing = false;
+    const std::string verify = OptionFile(argc, argv, "--verify", missing);
+    const std::string record = OptionFile(argc, argv, "--record", missing);
+    const std::string playback = OptionFile(argc, argv, "--playback", missing);
+    if (missing) {
+        std::cerr << "--record, --playback and --verify each need a file\n";
+        return 2;
+    }
+    // No window, no display, no sound: the recording's play on the virtual clock.
+    if (!verify.empty()) return zarq::VerifyFile(verify, std::cout, std::cerr);
+
     // Whole scale factors only, so the pictures stay crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
@@ -74,7 +100,34 @@ int main(int argc, char** argv) {
     QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 
-    splash.show();
+    zarq::RecordingControl recordings(window, timers);
+    const QList<QAction*> items = splash.PM_Menu->actions();
+    const qsizetype exitAt = items.indexOf(splash.PM_10Exit);
+    recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings,
+                     [&recordings] { recordings.StopRecording(); });
+    if (!record.empty()) {
+        const QString error = recordings.StartRecording(QString::fromStdString(record));
+        if (!error.isEmpty()) {
+            std::cerr << error.toStdString() << '\n';
+            QMessageBox::critical(nullptr, kTitle, error);
+            return 2;
+        }
+    }
+    if (!playback.empty()) {
+        // The options dialog is skipped: its first showing is taken as done.
+        form.G.FirstActivation = false;
+        const QString error = recordings.StartPlayback(QString::fromStdString(playback));
+        if (!error.isEmpty()) {
+            std::cerr << playback << ": " << error.toStdString() << '\n';
+            QMessageBox::critical(nullptr, kTitle,
+                                  QStringLiteral("%1 cannot be played:\n%2").arg(QString::fromStdString(playback), error));
+            return 2;
+        }
+        splash.PlayWithStoredChoices();
+    } else {
+        splash.show();
+    }
     window.show();
     window.activateWindow();
     // Without a window manager the panel may never be activated; its first activation is
