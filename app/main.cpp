@@ -1,17 +1,19 @@
-// Program entry: the data folder made current, the panel built on the real seams and placed
-// off screen, the options dialog and the about dialog; the first activation of the panel
-// brings the options dialog forward, and "- PLAY -" starts sound and centres the panel.
+// Program entry: the command line read before anything else, the data folder made current, the
+// panel built on the real seams and placed off screen, the options dialog and the about dialog; the
+// first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound and
+// centres the panel.
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
-
-#include <cstring>
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "AboutForm.h"
+#include "CommandLine.h"
 #include "DataDir.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
@@ -27,17 +29,6 @@
 namespace {
 const QString kTitle = QStringLiteral("Zarq (Keldo) Simulator");
 
-// The file named after `option` on the command line, "" when the option is not given.
-// Whether it was given without a file is told by `missing`.
-std::string OptionFile(int argc, char** argv, const char* option, bool& missing) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], option) != 0) continue;
-        if (i + 1 < argc) return argv[i + 1];
-        missing = true;
-    }
-    return {};
-}
-
 QByteArray ReadMask2() {
     QFile file(QStringLiteral(":/Mask2.bin"));
     if (!file.open(QIODevice::ReadOnly)) return {};  // no outline: the window stays rectangular
@@ -46,16 +37,26 @@ QByteArray ReadMask2() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool missing = false;
-    const std::string verify = OptionFile(argc, argv, "--verify", missing);
-    const std::string record = OptionFile(argc, argv, "--record", missing);
-    const std::string playback = OptionFile(argc, argv, "--playback", missing);
-    if (missing) {
-        std::cerr << "--record, --playback and --verify each need a file\n";
+    // The command line comes before Qt, so that --help, --version and a mistyped option
+    // answer at once, without a display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator";
+    const zarq::ParsedCommandLine command =
+        zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc});
+    const auto dataFolder = [argv] {
+        return zarq::FindDataDir(zarq::RunningExecutableDir(argv[0])).toStdString();
+    };
+    if (const auto exitCode =
+            zarq::AnswerBeforeStart(command, program, dataFolder, std::cout, std::cerr)) {
+        return *exitCode;
+    }
+    const zarq::CommandLine& line = command.Line;
+    if (!line.Record.empty() + !line.Playback.empty() + !line.Verify.empty() > 1) {
+        std::cerr << program << ": --record, --playback and --verify go one at a time\n";
         return 2;
     }
     // No window, no display, no sound: the recording's play on the virtual clock.
-    if (!verify.empty()) return zarq::VerifyFile(verify, std::cout, std::cerr);
+    if (!command.Line.Verify.empty()) return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
 
     // Whole scale factors only, so the pictures stay crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
@@ -77,8 +78,8 @@ int main(int argc, char** argv) {
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
 
     zarq::PictureSet pictures;
-    if (const auto error = pictures.Load(zarq::PictureSet::ResourceFolder(),
-                                         zarq::PictureSet::KeysOf(form))) {
+    if (const auto error =
+            pictures.Load(zarq::PictureSet::ResourceFolder(), zarq::PictureSet::KeysOf(form))) {
         QMessageBox::critical(nullptr, kTitle, error->Text());
         return 1;
     }
@@ -97,8 +98,9 @@ int main(int argc, char** argv) {
         splash.raise();
         splash.activateWindow();
     });
-    QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        &splash, &zarq::TSplashForm::Terminate, &app, [] { QCoreApplication::exit(1); },
+        Qt::QueuedConnection);
 
     zarq::RecordingControl recordings(window, timers);
     const QList<QAction*> items = splash.PM_Menu->actions();
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
     recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings,
                      [&recordings] { recordings.StopRecording(); });
-    if (!record.empty()) {
+    if (const std::string& record = command.Line.Record; !record.empty()) {
         const QString error = recordings.StartRecording(QString::fromStdString(record));
         if (!error.isEmpty()) {
             std::cerr << error.toStdString() << '\n';
@@ -114,7 +116,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!playback.empty()) {
+    if (const std::string& playback = command.Line.Playback; !playback.empty()) {
         // The options dialog is skipped: its first showing is taken as done.
         form.G.FirstActivation = false;
         const QString error = recordings.StartPlayback(QString::fromStdString(playback));

@@ -12,6 +12,7 @@ packages=(
   libclang-rt-14-dev
   xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   fonts-dejavu-core
 )
 
