@@ -18,7 +18,7 @@ endif()
 if(RECORDING)
     execute_process(COMMAND env -i ${PROGRAM} --verify ${RECORDING} WORKING_DIRECTORY ${WORKDIR}
                     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT status EQUAL 0 OR NOT out MATCHES "score +5\n" OR err)
+    if(NOT status EQUAL 0 OR NOT out MATCHES "score +15\n" OR err)
         message(FATAL_ERROR "--verify gave status ${status}, output '${out}', errors '${err}'")
     endif()
     execute_process(COMMAND env -i ${PROGRAM} --verify ${RECORDING}.missing WORKING_DIRECTORY ${WORKDIR}
