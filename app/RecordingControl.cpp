@@ -36,7 +36,8 @@ QString RecordingControl::StartRecording(const QString& path) {
     Recorder::Options options{ZARQ_VERSION, std::clamp(system, 0, 1), true};
     recorder_ = std::make_unique<Recorder>(form, window_.Input(), timers_.Scheduler(), options);
     // The end of the play ends the recording; the menu says so at once.
-    recorder_->SetOnEnded([this](EndReason) { QTimer::singleShot(0, this, [this] { UpdateMenu(); }); });
+    recorder_->SetOnEnded(
+        [this](EndReason) { QTimer::singleShot(0, this, [this] { UpdateMenu(); }); });
     if (!recorder_->Start(path.toStdString())) {
         const QString error = QString::fromStdString(recorder_->Error());
         recorder_.reset();
@@ -84,7 +85,8 @@ void RecordingControl::Pace() {
 
 void RecordingControl::EndPlayback() {
     pace_.stop();
-    const QString failure = replay_ != nullptr ? QString::fromStdString(replay_->Failure()) : QString();
+    const QString failure =
+        replay_ != nullptr ? QString::fromStdString(replay_->Failure()) : QString();
     TForm1& form = window_.Form();
     // What still runs stands still: the panel stays as the play left it.
     const auto timers = form.Timers();
@@ -98,8 +100,9 @@ void RecordingControl::EndPlayback() {
     timers_.Suspend(false);
     UpdateMenu();
     if (!failure.isEmpty()) {
-        QMessageBox::warning(&window_, QStringLiteral("Play recording"),
-                             QStringLiteral("The play stopped following its recording:\n%1").arg(failure));
+        QMessageBox::warning(
+            &window_, QStringLiteral("Play recording"),
+            QStringLiteral("The play stopped following its recording:\n%1").arg(failure));
     }
 }
 
@@ -131,10 +134,12 @@ void RecordingControl::AddMenuItems(QMenu* menu, QAction* before) {
 
 void RecordingControl::UpdateMenu() {
     if (recordAction_ != nullptr) {
-        recordAction_->setText(IsRecording() ? QStringLiteral("Stop recording") : QStringLiteral("Record..."));
+        recordAction_->setText(IsRecording() ? QStringLiteral("Stop recording")
+                                             : QStringLiteral("Record..."));
     }
     if (playAction_ != nullptr) {
-        playAction_->setText(PlayingBack() ? QStringLiteral("Stop playback") : QStringLiteral("Play recording..."));
+        playAction_->setText(PlayingBack() ? QStringLiteral("Stop playback")
+                                           : QStringLiteral("Play recording..."));
     }
 }
 
@@ -142,8 +147,8 @@ void RecordingControl::ChooseRecordFile() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = QDir(folder).filePath(
         QDateTime::currentDateTime().toString(QStringLiteral("'zarq-'yyyy-MM-dd-HHmmss'.zrec'")));
-    const QString path =
-        QFileDialog::getSaveFileName(&window_, QStringLiteral("Record"), suggested, QString::fromLatin1(kFilter));
+    const QString path = QFileDialog::getSaveFileName(&window_, QStringLiteral("Record"), suggested,
+                                                      QString::fromLatin1(kFilter));
     if (path.isEmpty()) return;
     const QString error = StartRecording(path);
     if (!error.isEmpty()) QMessageBox::warning(&window_, QStringLiteral("Record"), error);
@@ -151,13 +156,14 @@ void RecordingControl::ChooseRecordFile() {
 
 void RecordingControl::ChoosePlaybackFile() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString path = QFileDialog::getOpenFileName(&window_, QStringLiteral("Play recording"), folder,
-                                                      QString::fromLatin1(kFilter));
+    const QString path = QFileDialog::getOpenFileName(&window_, QStringLiteral("Play recording"),
+                                                      folder, QString::fromLatin1(kFilter));
     if (path.isEmpty()) return;
     const QString error = StartPlayback(path);
     if (!error.isEmpty()) {
-        QMessageBox::warning(&window_, QStringLiteral("Play recording"),
-                             QStringLiteral("%1 cannot be played:\n%2").arg(QDir::toNativeSeparators(path), error));
+        QMessageBox::warning(
+            &window_, QStringLiteral("Play recording"),
+            QStringLiteral("%1 cannot be played:\n%2").arg(QDir::toNativeSeparators(path), error));
     }
 }
 

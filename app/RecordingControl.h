@@ -20,7 +20,7 @@
 namespace zarq {
 
 class RecordingControl : public QObject {
-public:
+  public:
     RecordingControl(PanelWindow& window, QtTimerHost& timers, QObject* parent = nullptr);
     ~RecordingControl() override;
 
@@ -38,7 +38,7 @@ public:
     // `before` (the separator above "E&xit").
     void AddMenuItems(QMenu* menu, QAction* before);
 
-private:
+  private:
     void Pace();
     void EndPlayback();
     void UpdateMenu();

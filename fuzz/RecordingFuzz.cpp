@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const zarq::ReadResult again = zarq::ReadRecording(once);
     if (!again.Value || Written(*again.Value) != once) std::abort();
 
-    if (read.Value->End.Ticks <= 1000 && read.Value->End.Clock <= 120'000) {
+    if (read.Value->End.Ticks <= 300 && read.Value->End.Clock <= 60'000) {
         const zarq::Verdict v = zarq::VerifyRecording(*read.Value);
         if (v.Exit == zarq::kVerifyUnreadable) std::abort();
         if (v.Exit == zarq::kVerifyMismatch && v.Message.empty()) std::abort();

@@ -15,14 +15,14 @@
 #include "TestPictures.h"
 #include "harness/Harness.h"
 #include "panel/SilentSeams.h"
-#include "record/Verify.h"
 #include "record/RecordingProbe.h"
+#include "record/Verify.h"
 
 namespace zarq::test {
 namespace {
 
 class RecordedWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(form));
         ASSERT_FALSE(error) << error->Text().toStdString();
@@ -50,8 +50,8 @@ protected:
             const std::optional<Millis> due = form.TimerAvvio.DueTime();
             if (!due) return false;
             const std::uint64_t ticks = timers.Scheduler().TicksRun();
-            QTimer::singleShot(static_cast<int>(std::max<Millis>(0, *due - timers.Now() - 4)), Qt::PreciseTimer,
-                               [&, due, ticks] {
+            QTimer::singleShot(static_cast<int>(std::max<Millis>(0, *due - timers.Now() - 4)),
+                               Qt::PreciseTimer, [&, due, ticks] {
                                    if (timers.Scheduler().TicksRun() != ticks) return;  // too late
                                    while (timers.Now() < *due) {
                                    }
@@ -62,7 +62,8 @@ protected:
             while (!done && timers.Scheduler().TicksRun() == before && waited.elapsed() < 10'000) {
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
             }
-            while (!done && timers.Scheduler().TicksRun() == before + 1 && form.TimerAvvio.DueTime() == due) {
+            while (!done && timers.Scheduler().TicksRun() == before + 1 &&
+                   form.TimerAvvio.DueTime() == due) {
                 QCoreApplication::processEvents();
             }
         }
@@ -74,11 +75,12 @@ protected:
     }
     void ClickSwitch() {
         const QPoint at(245, 440);
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(window->mapToGlobal(at)), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(window->mapToGlobal(at)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(window->mapToGlobal(at)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at),
+                            QPointF(window->mapToGlobal(at)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(window.get(), &release);
     }
 
@@ -127,7 +129,8 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
         if (i > 1) {
             EXPECT_GT(steps[i].Ticks, steps[i - 1].Ticks) << i;
         }
-        EXPECT_GE(steps[i].Clock - steps[0].Clock, 320 * static_cast<Millis>(steps[i].Ticks + 1)) << i;
+        EXPECT_GE(steps[i].Clock - steps[0].Clock, 320 * static_cast<Millis>(steps[i].Ticks + 1))
+            << i;
     }
     // The replay on the virtual clock ends where the window's play ended, to the step.
     Toy replayed;
@@ -140,6 +143,28 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
     EXPECT_EQ(again.substr(0, again.find("\ntimers")), played);
     // Without the tick counts the four inputs would each have come after their beep.
     EXPECT_EQ(replayed.G().AvvioStep, form.G.AvvioStep);
+
+    // Played back in the window at the real pace: the player's keys and switch do nothing,
+    // and the panel ends as the play left it.
+    ASSERT_EQ(control->StartPlayback(QString::fromStdString(file.Path())), QString());
+    ASSERT_TRUE(control->PlayingBack());
+    ClickSwitch();
+    Key(QEvent::KeyPress, Qt::Key_Down);
+    QElapsedTimer waited;
+    waited.start();
+    bool sawThePlay = false;
+    while (control->PlayingBack() && waited.elapsed() < 20'000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        sawThePlay = sawThePlay || form.G.PowerOn;
+    }
+    EXPECT_FALSE(control->PlayingBack());
+    EXPECT_TRUE(sawThePlay);
+    const std::string shown = ToyPicture(form, 0);
+    EXPECT_EQ(shown.substr(0, shown.find("\ntimers")), played);
+    // Afterwards the controls are the player's again.
+    Key(QEvent::KeyRelease, Qt::Key_Control);
+    ClickSwitch();
+    EXPECT_TRUE(form.G.PowerOn);
 }
 
 }  // namespace
