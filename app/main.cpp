@@ -108,13 +108,21 @@ int main(int argc, char** argv) {
     recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings,
                      [&recordings] { recordings.StopRecording(); });
-    if (const std::string& record = command.Line.Record; !record.empty()) {
-        const QString error = recordings.StartRecording(QString::fromStdString(record));
+    if (const QString record = QString::fromStdString(command.Line.Record); !record.isEmpty()) {
+        // Tried at once, so that a file that cannot be written is said before play; the
+        // recording itself begins at "- PLAY -", whose choices its header holds.
+        QString error = recordings.StartRecording(record);
+        recordings.StopRecording();
         if (!error.isEmpty()) {
             std::cerr << error.toStdString() << '\n';
             QMessageBox::critical(nullptr, kTitle, error);
             return 2;
         }
+        QObject::connect(splash.Puls_Play, &QPushButton::clicked, &recordings, [&recordings, &window, record] {
+            if (recordings.IsRecording()) return;
+            const QString failed = recordings.StartRecording(record);
+            if (!failed.isEmpty()) QMessageBox::warning(&window, kTitle, failed);
+        });
     }
     if (const std::string& playback = command.Line.Playback; !playback.empty()) {
         // The options dialog is skipped: its first showing is taken as done.
