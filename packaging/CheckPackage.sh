@@ -61,7 +61,7 @@ zcat "$root/usr/share/doc/zarq-simulator/changelog.gz" | head -1 | grep -q "^zar
     fail "the changelog's latest entry is not version $version"
 
 echo "== the unpacked program, started from /"
-cmake -DPROGRAM="$root/usr/games/zarq-simulator" -DVERSION="$version" -DWORKDIR=/ \
+"$(dirname "$cpack")/cmake" -DPROGRAM="$root/usr/games/zarq-simulator" -DVERSION="$version" -DWORKDIR=/ \
     -P "$source/tests/startup/CommandLineRun.cmake"
 help=$(cd / && env -i "$root/usr/games/zarq-simulator" --help)
 grep -qxF "Sound files, documents and manual: $data" <<<"$help" ||

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,7 +48,7 @@ Mark Around(const SdlSound& sound, Call&& call) {
 }
 
 class DiskOutput : public ::testing::Test {
-protected:
+  protected:
     fs::path dir;
     fs::path raw;
 
@@ -412,6 +413,26 @@ TEST_F(DiskOutput, WithoutAnAudioDeviceTheToyRunsOnSilentlyWithItsSamplesLoaded)
     form.Silenzio();
     form.FormClose();
     EXPECT_EQ(form.G.SndBeep, nullptr);
+}
+
+// Started sound leaves the program's signals as they were: were SIGTERM turned into an SDL
+// quit event that nobody reads, the program would outlive a logout, `kill` or a package's
+// removal while it plays.
+TEST_F(DiskOutput, StartedSoundLeavesTheTerminationSignalsAlone) {
+    struct sigaction termBefore {};
+    struct sigaction intBefore {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &termBefore), 0);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &intBefore), 0);
+    SdlSound sound;
+    SoundLibrary& lib = sound.Library();
+    ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+    struct sigaction termAfter {};
+    struct sigaction intAfter {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &termAfter), 0);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &intAfter), 0);
+    EXPECT_EQ(termAfter.sa_handler, termBefore.sa_handler) << "SIGTERM was taken over";
+    EXPECT_EQ(intAfter.sa_handler, intBefore.sa_handler) << "SIGINT was taken over";
+    lib.FSOUND_Close();
 }
 
 }  // namespace
