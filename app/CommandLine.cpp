@@ -18,8 +18,7 @@ constexpr std::array kOptions = {
               [](CommandLine& line, std::string_view file) { line.Record = file; }},
     OptionRow{"--playback", "", "FILE", "show the play recorded in FILE, at its real pace",
               [](CommandLine& line, std::string_view file) { line.Playback = file; }},
-    OptionRow{"--verify", "", "FILE",
-              "replay FILE without a window; exit 0 when its score holds, 1 when not, 2 unreadable",
+    OptionRow{"--verify", "", "FILE", "replay FILE without a window and check its score",
               [](CommandLine& line, std::string_view file) { line.Verify = file; }},
 };
 

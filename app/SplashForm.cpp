@@ -205,7 +205,8 @@ void TSplashForm::PlayWithStoredChoices() {
     }
     const TPoint screen = host_.ScreenSize();
     const TPoint pos = host_.WindowPos();
-    host_.MoveWindow((screen.X - kPanelWidth) / 2, screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y);
+    host_.MoveWindow((screen.X - kPanelWidth) / 2,
+                     screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y);
 }
 
 void TSplashForm::La_HttpClick() { host_.ShellOpen(kWebAddress); }

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     // No window, no display, no sound: the recording's play on the virtual clock.
-    if (!command.Line.Verify.empty()) return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
+    if (!command.Line.Verify.empty())
+        return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
 
     // Whole scale factors only, so the pictures stay crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
@@ -118,11 +119,12 @@ int main(int argc, char** argv) {
             QMessageBox::critical(nullptr, kTitle, error);
             return 2;
         }
-        QObject::connect(splash.Puls_Play, &QPushButton::clicked, &recordings, [&recordings, &window, record] {
-            if (recordings.IsRecording()) return;
-            const QString failed = recordings.StartRecording(record);
-            if (!failed.isEmpty()) QMessageBox::warning(&window, kTitle, failed);
-        });
+        QObject::connect(splash.Puls_Play, &QPushButton::clicked, &recordings,
+                         [&recordings, &window, record] {
+                             if (recordings.IsRecording()) return;
+                             const QString failed = recordings.StartRecording(record);
+                             if (!failed.isEmpty()) QMessageBox::warning(&window, kTitle, failed);
+                         });
     }
     if (const std::string& playback = command.Line.Playback; !playback.empty()) {
         // The options dialog is skipped: its first showing is taken as done.
@@ -131,7 +133,8 @@ int main(int argc, char** argv) {
         if (!error.isEmpty()) {
             std::cerr << playback << ": " << error.toStdString() << '\n';
             QMessageBox::critical(nullptr, kTitle,
-                                  QStringLiteral("%1 cannot be played:\n%2").arg(QString::fromStdString(playback), error));
+                                  QStringLiteral("%1 cannot be played:\n%2")
+                                      .arg(QString::fromStdString(playback), error));
             return 2;
         }
         splash.PlayWithStoredChoices();
