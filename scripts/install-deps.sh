@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ clang cmake make pkg-config
   qt6-base-dev libgl-dev
-  libsdl2-dev libsdl2-mixer-dev
+  libsdl2-dev
   libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
