@@ -14,6 +14,12 @@ constexpr std::array kOptions = {
               [](CommandLine& line, std::string_view) { line.ShowHelp = true; }},
     OptionRow{"--version", "", "", "show the program's name and version and exit",
               [](CommandLine& line, std::string_view) { line.ShowVersion = true; }},
+    OptionRow{"--record", "", "FILE", "play as usual and write the play to FILE",
+              [](CommandLine& line, std::string_view file) { line.Record = file; }},
+    OptionRow{"--playback", "", "FILE", "show the play recorded in FILE, at its real pace",
+              [](CommandLine& line, std::string_view file) { line.Playback = file; }},
+    OptionRow{"--verify", "", "FILE", "replay FILE without a window and check its score",
+              [](CommandLine& line, std::string_view file) { line.Verify = file; }},
 };
 
 const OptionRow* FindOption(std::span<const OptionRow> options, std::string_view name) {

@@ -17,6 +17,9 @@ namespace zarq {
 struct CommandLine {
     bool ShowHelp = false;
     bool ShowVersion = false;
+    std::string Record;    // --record: the file the play is written to
+    std::string Playback;  // --playback: the recording shown in the panel
+    std::string Verify;    // --verify: the recording checked without a window
 };
 
 // One option. `Value` names the option's argument in the help ("FILE"); empty for a switch.

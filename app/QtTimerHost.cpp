@@ -24,9 +24,14 @@ QtTimerHost::QtTimerHost(QObject* parent)
     });
 }
 
+void QtTimerHost::Suspend(bool suspended) {
+    suspended_ = suspended;
+    Rearm();
+}
+
 void QtTimerHost::Rearm() {
     const std::optional<Millis> due = scheduler_.NextDue();
-    if (!due) {
+    if (!due || suspended_) {
         wake_.stop();
         return;
     }
@@ -37,7 +42,7 @@ void QtTimerHost::Rearm() {
 }
 
 void QtTimerHost::Wake() {
-    if (running_) return;
+    if (running_ || suspended_) return;
     running_ = true;
     const Millis now = Now();
     while (scheduler_.RunNextDue(now, now - kHeldUp)) {

@@ -25,6 +25,8 @@ public:
     qint64 NowNs() const { return elapsed_.nsecsElapsed(); }
     // Whether the wake-up timer is armed, and for when (for tests).
     bool Armed() const { return wake_.isActive(); }
+    // While suspended the host runs no tick: a replay drives the scheduler on its own clock.
+    void Suspend(bool suspended);
 
 private:
     void Rearm();
@@ -34,6 +36,7 @@ private:
     TimerScheduler scheduler_;
     QTimer wake_;
     bool running_ = false;  // inside Wake: handlers never overlap, even under a modal loop
+    bool suspended_ = false;
 };
 
 }  // namespace zarq

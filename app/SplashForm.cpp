@@ -179,6 +179,28 @@ void TSplashForm::Puls_PlayClick() {
         return;
     }
 
+    ShowPanel();
+
+    const int firstRun = store != nullptr ? store->ReadInteger("FirstRun", 0) : 0;
+    if (firstRun != 1) {
+        write("FirstRun", 1);
+        host_.Beep();
+        host_.MessageBox(
+            "Warning: \"Artificial Intelligence\" may be a bit buggy. Be patient please!", kTitle,
+            MessageKind::Plain);
+    }
+}
+
+void TSplashForm::PlayWithStoredChoices() {
+    // The lists show the stored choices (FormCreate): with both, it is "- PLAY -" itself.
+    if (!CB_Sound->currentText().isEmpty() && !CB_System->currentText().isEmpty()) {
+        Puls_PlayClick();
+        return;
+    }
+    ShowPanel();
+}
+
+void TSplashForm::ShowPanel() {
     hide();
     // The panel is centred by its size at the chosen zoom; on a screen too low for it and a
     // margin of 20 pixels its top stays at the screen's top.
@@ -192,15 +214,6 @@ void TSplashForm::Puls_PlayClick() {
         panelWindow_->show();
         panelWindow_->raise();
         panelWindow_->activateWindow();  // the keys go to the toy
-    }
-
-    const int firstRun = store != nullptr ? store->ReadInteger("FirstRun", 0) : 0;
-    if (firstRun != 1) {
-        write("FirstRun", 1);
-        host_.Beep();
-        host_.MessageBox(
-            "Warning: \"Artificial Intelligence\" may be a bit buggy. Be patient please!", kTitle,
-            MessageKind::Plain);
     }
 }
 

@@ -45,6 +45,9 @@ public:
     void CB_SoundChange();
     void CB_SystemChange();
     void Puls_PlayClick();
+    // Play without the dialog (a recording's playback): the stored choices start sound, or
+    // nothing does when none are stored; the panel is placed as "- PLAY -" places it.
+    void PlayWithStoredChoices();
     void La_HttpClick();
     void La_EmailClick();
 
@@ -66,6 +69,8 @@ protected:
 
 private:
     void BuildMenu();
+    // Hides the dialog and shows the panel in its place, centred at its zoom.
+    void ShowPanel();
 
     TForm1& form_;
     WindowHost& host_;

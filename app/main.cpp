@@ -24,8 +24,10 @@
 #include "QtSettingsStore.h"
 #include "QtTimerHost.h"
 #include "QtWindowHost.h"
+#include "RecordingControl.h"
 #include "SplashForm.h"
 #include "panel/Unit1.h"
+#include "record/Verify.h"
 #include "sound/SdlSound.h"
 
 namespace {
@@ -52,6 +54,14 @@ int main(int argc, char** argv) {
             zarq::AnswerBeforeStart(command, program, dataFolder, std::cout, std::cerr)) {
         return *exitCode;
     }
+    const zarq::CommandLine& line = command.Line;
+    if (!line.Record.empty() + !line.Playback.empty() + !line.Verify.empty() > 1) {
+        std::cerr << program << ": --record, --playback and --verify go one at a time\n";
+        return 2;
+    }
+    // No window, no display, no sound: the recording's play on the virtual clock.
+    if (!command.Line.Verify.empty())
+        return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
 
     // The screen's own ratio, fractional ones included: the panel is painted from a finer
     // picture set and scaled down, so it stays crisp at 125 % and 150 % too.
@@ -117,7 +127,44 @@ int main(int argc, char** argv) {
         });
     }
 
-    splash.show();
+    zarq::RecordingControl recordings(window, timers);
+    const QList<QAction*> items = splash.PM_Menu->actions();
+    const qsizetype exitAt = items.indexOf(splash.PM_10Exit);
+    recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings,
+                     [&recordings] { recordings.StopRecording(); });
+    if (const QString record = QString::fromStdString(command.Line.Record); !record.isEmpty()) {
+        // Tried at once, so that a file that cannot be written is said before play; the
+        // recording itself begins at "- PLAY -", whose choices its header holds.
+        QString error = recordings.StartRecording(record);
+        recordings.StopRecording();
+        if (!error.isEmpty()) {
+            std::cerr << error.toStdString() << '\n';
+            QMessageBox::critical(nullptr, kTitle, error);
+            return 2;
+        }
+        QObject::connect(splash.Puls_Play, &QPushButton::clicked, &recordings,
+                         [&recordings, &window, record] {
+                             if (recordings.IsRecording()) return;
+                             const QString failed = recordings.StartRecording(record);
+                             if (!failed.isEmpty()) QMessageBox::warning(&window, kTitle, failed);
+                         });
+    }
+    if (const std::string& playback = command.Line.Playback; !playback.empty()) {
+        // The options dialog is skipped: its first showing is taken as done.
+        form.G.FirstActivation = false;
+        const QString error = recordings.StartPlayback(QString::fromStdString(playback));
+        if (!error.isEmpty()) {
+            std::cerr << playback << ": " << error.toStdString() << '\n';
+            QMessageBox::critical(nullptr, kTitle,
+                                  QStringLiteral("%1 cannot be played:\n%2")
+                                      .arg(QString::fromStdString(playback), error));
+            return 2;
+        }
+        splash.PlayWithStoredChoices();
+    } else {
+        splash.show();
+    }
     // The hidden panel's first activation is taken as soon as the event loop runs: it brings
     // the options dialog forward once; the activation that follows play does nothing.
     QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });

@@ -1,5 +1,6 @@
 # Fails the build when a file of the toy's core includes a Qt or SDL header.
-file(GLOB_RECURSE core_files "${ROOT}/panel/*.h" "${ROOT}/panel/*.cpp" "${ROOT}/games/*.h" "${ROOT}/games/*.cpp")
+file(GLOB_RECURSE core_files "${ROOT}/panel/*.h" "${ROOT}/panel/*.cpp" "${ROOT}/games/*.h" "${ROOT}/games/*.cpp"
+     "${ROOT}/record/*.h" "${ROOT}/record/*.cpp")
 set(offenders "")
 foreach(f IN LISTS core_files)
     file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include")

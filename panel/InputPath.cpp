@@ -6,6 +6,10 @@
 namespace zarq {
 
 void InputPath::Deliver(const ToyInput& input) {
+    if (!playerLocked_) DeliverRecorded(input);
+}
+
+void InputPath::DeliverRecorded(const ToyInput& input) {
     if (observer_ != nullptr) observer_->InputDelivered(input);
     switch (input.Kind) {
         case InputKind::KeyDown:

@@ -31,7 +31,10 @@ class InputPath {
     InputPath(const InputPath&) = delete;
     InputPath& operator=(const InputPath&) = delete;
 
+    // A player's input: dropped while a recording plays.
     void Deliver(const ToyInput& input);
+    // An input from a recording being played: it reaches the toy whatever the lock.
+    void DeliverRecorded(const ToyInput& input);
     void KeyDown(int key) { Deliver({InputKind::KeyDown, key}); }
     void KeyUp(int key) { Deliver({InputKind::KeyUp, key}); }
     // A left click on the switch while it shows off, or while it shows on.
@@ -40,10 +43,14 @@ class InputPath {
 
     // One observer at a time; null removes it.
     void SetObserver(InputObserver* observer) { observer_ = observer; }
+    // While locked, the player's own inputs do not reach the toy (a recording is playing).
+    void SetPlayerLocked(bool locked) { playerLocked_ = locked; }
+    bool PlayerLocked() const { return playerLocked_; }
 
   private:
     TForm1& form_;
     InputObserver* observer_ = nullptr;
+    bool playerLocked_ = false;
 };
 
 }  // namespace zarq

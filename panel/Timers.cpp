@@ -33,10 +33,13 @@ bool TimerScheduler::RunNextDue(Millis limit, std::optional<Millis> catchUpFrom)
     next->onTimer_();
     // Only the timer that just ticked is moved past a hold-up: others due at the same time
     // still get their own tick.
+    std::optional<Millis> heldUpFrom;
     if (catchUpFrom && next->Ticking() && next->due_ <= *catchUpFrom) {
         next->due_ = *catchUpFrom + next->interval_;
+        heldUpFrom = catchUpFrom;
     }
     tickTime_ = outer;
+    if (tickObserver_ != nullptr) tickObserver_->TickRun(*next, due, heldUpFrom);
     return true;
 }
 

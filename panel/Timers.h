@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarq {
@@ -14,6 +15,15 @@ namespace zarq {
 using Millis = std::int64_t;
 
 class TTimer;
+
+// Told after every tick. A recorder notes the ticks a hold-up moved; a replay counts ticks.
+class TickObserver {
+public:
+    virtual ~TickObserver() = default;
+    // `due` is the tick's due time; `heldUpFrom` is the catch-up origin when the timer's next
+    // tick was moved past a hold-up. Called once the tick is over, when Now() is the clock's.
+    virtual void TickRun(const TTimer& timer, Millis due, std::optional<Millis> heldUpFrom) = 0;
+};
 
 class TimerScheduler {
 public:
@@ -35,8 +45,15 @@ public:
     // Called whenever the earliest due time may have changed outside a tick.
     void SetScheduleChanged(std::function<void()> callback) { scheduleChanged_ = std::move(callback); }
 
-    // Count of ticks run so far, for benchmarks.
+    // Count of ticks run so far: with the time, it places an input between the same two ticks.
     std::uint64_t TicksRun() const { return ticksRun_; }
+
+    // One observer at a time; null removes it.
+    void SetTickObserver(TickObserver* observer) { tickObserver_ = observer; }
+    // A replay drives the time itself: replaces the clock and returns the one it replaced.
+    std::function<Millis()> SwapClock(std::function<Millis()> clock) {
+        return std::exchange(clock_, std::move(clock));
+    }
 
 private:
     friend class TTimer;
@@ -48,6 +65,7 @@ private:
 
     std::function<Millis()> clock_;
     std::function<void()> scheduleChanged_;
+    TickObserver* tickObserver_ = nullptr;
     std::vector<TTimer*> timers_;  // creation order
     std::optional<Millis> tickTime_;
     std::uint64_t ticksRun_ = 0;

@@ -1,0 +1,82 @@
+// The recorder: watches the input path and the timer schedule of one panel and writes every
+// input, and every tick a hold-up moved, to a file as it happens, flushed line by line.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Recording.h"
+
+namespace zarq {
+
+// Counts what the recording's end states: the barrier stages won, which take the toy round its
+// three games once more. Used alike by the recorder and by the replay, so the two agree.
+class CycleCount {
+  public:
+    explicit CycleCount(const TForm1& form);
+    void AfterTick(const TTimer& timer);
+    std::int64_t Cycles() const { return cycles_; }
+
+  private:
+    const TForm1& form_;
+    int gameBefore_;
+    std::int64_t cycles_ = 0;
+};
+
+class Recorder : public InputObserver, public TickObserver {
+  public:
+    struct Options {
+        std::string Program;  // the program's version
+        int System = 0;
+        // The program ends a recording at game over and when the toy is switched off; a long
+        // test play may go on through several plays until it stops the recorder itself.
+        bool EndWithThePlay = true;
+    };
+
+    Recorder(TForm1& form, InputPath& input, TimerScheduler& clock, Options options);
+    ~Recorder() override;  // a recording still running ends as "closed"
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Switches the toy off if it is on (a recording always begins with the toy off), writes the
+    // header and starts watching. False, with Error() saying why, when the file cannot be written.
+    bool Start(const std::string& path);
+    // Writes the end line and closes the file.
+    void Stop(EndReason reason = EndReason::Closed);
+
+    bool Active() const { return file_ != nullptr; }
+    const std::string& Error() const { return error_; }
+    // Called once the recording has ended, whatever ended it.
+    void SetOnEnded(std::function<void(EndReason)> onEnded) { onEnded_ = std::move(onEnded); }
+
+    void InputDelivered(const ToyInput& input) override;
+    void TickRun(const TTimer& timer, Millis due, std::optional<Millis> heldUpFrom) override;
+
+  private:
+    void Write(const std::string& line);
+    void Finish(EndReason reason, Millis clock);
+    Millis Clock() const { return clock_.Now() - origin_; }
+    std::uint64_t Ticks() const { return clock_.TicksRun() - ticksAtStart_; }
+
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+
+    TForm1& form_;
+    InputPath& input_;
+    TimerScheduler& clock_;
+    Options options_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::unique_ptr<CycleCount> cycles_;
+    Millis origin_ = 0;
+    std::uint64_t ticksAtStart_ = 0;
+    std::string error_;
+    std::function<void(EndReason)> onEnded_;
+};
+
+// Today's date and time, UTC, as the header gives it.
+std::string UtcNow();
+
+}  // namespace zarq

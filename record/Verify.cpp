@@ -1,0 +1,70 @@
+// The verification.
+#include "Verify.h"
+
+#include <cstdio>
+
+#include "panel/SilentSeams.h"
+#include "panel/Unit1.h"
+
+namespace zarq {
+
+namespace {
+std::string ClockText(Millis ms) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld ms (%lld:%02lld.%03lld)", static_cast<long long>(ms),
+                  static_cast<long long>(ms / 60000), static_cast<long long>(ms / 1000 % 60),
+                  static_cast<long long>(ms % 1000));
+    return text;
+}
+}  // namespace
+
+Verdict VerifyRecording(const Recording& recording) {
+    TimerScheduler clock([] { return Millis{0}; });
+    SilentSound sound;
+    SilentPorts ports;
+    SilentWindow window;
+    TForm1 form(PanelSeams{clock, sound, ports, window, nullptr});
+    InputPath input(form);
+    Replayer replay(recording, form, input, clock);
+    replay.Begin();
+    replay.RunToEnd();
+
+    Verdict v;
+    v.Outcome = replay.Outcome();
+    const RecordingEnd& end = recording.End;
+    if (!replay.Failure().empty()) {
+        v.Exit = kVerifyMismatch;
+        v.Message = replay.Failure();
+    } else if (v.Outcome != PlayOutcome{end.Score, end.Cycles, end.Clock}) {
+        v.Exit = kVerifyMismatch;
+        v.Message = "line " + std::to_string(end.Line) + ": the recording claims score " +
+                    std::to_string(end.Score) + ", cycles " + std::to_string(end.Cycles) +
+                    ", end " + ClockText(end.Clock) + "; its play does not give that";
+    } else {
+        v.Exit = kVerifyMatch;
+    }
+    return v;
+}
+
+int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err) {
+    const ReadResult read = ReadRecordingFile(path);
+    if (!read.Value) {
+        err << path << ": " << read.Error << '\n';
+        return kVerifyUnreadable;
+    }
+    const Recording& r = *read.Value;
+    const Verdict v = VerifyRecording(r);
+    out << "recorded " << r.Date << " with version " << r.Program << ", system " << r.System
+        << '\n';
+    out << "score  " << v.Outcome.Score << '\n';
+    out << "cycles " << v.Outcome.Cycles << '\n';
+    out << "end    " << ClockText(v.Outcome.Clock) << ", " << EndReasonName(r.End.Reason) << '\n';
+    if (v.Exit == kVerifyMatch) {
+        out << "verified: the play gives what the recording claims\n";
+    } else {
+        err << path << ": " << v.Message << '\n';
+    }
+    return v.Exit;
+}
+
+}  // namespace zarq

@@ -1,0 +1,25 @@
+// The verification of a recording without window, display or sound: its play run on a panel of
+// its own, on a clock that jumps from tick to tick, and the outcome set against its end line.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "Replayer.h"
+
+namespace zarq {
+
+enum VerifyExit { kVerifyMatch = 0, kVerifyMismatch = 1, kVerifyUnreadable = 2 };
+
+struct Verdict {
+    VerifyExit Exit = kVerifyUnreadable;
+    PlayOutcome Outcome;  // what the play gave
+    std::string Message;  // why it does not match, or why it was not read
+};
+
+Verdict VerifyRecording(const Recording& recording);
+// Reads, replays and reports on `out` (the outcome) and `err` (what is wrong); returns the exit
+// code.
+int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err);
+
+}  // namespace zarq

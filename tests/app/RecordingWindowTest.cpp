@@ -1,0 +1,171 @@
+// A play in the real window on the real Qt clock, recorded and then verified: keys and clicks
+// that arrive when a tick is due but has not yet run keep their place before it in the replay.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <sstream>
+
+#include "PanelWindow.h"
+#include "QtTimerHost.h"
+#include "RecordingControl.h"
+#include "TestPictures.h"
+#include "harness/Harness.h"
+#include "panel/SilentSeams.h"
+#include "record/RecordingProbe.h"
+#include "record/Verify.h"
+
+namespace zarq::test {
+namespace {
+
+class RecordedWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(form));
+        ASSERT_FALSE(error) << error->Text().toStdString();
+        window = std::make_unique<PanelWindow>(form, pictures, QByteArray());
+        control = std::make_unique<RecordingControl>(*window, timers);
+    }
+    void TearDown() override {
+        control.reset();
+        window.reset();
+    }
+
+    // The next tick of the power-on sequence that is still to come, caught in the millisecond
+    // it falls due and before the host runs it; then `act` runs. Under load the host may
+    // get there first: the tick after is tried then.
+    bool AtTheNextBeep(const std::function<void()>& act) {
+        bool done = false;
+        QElapsedTimer waited;
+        waited.start();
+        // A beep already due (the last input came just before it) runs first.
+        while (form.TimerAvvio.DueTime() && *form.TimerAvvio.DueTime() <= timers.Now() &&
+               waited.elapsed() < 10'000) {
+            QCoreApplication::processEvents();
+        }
+        while (!done && waited.elapsed() < 10'000) {
+            const std::optional<Millis> due = form.TimerAvvio.DueTime();
+            if (!due) return false;
+            const std::uint64_t ticks = timers.Scheduler().TicksRun();
+            QTimer::singleShot(static_cast<int>(std::max<Millis>(0, *due - timers.Now() - 4)),
+                               Qt::PreciseTimer, [&, due, ticks] {
+                                   if (timers.Scheduler().TicksRun() != ticks) return;  // too late
+                                   while (timers.Now() < *due) {
+                                   }
+                                   act();
+                                   done = true;
+                               });
+            const std::uint64_t before = timers.Scheduler().TicksRun();
+            while (!done && timers.Scheduler().TicksRun() == before && waited.elapsed() < 10'000) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            }
+            while (!done && timers.Scheduler().TicksRun() == before + 1 &&
+                   form.TimerAvvio.DueTime() == due) {
+                QCoreApplication::processEvents();
+            }
+        }
+        return done;
+    }
+    void Key(QEvent::Type type, int qtKey) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    }
+    void ClickSwitch() {
+        const QPoint at(245, 440);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(window->mapToGlobal(at)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at),
+                            QPointF(window->mapToGlobal(at)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &release);
+    }
+
+    QtTimerHost timers;
+    SilentSound sound;
+    SilentPorts ports;
+    SilentWindow host;
+    TForm1 form{PanelSeams{timers.Scheduler(), sound, ports, host, nullptr}};
+    PictureFolder folder{form};
+    PictureSet pictures;
+    std::unique_ptr<PanelWindow> window;
+    std::unique_ptr<RecordingControl> control;
+    TempFile file{"zarq-window"};
+};
+
+TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
+    ASSERT_EQ(control->StartRecording(QString::fromStdString(file.Path())), QString());
+    ClickSwitch();
+    ASSERT_TRUE(form.G.PowerOn);
+    int pressedBeforeATick = 0;
+    auto beforeTick = [&](const std::function<void()>& act) {
+        return [&, act] {
+            pressedBeforeATick += form.TimerAvvio.DueTime() <= timers.Now();
+            act();
+        };
+    };
+    ASSERT_TRUE(AtTheNextBeep(beforeTick([&] { Key(QEvent::KeyPress, Qt::Key_Control); })));
+    ASSERT_TRUE(AtTheNextBeep(beforeTick([&] { Key(QEvent::KeyPress, Qt::Key_Up); })));
+    ASSERT_TRUE(AtTheNextBeep(beforeTick([&] { Key(QEvent::KeyRelease, Qt::Key_Control); })));
+    // Switched off just as a beep is due: it never comes.
+    ASSERT_TRUE(AtTheNextBeep(beforeTick([&] { ClickSwitch(); })));
+    EXPECT_EQ(pressedBeforeATick, 4);
+    EXPECT_FALSE(control->IsRecording()) << "switching off ends the recording";
+    const std::string played = ToyPicture(form, 0).substr(0, ToyPicture(form, 0).find("\ntimers"));
+
+    std::ostringstream out, err;
+    EXPECT_EQ(VerifyFile(file.Path(), out, err), kVerifyMatch) << err.str();
+
+    // In the file each input follows more beeps than the one before, yet came when the
+    // next beep was already due: the beeps are 320 ms apart from the switch-on.
+    const ReadResult read = ReadRecordingFile(file.Path());
+    ASSERT_TRUE(read.Value) << read.Error;
+    const std::vector<Step>& steps = read.Value->Steps;
+    ASSERT_EQ(steps.size(), 5u);
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+        if (i > 1) {
+            EXPECT_GT(steps[i].Ticks, steps[i - 1].Ticks) << i;
+        }
+        EXPECT_GE(steps[i].Clock - steps[0].Clock, 320 * static_cast<Millis>(steps[i].Ticks + 1))
+            << i;
+    }
+    // The replay on the virtual clock ends where the window's play ended, to the step.
+    Toy replayed;
+    InputPath input(replayed.F());
+    Replayer replay(*read.Value, replayed.F(), input, replayed.Clock.Scheduler());
+    replay.Begin();
+    replay.RunToEnd();
+    EXPECT_EQ(replay.Failure(), "");
+    const std::string again = ToyPicture(replayed.F(), 0);
+    EXPECT_EQ(again.substr(0, again.find("\ntimers")), played);
+    // Without the tick counts the four inputs would each have come after their beep.
+    EXPECT_EQ(replayed.G().AvvioStep, form.G.AvvioStep);
+
+    // Played back in the window at the real pace: the player's keys and switch do nothing,
+    // and the panel ends as the play left it.
+    ASSERT_EQ(control->StartPlayback(QString::fromStdString(file.Path())), QString());
+    ASSERT_TRUE(control->PlayingBack());
+    ClickSwitch();
+    Key(QEvent::KeyPress, Qt::Key_Down);
+    QElapsedTimer waited;
+    waited.start();
+    bool sawThePlay = false;
+    while (control->PlayingBack() && waited.elapsed() < 20'000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        sawThePlay = sawThePlay || form.G.PowerOn;
+    }
+    EXPECT_FALSE(control->PlayingBack());
+    EXPECT_TRUE(sawThePlay);
+    const std::string shown = ToyPicture(form, 0);
+    EXPECT_EQ(shown.substr(0, shown.find("\ntimers")), played);
+    // Afterwards the controls are the player's again.
+    Key(QEvent::KeyRelease, Qt::Key_Control);
+    ClickSwitch();
+    EXPECT_TRUE(form.G.PowerOn);
+}
+
+}  // namespace
+}  // namespace zarq::test

@@ -1,0 +1,37 @@
+// A seeded player for long plays through all three games by inputs alone: in the race it
+// steers away from lit segments towards open ground (random keys seldom win a race), in the
+// duel and the barrier stage it presses keys at random. Every input goes through the input
+// path, so a recorder sees the whole play.
+#pragma once
+
+#include <functional>
+#include <random>
+
+#include "panel/InputPath.h"
+#include "panel/Unit1.h"
+
+namespace zarq::test {
+
+class PlayBot {
+  public:
+    PlayBot(TForm1& form, InputPath& input, VirtualClock& clock, unsigned seed)
+        : form_(form), input_(input), clock_(clock), rng_(seed) {}
+
+    // Plays until the clock reads `until` or `stop` says so (asked after every input).
+    // After a game over it starts again with CTRL when `restart` is set.
+    void Play(Millis until, bool restart, const std::function<bool()>& stop = {});
+
+    // Press and release, each through the input path.
+    void Tap(int key, Millis held);
+
+  private:
+    // The heading (1 up .. 4 right) with the most open ground, or 0 to keep straight on.
+    int SteerFrom(int heading) const;
+
+    TForm1& form_;
+    InputPath& input_;
+    VirtualClock& clock_;
+    std::mt19937 rng_;
+};
+
+}  // namespace zarq::test
