@@ -115,13 +115,13 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("ZARQ_TEST_STDIN")) {
         auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
         QObject::connect(input, &QSocketNotifier::activated, &splash, [input, &splash] {
-            char line[64];
-            const ssize_t n = ::read(STDIN_FILENO, line, sizeof line);
+            char text[64];
+            const ssize_t n = ::read(STDIN_FILENO, text, sizeof text);
             if (n <= 0) {
                 input->setEnabled(false);  // end of input: nothing more will come
                 return;
             }
-            if (QByteArray(line, static_cast<int>(n)).startsWith("play")) {
+            if (QByteArray(text, static_cast<int>(n)).startsWith("play")) {
                 splash.Puls_Play->click();
             }
         });
