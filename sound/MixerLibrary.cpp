@@ -63,6 +63,9 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     if (outputType_ == kNoSound) return true;
 
     SDL_SetMainReady();
+    // The program answers the termination signals itself; SDL's own handlers would swallow
+    // them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     audioSubsystem_ = true;
     const int rate = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;

@@ -1,0 +1,40 @@
+// The poll timer follows the panel's activation.
+#include "ControllerFeed.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QStyleHints>
+
+namespace zarq {
+
+ControllerFeed::ControllerFeed(GameControllers& pads, QWidget& panel)
+    : pads_(pads), panel_(&panel) {
+    clock_.start();
+    // Held controls repeat at the keyboard's rate, after a common keyboard delay.
+    const int rate = QGuiApplication::styleHints()->keyboardAutoRepeatRate();
+    pads_.SetRepeat(500, rate > 0 ? 1000 / rate : 33);
+    connect(&timer_, &QTimer::timeout, this, [this] { PollNow(); });
+    panel.installEventFilter(this);
+    if (panel.isActiveWindow()) timer_.start(kSearchInterval);
+}
+
+void ControllerFeed::PollNow() {
+    pads_.Poll(clock_.elapsed());
+    const int interval = pads_.Attached() > 0 ? kAttachedInterval : kSearchInterval;
+    if (timer_.isActive() && timer_.interval() != interval) timer_.setInterval(interval);
+}
+
+bool ControllerFeed::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panel_) {
+        if (event->type() == QEvent::WindowActivate && !timer_.isActive()) {
+            timer_.start(kSearchInterval);
+            PollNow();
+        } else if (event->type() == QEvent::WindowDeactivate) {
+            timer_.stop();
+            pads_.ReleaseAll();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace zarq
