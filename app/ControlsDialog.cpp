@@ -76,10 +76,7 @@ ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
     layout->addWidget(buttons);
 
     buttonPoll_.setInterval(16);
-    connect(&buttonPoll_, &QTimer::timeout, this, [this] {
-        const int button = takeButton_ ? takeButton_() : -1;
-        if (button >= 0) AssignButton(button);
-    });
+    connect(&buttonPoll_, &QTimer::timeout, this, [this] { PollButton(); });
     Show();
 }
 
@@ -104,6 +101,12 @@ void ControlsDialog::Show() {
         padFields_[i]->setText(waitingButton_ == c ? QStringLiteral("Press a button...")
                                                    : names.join(QStringLiteral(", ")));
     }
+}
+
+void ControlsDialog::PollButton() {
+    if (!waitingButton_ || !takeButton_) return;
+    const int button = takeButton_();
+    if (button >= 0) AssignButton(button);
 }
 
 void ControlsDialog::WaitForKey(ToyControl c) {

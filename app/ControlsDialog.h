@@ -33,6 +33,9 @@ class ControlsDialog : public QDialog {
     QPushButton* PadField(ToyControl c) const { return padFields_[static_cast<int>(c)]; }
     QPushButton* DefaultsButton() const { return defaults_; }
     QString Status() const { return status_->text(); }
+    // One look for a pressed controller button while one is awaited (a timer makes it every
+    // 16 ms then).
+    void PollButton();
 
     // The keys of every shortcut of `widget`'s actions (each combination's key, without its
     // modifiers).
