@@ -19,8 +19,12 @@ ControllerFeed::ControllerFeed(GameControllers& pads, QWidget& panel)
 }
 
 void ControllerFeed::PollNow() {
-    pads_.Poll(clock_.elapsed());
-    const int interval = pads_.Attached() > 0 ? kAttachedInterval : kSearchInterval;
+    const qint64 now = clock_.elapsed();
+    if (pads_.Poll(now)) lastChange_ = now;
+    const bool inUse = pads_.AnyHeld() || now - lastChange_ < kInUseMs;
+    const int interval = pads_.Attached() == 0 ? kSearchInterval
+                         : inUse              ? kAttachedInterval
+                                              : kStillInterval;
     if (timer_.isActive() && timer_.interval() != interval) timer_.setInterval(interval);
 }
 

@@ -1,7 +1,9 @@
-// Polls the game controllers on the GUI thread while the panel window is active: every
-// 8 ms while a controller is attached, four times a second while none is (to find one
-// plugged in), not at all while the panel is inactive, when held controls are released as
-// held keys are.
+// Polls the game controllers on the GUI thread while the panel window is active, never
+// while it is inactive (held controls are then released, as held keys are). Every 8 ms while
+// a controller is in use (something held, or pressed or let go in the last 5 s); every
+// 100 ms while the attached ones lie still, so that an idle controller costs next to nothing
+// (each wake-up of the program costs more than the look itself); four times a second while
+// none is attached, to find one plugged in.
 #pragma once
 
 #include <QElapsedTimer>
@@ -17,7 +19,10 @@ namespace zarq {
 class ControllerFeed : public QObject {
   public:
     static constexpr int kAttachedInterval = 8;
+    static constexpr int kStillInterval = 100;
     static constexpr int kSearchInterval = 250;
+    // How long after its last change a controller counts as in use.
+    static constexpr int kInUseMs = 5000;
 
     ControllerFeed(GameControllers& pads, QWidget& panel);
 
@@ -34,6 +39,7 @@ class ControllerFeed : public QObject {
     QPointer<QWidget> panel_;
     QTimer timer_;
     QElapsedTimer clock_;
+    qint64 lastChange_ = -kInUseMs;
 };
 
 }  // namespace zarq

@@ -65,8 +65,9 @@ void GameControllers::SetRepeat(int delayMs, int intervalMs) {
     repeatInterval_ = std::max(1, intervalMs);
 }
 
-void GameControllers::Update() {
-    if (!started_) return;
+bool GameControllers::Update() {
+    if (!started_) return false;
+    bool released = false;
     // Reads every device and finds the ones attached and removed.
     SDL_GameControllerUpdate();
     for (auto it = pads_.begin(); it != pads_.end();) {
@@ -74,6 +75,7 @@ void GameControllers::Update() {
             ++it;
             continue;
         }
+        released = it->held.any() || released;
         Release(*it);
         SDL_GameControllerClose(it->controller);
         it = pads_.erase(it);
@@ -81,8 +83,15 @@ void GameControllers::Update() {
     const int count = SDL_NumJoysticks();
     for (int index = 0; index < count; ++index) {
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-        if (id < 0 || !SDL_IsGameController(index)) continue;
+        if (id < 0) continue;
         if (std::any_of(pads_.begin(), pads_.end(), [id](const Pad& p) { return p.id == id; })) {
+            continue;
+        }
+        // Telling a controller from another joystick searches the whole mapping database:
+        // once per device, not on every look.
+        if (std::find(others_.begin(), others_.end(), id) != others_.end()) continue;
+        if (!SDL_IsGameController(index)) {
+            others_.push_back(id);
             continue;
         }
         SDL_GameController* controller = SDL_GameControllerOpen(index);
@@ -96,15 +105,21 @@ void GameControllers::Update() {
         }
         pads_.push_back(pad);
     }
+    return released;
 }
 
-void GameControllers::Poll(std::int64_t nowMs) {
-    if (!started_) return;
-    Update();
-    for (Pad& pad : pads_) Deliver(pad, nowMs);
+bool GameControllers::Poll(std::int64_t nowMs) {
+    if (!started_) return false;
+    bool changed = Update();
+    for (Pad& pad : pads_) changed = Deliver(pad, nowMs) || changed;
+    return changed;
 }
 
-void GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
+bool GameControllers::AnyHeld() const {
+    return std::any_of(pads_.begin(), pads_.end(), [](const Pad& p) { return p.held.any(); });
+}
+
+bool GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
     SDL_GameController* gc = pad.controller;
     auto button = [gc](int b) {
         return SDL_GameControllerGetButton(gc, static_cast<SDL_GameControllerButton>(b)) != 0;
@@ -146,6 +161,7 @@ void GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
     }
     if (pressed[kPower] && onPower_) onPower_();
     if (pressed[kMenu] && onMenu_) onMenu_();
+    return pressed.any() || released.any();
 }
 
 void GameControllers::Release(Pad& pad) {

@@ -41,8 +41,11 @@ class GameControllers {
 
     // One look at the controllers at `nowMs` (any steady millisecond count): controllers
     // attached or removed (a removed one's held controls are released), then every change of
-    // a control since the last look delivered, presses before releases of other controls.
-    void Poll(std::int64_t nowMs);
+    // a control since the last look delivered, releases before presses. True when a control,
+    // Start or Back was pressed or released (by the player, or by a removal).
+    bool Poll(std::int64_t nowMs);
+    // True while a control, Start or Back is held on any controller.
+    bool AnyHeld() const;
     // Key-ups for every control held. A control held now counts again only after it has been
     // let go, so a button held across the release does not press by itself.
     void ReleaseAll();
@@ -52,8 +55,8 @@ class GameControllers {
 
   private:
     struct Pad;
-    void Update();
-    void Deliver(Pad& pad, std::int64_t nowMs);
+    bool Update();
+    bool Deliver(Pad& pad, std::int64_t nowMs);
     void Release(Pad& pad);
 
     InputPath& input_;
@@ -64,6 +67,7 @@ class GameControllers {
     int repeatDelay_ = 500;
     int repeatInterval_ = 33;
     std::vector<Pad> pads_;
+    std::vector<int> others_;  // joysticks that are no game controllers
 };
 
 }  // namespace zarq
