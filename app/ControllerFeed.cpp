@@ -23,8 +23,8 @@ void ControllerFeed::PollNow() {
     if (pads_.Poll(now)) lastChange_ = now;
     const bool inUse = pads_.AnyHeld() || now - lastChange_ < kInUseMs;
     const int interval = pads_.Attached() == 0 ? kSearchInterval
-                         : inUse              ? kAttachedInterval
-                                              : kStillInterval;
+                         : inUse               ? kAttachedInterval
+                                               : kStillInterval;
     if (timer_.isActive() && timer_.interval() != interval) timer_.setInterval(interval);
 }
 

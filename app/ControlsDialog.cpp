@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace zarq {
@@ -15,7 +14,9 @@ namespace {
 constexpr ToyControl kControls[] = {ToyControl::Up, ToyControl::Down, ToyControl::Left,
                                     ToyControl::Right, ToyControl::Fire};
 
-bool IsDirection(ToyControl c) { return c != ToyControl::Fire; }
+bool IsDirection(ToyControl c) {
+    return c != ToyControl::Fire;
+}
 }  // namespace
 
 ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
@@ -187,8 +188,9 @@ void ControlsDialog::AssignButton(int button) {
     }
     const int owner = pads_.ControlOf(button);
     if (owner >= 0 && owner != static_cast<int>(c)) {
-        status_->setText(QStringLiteral("%1 is already a button of %2; press another.")
-                             .arg(name, KeyBindings::Caption(static_cast<ToyControl>(owner)).toLower()));
+        status_->setText(
+            QStringLiteral("%1 is already a button of %2; press another.")
+                .arg(name, KeyBindings::Caption(static_cast<ToyControl>(owner)).toLower()));
         return;
     }
     if (!pads_.Assign(c, button)) {

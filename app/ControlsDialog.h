@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
 #include <array>
 #include <functional>
 #include <optional>

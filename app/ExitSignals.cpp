@@ -2,11 +2,12 @@
 // one thing it may safely do; the GUI thread reads it when the socket becomes readable.
 #include "ExitSignals.h"
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 namespace zarq {
 

@@ -3,9 +3,7 @@
 #include "KeyBindings.h"
 
 #include <QKeySequence>
-
 #include <algorithm>
-
 
 namespace zarq {
 
@@ -36,7 +34,9 @@ constexpr ModifierName kModifiers[] = {
     {Qt::Key_Meta, "Meta"},    {Qt::Key_AltGr, "AltGr"},
 };
 
-const ControlRow& Row(ToyControl control) { return kRows[static_cast<int>(control)]; }
+const ControlRow& Row(ToyControl control) {
+    return kRows[static_cast<int>(control)];
+}
 }  // namespace
 
 KeyBindings KeyBindings::Defaults() {

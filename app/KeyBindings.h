@@ -6,7 +6,6 @@
 
 #include <QSettings>
 #include <QString>
-
 #include <array>
 #include <optional>
 #include <vector>

@@ -58,7 +58,9 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
     painter_.Paint(painter, event->region());
 }
 
-int PanelWindow::ToyKey(int qtKey) { return KeyBindings::Defaults().ToyKey(qtKey); }
+int PanelWindow::ToyKey(int qtKey) {
+    return KeyBindings::Defaults().ToyKey(qtKey);
+}
 
 void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
     ReleaseHeldKeys();

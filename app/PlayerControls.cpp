@@ -56,9 +56,7 @@ PlayerControls::PlayerControls(PanelWindow& panel, QMenu& menu, QSettings& setti
             panel_.Input().SwitchOff();
         }
     });
-    pads_->SetMenuHandler([this] {
-        menu_.popup(panel_.mapToGlobal(panel_.rect().center()));
-    });
+    pads_->SetMenuHandler([this] { menu_.popup(panel_.mapToGlobal(panel_.rect().center())); });
     feed_ = std::make_unique<ControllerFeed>(*pads_, panel_);
 
     // With the program's other additions: just before the separator above "E&xit".

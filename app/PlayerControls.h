@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QSettings>
-
 #include <memory>
 
 #include "ControllerFeed.h"
@@ -23,7 +22,8 @@ void SavePadBindings(QSettings& settings, const PadBindings& pads);
 
 class PlayerControls {
   public:
-    // `menu` is the program's menu; the item goes just before the separator above "E&xit". `settings` must outlive this object.
+    // `menu` is the program's menu; the item goes just before the separator above "E&xit".
+    // `settings` must outlive this object.
     PlayerControls(PanelWindow& panel, QMenu& menu, QSettings& settings);
     ~PlayerControls();
     PlayerControls(const PlayerControls&) = delete;

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
 
 namespace zarq {
@@ -211,10 +211,12 @@ void TSplashForm::closeEvent(QCloseEvent* event) {
 
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
     // A link opens as a button clicks: a left-button release over the label that was pressed.
-    if (event->type() == QEvent::MouseButtonRelease && (watched == La_Http || watched == La_Email)) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == La_Http || watched == La_Email)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = static_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton &&
+            label->rect().contains(mouse->position().toPoint())) {
             if (watched == La_Http) La_HttpClick();
             if (watched == La_Email) La_EmailClick();
         }

@@ -2,14 +2,13 @@
 // loop for 10 s of wall time, with the panel active, once with no controller attached and
 // once with one attached and idle. Reported as the process's CPU time in per cent of one
 // core (target: under 0.1 %).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
-
-#include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
 #include <chrono>
 #include <memory>
 
@@ -24,7 +23,9 @@ namespace {
 double ProcessCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -111,7 +112,10 @@ void BM_EmptyTimerAtThePollRate(benchmark::State& state) {
         state.counters["cpu_percent"] = 100.0 * (ProcessCpuSeconds() - cpuBefore) / wall;
     }
 }
-BENCHMARK(BM_EmptyTimerAtThePollRate)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyTimerAtThePollRate)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zarq

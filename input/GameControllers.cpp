@@ -25,14 +25,13 @@ constexpr int kStickThreshold = 16384;
 struct GameControllers::Pad {
     SDL_JoystickID id = -1;
     SDL_GameController* controller = nullptr;
-    Held held;      // what the toy was last told is held
-    Held latched;   // held across a release-all: ignored until let go
+    Held held;     // what the toy was last told is held
+    Held latched;  // held across a release-all: ignored until let go
     std::int64_t nextRepeat[kToyControlCount] = {};
     std::bitset<SDL_CONTROLLER_BUTTON_MAX> buttons;  // for the controls dialog
 };
 
-GameControllers::GameControllers(InputPath& input, const std::string& mappingFile)
-    : input_(input) {
+GameControllers::GameControllers(InputPath& input, const std::string& mappingFile) : input_(input) {
     SDL_SetMainReady();
     // The program answers the termination signals itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -52,7 +51,9 @@ GameControllers::~GameControllers() {
     if (started_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
-int GameControllers::Attached() const { return static_cast<int>(pads_.size()); }
+int GameControllers::Attached() const {
+    return static_cast<int>(pads_.size());
+}
 
 void GameControllers::SetBindings(const PadBindings& bindings) {
     // What is held under the old buttons is let go first.
@@ -101,7 +102,8 @@ bool GameControllers::Update() {
         pad.controller = controller;
         // Whatever is held at the moment it is plugged in must be let go first.
         for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-            pad.buttons[b] = SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(b)) != 0;
+            pad.buttons[b] = SDL_GameControllerGetButton(
+                                 controller, static_cast<SDL_GameControllerButton>(b)) != 0;
         }
         pads_.push_back(pad);
     }
@@ -130,10 +132,13 @@ bool GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
     }
     const int x = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTX);
     const int y = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTY);
-    now[static_cast<int>(ToyControl::Up)] = now[static_cast<int>(ToyControl::Up)] || y < -kStickThreshold;
-    now[static_cast<int>(ToyControl::Down)] = now[static_cast<int>(ToyControl::Down)] || y > kStickThreshold;
-    now[static_cast<int>(ToyControl::Left)] = now[static_cast<int>(ToyControl::Left)] || x < -kStickThreshold;
-    now[static_cast<int>(ToyControl::Right)] = now[static_cast<int>(ToyControl::Right)] || x > kStickThreshold;
+    auto stick = [&now](ToyControl c, bool pushed) {
+        now[static_cast<int>(c)] = now[static_cast<int>(c)] || pushed;
+    };
+    stick(ToyControl::Up, y < -kStickThreshold);
+    stick(ToyControl::Down, y > kStickThreshold);
+    stick(ToyControl::Left, x < -kStickThreshold);
+    stick(ToyControl::Right, x > kStickThreshold);
     now[kPower] = button(SDL_CONTROLLER_BUTTON_START);
     now[kMenu] = button(SDL_CONTROLLER_BUTTON_BACK);
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) pad.buttons[b] = button(b);

@@ -16,12 +16,12 @@ int ToyCode(ToyControl control) {
 
 PadBindings PadBindings::Defaults() {
     PadBindings b;
-    b.Buttons = {{{SDL_CONTROLLER_BUTTON_DPAD_UP},
-                  {SDL_CONTROLLER_BUTTON_DPAD_DOWN},
-                  {SDL_CONTROLLER_BUTTON_DPAD_LEFT},
-                  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT},
-                  {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
-                   SDL_CONTROLLER_BUTTON_RIGHTSHOULDER}}};
+    b.Buttons = {
+        {{SDL_CONTROLLER_BUTTON_DPAD_UP},
+         {SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+         {SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+         {SDL_CONTROLLER_BUTTON_DPAD_RIGHT},
+         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER}}};
     return b;
 }
 
@@ -47,7 +47,8 @@ bool PadBindings::Assign(ToyControl control, int button) {
 std::string PadBindings::Format(const std::vector<int>& buttons) {
     std::string out;
     for (int b : buttons) {
-        const char* name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(b));
+        const char* name =
+            SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(b));
         if (name == nullptr) continue;
         if (!out.empty()) out += ',';
         out += name;
@@ -69,21 +70,36 @@ std::vector<int> PadBindings::Parse(const std::string& text) {
 
 std::string PadBindings::DisplayName(int button) {
     switch (button) {
-        case SDL_CONTROLLER_BUTTON_A: return "A (south)";
-        case SDL_CONTROLLER_BUTTON_B: return "B (east)";
-        case SDL_CONTROLLER_BUTTON_X: return "X (west)";
-        case SDL_CONTROLLER_BUTTON_Y: return "Y (north)";
-        case SDL_CONTROLLER_BUTTON_BACK: return "Back";
-        case SDL_CONTROLLER_BUTTON_GUIDE: return "Guide";
-        case SDL_CONTROLLER_BUTTON_START: return "Start";
-        case SDL_CONTROLLER_BUTTON_LEFTSTICK: return "Left stick press";
-        case SDL_CONTROLLER_BUTTON_RIGHTSTICK: return "Right stick press";
-        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return "Left shoulder";
-        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return "Right shoulder";
-        case SDL_CONTROLLER_BUTTON_DPAD_UP: return "D-pad up";
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return "D-pad down";
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return "D-pad left";
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return "D-pad right";
+        case SDL_CONTROLLER_BUTTON_A:
+            return "A (south)";
+        case SDL_CONTROLLER_BUTTON_B:
+            return "B (east)";
+        case SDL_CONTROLLER_BUTTON_X:
+            return "X (west)";
+        case SDL_CONTROLLER_BUTTON_Y:
+            return "Y (north)";
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return "Back";
+        case SDL_CONTROLLER_BUTTON_GUIDE:
+            return "Guide";
+        case SDL_CONTROLLER_BUTTON_START:
+            return "Start";
+        case SDL_CONTROLLER_BUTTON_LEFTSTICK:
+            return "Left stick press";
+        case SDL_CONTROLLER_BUTTON_RIGHTSTICK:
+            return "Right stick press";
+        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+            return "Left shoulder";
+        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+            return "Right shoulder";
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return "D-pad up";
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return "D-pad down";
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return "D-pad left";
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return "D-pad right";
         default: {
             const char* name =
                 SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));

@@ -1,15 +1,13 @@
 // Keys of the player's choice: a remapped key plays the toy exactly as the default key did,
 // stored names that cannot be used fall back to the defaults, and the controls dialog
 // refuses a key or button that is taken or belongs to the program.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <SDL.h>
-
 #include <memory>
 #include <sstream>
 
@@ -58,8 +56,8 @@ class Played {
     std::string Seen() {
         std::ostringstream out;
         out << toy.Lattice() << "row " << toy.G().ZarqRow << " heading " << toy.G().ZarqDirection
-            << " disc " << toy.G().ZarqHasDisc << " speed "
-            << toy.F().TimerCycleZarq.Interval() << " button " << toy.Lit("Puls_Speed");
+            << " disc " << toy.G().ZarqHasDisc << " speed " << toy.F().TimerCycleZarq.Interval()
+            << " button " << toy.Lit("Puls_Speed");
         for (const std::string& s : toy.Sound.Played()) out << ' ' << s;
         return out.str();
     }
@@ -245,8 +243,7 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     EXPECT_EQ(d.Keys().Key(ToyControl::Down), Qt::Key_Down);
 
     d.PadField(ToyControl::Fire)->click();
-    buttons = {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_START,
-               SDL_CONTROLLER_BUTTON_Y};
+    buttons = {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_Y};
     d.PollButton();
     EXPECT_EQ(d.Status(), "D-pad up is already a button of pad up; press another.");
     d.PollButton();
@@ -277,8 +274,8 @@ TEST(ControlsDialog, ItsItemStandsWithTheAdditionsJustBeforeExit) {
     QStringList captions;
     for (QAction* a : splash.PM_Menu->actions()) captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'",
-                                     "-", "Open 'Manual.exe'", "-", "Reset Hiscores",
-                                     "Controls...", "-", "E&xit"}));
+                                     "-", "Open 'Manual.exe'", "-", "Reset Hiscores", "Controls...",
+                                     "-", "E&xit"}));
     EXPECT_EQ(panel.Keys().Key(ToyControl::Up), Qt::Key_W);
     EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), Qt::Key_Control);
 }

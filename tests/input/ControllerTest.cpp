@@ -18,8 +18,12 @@ struct SeenInputs : InputObserver {
     std::vector<ToyInput> Seen;
 };
 
-ToyInput Down(int key) { return {InputKind::KeyDown, key}; }
-ToyInput Up(int key) { return {InputKind::KeyUp, key}; }
+ToyInput Down(int key) {
+    return {InputKind::KeyDown, key};
+}
+ToyInput Up(int key) {
+    return {InputKind::KeyUp, key};
+}
 
 class Controller : public Race {
   protected:

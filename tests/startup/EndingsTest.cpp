@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <csignal>
 #include <memory>
 
@@ -74,7 +73,8 @@ struct Ending {
 class Endings : public ::testing::TestWithParam<Ending> {
   protected:
     void SetUp() override {
-        if (!Display::Shared().Missing().isEmpty()) GTEST_SKIP() << Display::Shared().Missing().toStdString();
+        if (!Display::Shared().Missing().isEmpty())
+            GTEST_SKIP() << Display::Shared().Missing().toStdString();
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QDir(dir.path()).mkpath("config/Quarvel"));
         QFile conf(Conf());
@@ -137,12 +137,13 @@ TEST_P(Endings, TheProgramEndsWithinASecondThroughTheSoundShutdown) {
         << "the options dialog did not show";
     if (e.play) {
         // "- PLAY -", in the dialog's own coordinates.
-        ASSERT_TRUE(
-            Xdotool({"mousemove", "--window", dialog.section('\n', 0, 0), "134", "494", "click", "1"}));
+        ASSERT_TRUE(Xdotool(
+            {"mousemove", "--window", dialog.section('\n', 0, 0), "134", "494", "click", "1"}));
         if (e.soundMode != 2) {
             ASSERT_TRUE(LogShows("FSOUND_Init(")) << log.toStdString();
             ASSERT_TRUE(LogShows("FSOUND_Sample_Load(SOUND/Over.wav)")) << log.toStdString();
-            EXPECT_TRUE(log.contains("-> true")) << "SDL's disk driver opened\n" << log.toStdString();
+            EXPECT_TRUE(log.contains("-> true")) << "SDL's disk driver opened\n"
+                                                 << log.toStdString();
         }
     }
 
@@ -166,7 +167,9 @@ INSTANTIATE_TEST_SUITE_P(Signals, Endings,
                              const char* name = e.signal == SIGINT    ? "Sigint"
                                                 : e.signal == SIGTERM ? "Sigterm"
                                                                       : "Sighup";
-                             return std::string(name) + (e.play ? "AfterPlayWithSoundMode" : "BeforePlayWithSoundMode") +
+                             return std::string(name) +
+                                    (e.play ? "AfterPlayWithSoundMode"
+                                            : "BeforePlayWithSoundMode") +
                                     std::to_string(e.soundMode);
                          });
 

@@ -23,8 +23,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "startup_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's input devices (made by the first mouse event) would be
+    // torn down after the statics they use.
+    static QApplication* const app = new QApplication(argc, argv);
+    return *app;
 }
 
 class Options : public ::testing::Test {
@@ -249,9 +251,8 @@ TEST_F(Options, ALinkOpensOnALeftButtonReleaseOverItsLabelOnly) {
     EXPECT_TRUE(toy.Window.Events.empty());
     release(d.La_Http, inside, Qt::LeftButton);
     release(d.La_Email, {2, 2}, Qt::LeftButton);
-    EXPECT_EQ(toy.Window.Events,
-              (std::vector<std::string>{"open:http://www.quarvel.example/zarq",
-                                        "open:mailto:zarq@quarvel.example"}));
+    EXPECT_EQ(toy.Window.Events, (std::vector<std::string>{"open:http://www.quarvel.example/zarq",
+                                                           "open:mailto:zarq@quarvel.example"}));
 }
 
 TEST(DataFolder, FoundBesideTheExecutableOrInTheInstallPrefix) {
