@@ -2,6 +2,7 @@
 #include "ControlsDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -115,7 +116,7 @@ void ControlsDialog::WaitForKey(ToyControl c) {
     waitingKey_ = c;
     status_->setText(QStringLiteral("Press the key for %1 (Esc: leave it as it is).")
                          .arg(KeyBindings::Caption(c).toLower()));
-    grabKeyboard();
+    qApp->installEventFilter(this);
     Show();
 }
 
@@ -126,32 +127,42 @@ void ControlsDialog::WaitForButton(ToyControl c) {
     waitingButton_ = c;
     status_->setText(QStringLiteral("Press the controller button for %1 (Esc: leave it as it is).")
                          .arg(KeyBindings::Caption(c).toLower()));
-    grabKeyboard();
+    qApp->installEventFilter(this);
     buttonPoll_.start();
     Show();
 }
 
 void ControlsDialog::StopWaiting() {
-    if (waitingKey_ || waitingButton_) releaseKeyboard();
+    if (waitingKey_ || waitingButton_) qApp->removeEventFilter(this);
     waitingKey_.reset();
     waitingButton_.reset();
     buttonPoll_.stop();
     Show();
 }
 
-void ControlsDialog::keyPressEvent(QKeyEvent* event) {
-    if (!waitingKey_ && !waitingButton_) {
-        QDialog::keyPressEvent(event);
-        return;
+bool ControlsDialog::eventFilter(QObject* watched, QEvent* event) {
+    // While a key is awaited every key pressed in the dialog is the answer: it neither moves
+    // the focus, nor clicks the focused button, nor works a shortcut.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool ours = widget != nullptr && widget->window() == this;
+    if (!ours || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride &&
+                  event->type() != QEvent::KeyRelease)) {
+        return QDialog::eventFilter(watched, event);
     }
-    event->accept();
-    if (event->isAutoRepeat()) return;
-    if (event->key() == Qt::Key_Escape) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();  // the key comes as a key press, not as a shortcut
+        return false;
+    }
+    if (event->type() == QEvent::KeyRelease) return true;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->isAutoRepeat()) return true;
+    if (key->key() == Qt::Key_Escape) {
         StopWaiting();
         status_->setText(QStringLiteral("Nothing changed."));
-        return;
+        return true;
     }
-    if (waitingKey_) AssignKey(event->key());
+    if (waitingKey_) AssignKey(key->key());
+    return true;
 }
 
 void ControlsDialog::AssignKey(int qtKey) {

@@ -41,7 +41,7 @@ class ControlsDialog : public QDialog {
     static std::vector<int> ShortcutKeys(const QWidget& widget);
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void WaitForKey(ToyControl c);

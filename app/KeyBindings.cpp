@@ -117,7 +117,7 @@ std::optional<int> KeyBindings::ParseKeyName(const QString& name) {
     if (combination.keyboardModifiers() != Qt::NoModifier) return std::nullopt;
     const int key = combination.key();
     if (key == 0 || key == Qt::Key_unknown) return std::nullopt;
-    // Only a name that reads back the same is taken ("W", not "w" or "0x57").
+    // Only a name that reads back the same, in either case, is taken ("W" or "w", not "0x57").
     if (KeyName(key).compare(trimmed, Qt::CaseInsensitive) != 0) return std::nullopt;
     return key;
 }

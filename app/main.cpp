@@ -85,9 +85,10 @@ int main(int argc, char** argv) {
     // The player's keys and game controllers, and the "Controls..." item.
     QSettings settings(QStringLiteral("Quarvel"), QStringLiteral("KeldoZarq"));
     zarq::PlayerControls controls(window, *splash.PM_Menu, settings);
-    // Ctrl+C, kill and a closed terminal: the exit item's way out.
-    QObject::connect(&exitSignals, &zarq::ExitSignals::Received, &splash,
-                     [&splash] { splash.PM_10Exit->trigger(); });
+    // Ctrl+C, kill and a closed terminal: the exit item's way out, taken once.
+    QObject::connect(
+        &exitSignals, &zarq::ExitSignals::Received, &splash,
+        [&splash] { splash.PM_10Exit->trigger(); }, Qt::SingleShotConnection);
 
     splash.show();
     window.show();

@@ -222,9 +222,10 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
                          buttons.erase(buttons.begin());
                          return b;
                      });
+    // Keys reach the focused field, not the dialog: the awaited key is taken from there too.
     auto press = [&d](int qtKey) {
         QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier);
-        QApplication::sendEvent(&d, &event);
+        QApplication::sendEvent(d.KeyField(ToyControl::Fire), &event);
     };
     EXPECT_EQ(d.KeyField(ToyControl::Fire)->text(), "Ctrl");
 
@@ -241,6 +242,11 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     press(Qt::Key_Escape);  // leaves it as it was
     EXPECT_EQ(d.KeyField(ToyControl::Down)->text(), "Down");
     EXPECT_EQ(d.Keys().Key(ToyControl::Down), Qt::Key_Down);
+
+    d.KeyField(ToyControl::Fire)->click();
+    press(Qt::Key_Space);  // taken as the key, not as a click of the field
+    EXPECT_EQ(d.KeyField(ToyControl::Fire)->text(), "Space");
+    EXPECT_EQ(d.Status(), "Speed / fire: Space.");
 
     d.PadField(ToyControl::Fire)->click();
     buttons = {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_Y};
