@@ -10,6 +10,8 @@
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include "DataDir.h"
 #include "PanelWindow.h"
 #include "Scenes.h"
@@ -19,15 +21,27 @@
 namespace zarq::test {
 namespace {
 
+std::unique_ptr<QApplication>& TheApp() {
+    static std::unique_ptr<QApplication> app;
+    return app;
+}
+
 QApplication& App() {
     static int argc = 1;
     static char name[] = "startup_tests";
     static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's input devices (made by the first mouse event) would be
-    // torn down after the statics they use.
-    static QApplication* const app = new QApplication(argc, argv);
-    return *app;
+    if (!TheApp()) TheApp() = std::make_unique<QApplication>(argc, argv);
+    return *TheApp();
 }
+
+// The application goes after the last test, before the program's exit: at exit Qt's input
+// devices (made by the first mouse event) would be torn down after statics they use.
+class AppEnd : public ::testing::Environment {
+  public:
+    void TearDown() override { TheApp().reset(); }
+};
+[[maybe_unused]] const ::testing::Environment* const kAppEnd =
+    ::testing::AddGlobalTestEnvironment(new AppEnd);
 
 class Options : public ::testing::Test {
 protected:
