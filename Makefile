@@ -3,11 +3,12 @@
 #   make test   install what is missing, build, run every test headless (plain and sanitized)
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for a minute (clang and libFuzzer)
+#   make package  build build/zarq-simulator_<version>_<arch>.deb
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HEADLESS = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
-.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean
+.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean package
 
 deps:
 	bash scripts/install-deps.sh
@@ -28,6 +29,9 @@ test: build build-asan
 	cd build-asan && $(HEADLESS) ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz-run FUZZ_SECONDS=5
+
+package: build
+	cd build && cpack
 
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done

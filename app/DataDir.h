@@ -15,6 +15,10 @@ QStringList DataDirCandidates(const QString& executableDir);
 // The first candidate holding a SOUND folder, or an empty string.
 QString FindDataDir(const QString& executableDir);
 
+// The running executable's folder, known before any QApplication exists (from /proc where
+// there is one, else from `argv0`).
+QString RunningExecutableDir(const char* argv0);
+
 // Makes the data folder the current directory; false (and nothing changed) when none is found.
 bool EnterDataDir(const QString& executableDir);
 

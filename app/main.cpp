@@ -1,16 +1,20 @@
-// Program entry: the data folder made current, the panel built on the real seams and placed
-// off screen, the options dialog and the about dialog; the first activation of the panel
-// brings the options dialog forward, and "- PLAY -" starts sound and centres the panel.
+// Program entry: the command line read before anything else, the data folder made current, the
+// panel built on the real seams and placed off screen, the options dialog and the about dialog; the
+// first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound and
+// centres the panel.
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
-
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "AboutForm.h"
+#include "CommandLine.h"
 #include "DataDir.h"
 #include "ExitSignals.h"
 #include "LoggedSound.h"
@@ -35,6 +39,20 @@ QByteArray ReadMask2() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line comes before Qt, so that --help, --version and a mistyped option
+    // answer at once, without a display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator";
+    const zarq::ParsedCommandLine command =
+        zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc});
+    const auto dataFolder = [argv] {
+        return zarq::FindDataDir(zarq::RunningExecutableDir(argv[0])).toStdString();
+    };
+    if (const auto exitCode =
+            zarq::AnswerBeforeStart(command, program, dataFolder, std::cout, std::cerr)) {
+        return *exitCode;
+    }
+
     // Whole scale factors only, so the pictures stay crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
@@ -60,8 +78,8 @@ int main(int argc, char** argv) {
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
 
     zarq::PictureSet pictures;
-    if (const auto error = pictures.Load(zarq::PictureSet::ResourceFolder(),
-                                         zarq::PictureSet::KeysOf(form))) {
+    if (const auto error =
+            pictures.Load(zarq::PictureSet::ResourceFolder(), zarq::PictureSet::KeysOf(form))) {
         QMessageBox::critical(nullptr, kTitle, error->Text());
         return 1;
     }
@@ -80,8 +98,9 @@ int main(int argc, char** argv) {
         splash.raise();
         splash.activateWindow();
     });
-    QObject::connect(&splash, &zarq::TSplashForm::Terminate, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        &splash, &zarq::TSplashForm::Terminate, &app, [] { QCoreApplication::exit(1); },
+        Qt::QueuedConnection);
     // The player's keys and game controllers, and the "Controls..." item.
     QSettings settings(QStringLiteral("Quarvel"), QStringLiteral("KeldoZarq"));
     zarq::PlayerControls controls(window, *splash.PM_Menu, settings);

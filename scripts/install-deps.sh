@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   g++ clang cmake make pkg-config
   qt6-base-dev libgl-dev
-  libsdl2-dev libsdl2-mixer-dev
+  libsdl2-dev
   libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
   xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   fonts-dejavu-core
 )
 

@@ -1,9 +1,8 @@
-// SDL2_mixer behind the seven calls: the device, the fixed channel set, the samples (decoded
-// once, converted to the device's format once) and the speaker tone added after mixing.
+// SDL's audio device behind the seven calls: the device, the fixed set of voices, the samples
+// (decoded once, converted to the device's 16-bit mono once), the pause after a quiet second.
 #include "MixerLibrary.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cstring>
@@ -12,13 +11,12 @@
 #include "SpeakerTone.h"
 #include "WaveCheck.h"
 
-// The library's sample: the decoded wave, the same converted to the device's format, and
-// the mixer's view of it. The mixer chunk only borrows `mixed`, which the sample owns.
+// The library's sample: the decoded wave and the same converted to the device's format,
+// which the voices play from.
 struct zarq::FSOUND_SAMPLE {
     SDL_AudioSpec audio{};
     std::vector<Uint8> decoded;
-    std::vector<Uint8> mixed;
-    Mix_Chunk chunk{};
+    std::vector<std::int16_t> mixed;
 };
 
 namespace zarq {
@@ -27,7 +25,7 @@ namespace {
 
 // A toy's effects are a few hundred kilobytes; anything far larger is not one of them.
 constexpr std::uintmax_t kLargestWave = 64u << 20;
-constexpr int kBufferFrames = 512;
+constexpr Uint16 kBufferFrames = 512;
 constexpr int kDefaultChannels = 32;
 constexpr int kMostChannels = 256;
 
@@ -51,44 +49,47 @@ struct WaveBuffer {
 
 }  // namespace
 
-MixerLibrary::MixerLibrary(SpeakerTone& speaker) : speaker_(speaker) {}
+MixerLibrary::MixerLibrary(SpeakerTone& speaker, int quietSeconds)
+    : speaker_(speaker), quietSeconds_(std::max(quietSeconds, 1)) {}
 
 MixerLibrary::~MixerLibrary() {
     FSOUND_Close();
 }
 
 bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
-    if (started_) return deviceOpen_;
+    if (started_) return DeviceOpen();
     started_ = true;
     if (outputType_ == kNoSound) return true;
 
     SDL_SetMainReady();
-    // The program answers the termination signals itself; SDL's own handlers would swallow
-    // them.
+    // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that this
+    // program never reads, and it would no longer end on `kill` or at logout.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     audioSubsystem_ = true;
-    const int rate = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
+    mixer_.SetVoices(maxsoftwarechannels > 0 ? std::min(maxsoftwarechannels, kMostChannels)
+                                             : kDefaultChannels);
     // Every sound of the toy is mono, so the mix is too. No format changes are allowed: SDL
-    // converts for the hardware, and the speaker tone can rely on signed 16-bit mono at the
-    // rate asked for, as can a mono 16-bit sample at that rate, which plays unconverted.
-    if (Mix_OpenAudioDevice(rate, AUDIO_S16SYS, 1, kBufferFrames, nullptr, 0) != 0) {
+    // converts for the hardware, so the mix is always signed 16-bit mono at the rate asked for.
+    SDL_AudioSpec want{};
+    want.freq = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
+    want.format = AUDIO_S16SYS;
+    want.channels = 1;
+    want.samples = kBufferFrames;
+    want.callback = &MixerLibrary::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device_ == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         audioSubsystem_ = false;
         return false;
     }
-    int frequency = 0;
-    int channels = 0;
-    Uint16 format = 0;
-    Mix_QuerySpec(&frequency, &format, &channels);
-    deviceRate_ = frequency;
-    deviceChannels_ = channels;
-    deviceFormat_ = format;
-    deviceOpen_ = true;
-    channelsAllocated_ = Mix_AllocateChannels(
-        maxsoftwarechannels > 0 ? std::min(maxsoftwarechannels, kMostChannels) : kDefaultChannels);
+    deviceRate_ = want.freq;
+    // Started at once: a device held paused writes silence, which would put the output out
+    // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
+    SDL_PauseAudioDevice(device_, 0);
     for (const auto& sample : samples_) PrepareForDevice(*sample);
-    if (deviceFormat_ == AUDIO_S16SYS) Mix_SetPostMix(&MixerLibrary::PostMix, this);
     return true;
 }
 
@@ -124,35 +125,27 @@ FSOUND_SAMPLE* MixerLibrary::FSOUND_Sample_Load(int, const char* name, unsigned,
     length -= frameBytes == 0 ? length : length % frameBytes;
     if (length == 0) return nullptr;
     sample->decoded.assign(wave.data, wave.data + length);
-    if (deviceOpen_ && !PrepareForDevice(*sample)) return nullptr;
+    if (DeviceOpen() && !PrepareForDevice(*sample)) return nullptr;
     samples_.push_back(std::move(sample));
     return samples_.back().get();
 }
 
 bool MixerLibrary::PrepareForDevice(FSOUND_SAMPLE& sample) const {
     SDL_AudioCVT cvt;
-    const int built =
-        SDL_BuildAudioCVT(&cvt, sample.audio.format, sample.audio.channels, sample.audio.freq,
-                          deviceFormat_, static_cast<Uint8>(deviceChannels_), deviceRate_);
+    const int built = SDL_BuildAudioCVT(&cvt, sample.audio.format, sample.audio.channels,
+                                        sample.audio.freq, AUDIO_S16SYS, 1, deviceRate_);
     if (built < 0) return false;
-    if (built == 0) {
-        sample.mixed = sample.decoded;
-    } else {
+    std::vector<Uint8> converted = sample.decoded;
+    if (built > 0) {
         cvt.len = static_cast<int>(sample.decoded.size());
-        sample.mixed.resize(sample.decoded.size() * static_cast<std::size_t>(cvt.len_mult));
-        std::memcpy(sample.mixed.data(), sample.decoded.data(), sample.decoded.size());
-        cvt.buf = sample.mixed.data();
+        converted.resize(sample.decoded.size() * static_cast<std::size_t>(cvt.len_mult));
+        cvt.buf = converted.data();
         if (SDL_ConvertAudio(&cvt) != 0) return false;
-        sample.mixed.resize(static_cast<std::size_t>(cvt.len_cvt));
+        converted.resize(static_cast<std::size_t>(cvt.len_cvt));
     }
-    const auto frameBytes =
-        static_cast<std::size_t>(SDL_AUDIO_BITSIZE(deviceFormat_) / 8 * deviceChannels_);
-    sample.mixed.resize(sample.mixed.size() - sample.mixed.size() % frameBytes);
-    if (sample.mixed.empty()) return false;
-    sample.chunk.allocated = 0;  // the mixer must never free what the sample owns
-    sample.chunk.abuf = sample.mixed.data();
-    sample.chunk.alen = static_cast<Uint32>(sample.mixed.size());
-    sample.chunk.volume = MIX_MAX_VOLUME;
+    if (converted.size() < sizeof(std::int16_t)) return false;
+    sample.mixed.resize(converted.size() / sizeof(std::int16_t));
+    std::memcpy(sample.mixed.data(), converted.data(), sample.mixed.size() * sizeof(std::int16_t));
     return true;
 }
 
@@ -162,23 +155,22 @@ bool MixerLibrary::Owns(const FSOUND_SAMPLE* sample) const {
 }
 
 int MixerLibrary::FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
-    if (!deviceOpen_ || sample == nullptr || !Owns(sample) || sample->chunk.abuf == nullptr) {
-        return -1;
-    }
-    // -1 takes the first channel that is not sounding; when all are busy nothing is cut
-    // and the sample is simply not heard.
-    if (channel < -1 || channel >= channelsAllocated_) return -1;
-    return Mix_PlayChannel(channel, &sample->chunk, 0);
+    if (!DeviceOpen() || sample == nullptr || !Owns(sample) || sample->mixed.empty()) return -1;
+    // -1 takes the first voice that is not sounding; when all are busy nothing is cut and
+    // the sample is simply not heard.
+    const int voice = mixer_.Play(channel, sample->mixed.data(), sample->mixed.size());
+    if (voice >= 0) Resume();
+    return voice;
 }
 
 bool MixerLibrary::FSOUND_StopSound(int channel) {
-    if (!deviceOpen_) return false;
+    if (!DeviceOpen()) return false;
     if (channel == FSOUND_ALL) {
-        Mix_HaltChannel(-1);
+        mixer_.StopAll();
         return true;
     }
-    if (channel < 0 || channel >= channelsAllocated_) return false;
-    Mix_HaltChannel(channel);
+    if (channel < 0 || channel >= mixer_.Voices()) return false;
+    mixer_.Stop(channel);
     return true;
 }
 
@@ -187,22 +179,18 @@ void MixerLibrary::FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
     const auto it = std::find_if(samples_.begin(), samples_.end(),
                                  [sample](const auto& owned) { return owned.get() == sample; });
     if (it == samples_.end()) return;
-    if (deviceOpen_) {
-        // No channel may go on reading the sample's data once it is gone.
-        for (int c = 0; c < channelsAllocated_; ++c) {
-            if (Mix_GetChunk(c) == &sample->chunk) Mix_HaltChannel(c);
-        }
-    }
+    // No voice may go on reading the sample's data once it is gone.
+    mixer_.Forget(sample->mixed.data());
     samples_.erase(it);
 }
 
 void MixerLibrary::FSOUND_Close() {
-    if (deviceOpen_) {
-        Mix_HaltChannel(-1);
-        Mix_SetPostMix(nullptr, nullptr);
-        Mix_CloseAudio();
-        deviceOpen_ = false;
-        channelsAllocated_ = 0;
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_);  // waits for a callback under way
+        device_ = 0;
+        mixer_.SetVoices(0);
+        quietFrames_ = 0;
+        pausedForQuiet_ = false;
     }
     if (audioSubsystem_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -212,13 +200,50 @@ void MixerLibrary::FSOUND_Close() {
     started_ = false;
 }
 
-void MixerLibrary::PostMix(void* self, std::uint8_t* stream, int length) {
+bool MixerLibrary::DevicePaused() const {
+    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_PAUSED;
+}
+
+void MixerLibrary::WakeForSpeaker() {
+    if (DeviceOpen()) Resume();
+}
+
+// The toy's thread, after something was set sounding. When the callback has paused the
+// device, it did so while holding SDL's device lock, which SDL_PauseAudioDevice takes too:
+// the resume therefore always comes after the pause, never before it.
+void MixerLibrary::Resume() {
+    bool paused = false;
+    {
+        const std::lock_guard guard(mixer_.Lock());
+        paused = pausedForQuiet_;
+        pausedForQuiet_ = false;
+        quietFrames_ = 0;
+    }
+    if (paused) SDL_PauseAudioDevice(device_, 0);
+}
+
+void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
     auto& library = *static_cast<MixerLibrary*>(self);
-    const auto frames = static_cast<std::size_t>(length) /
-                        (sizeof(std::int16_t) * static_cast<std::size_t>(library.deviceChannels_));
-    library.speaker_.MixInto(reinterpret_cast<std::int16_t*>(stream), frames,
-                             library.deviceChannels_, library.deviceRate_);
+    const auto frames = static_cast<std::size_t>(length) / sizeof(std::int16_t);
+    const bool sounded = library.mixer_.Mix(reinterpret_cast<std::int16_t*>(stream), frames,
+                                            library.speaker_, library.deviceRate_);
     library.framesMixed_.fetch_add(frames, std::memory_order_release);
+    bool pause = false;
+    {
+        // Decided under the voices' lock, with the speaker read afresh, so that a sample
+        // started or a hum switched on meanwhile is either seen here or resumes the device.
+        const std::lock_guard guard(library.mixer_.Lock());
+        library.quietFrames_ =
+            sounded || library.speaker_.Frequency() > 0.0 ? 0 : library.quietFrames_ + frames;
+        if (!library.pausedForQuiet_ &&
+            library.quietFrames_ >= static_cast<std::uint64_t>(library.quietSeconds_) *
+                                        static_cast<std::uint64_t>(library.deviceRate_)) {
+            library.pausedForQuiet_ = true;
+            pause = true;
+        }
+    }
+    // SDL's device lock is held during the callback and may be taken again on this thread.
+    if (pause) SDL_PauseAudioDevice(library.device_, 1);
 }
 
 }  // namespace zarq

@@ -1,4 +1,4 @@
-// The program's sound output in one object: the sound library on SDL2_mixer and the
+// The program's sound output in one object: the sound library on SDL's audio device and the
 // emulated PC speaker whose tone it mixes in. The program opens it once at start-up and
 // binds Library() and Ports() into the panel's seams; it must outlive the panel.
 #pragma once
@@ -13,23 +13,43 @@
 namespace zarq {
 
 class SdlSound {
-public:
-    SdlSound() = default;
+  public:
+    // The device rests after `quietSeconds` of silence.
+    explicit SdlSound(int quietSeconds = MixerLibrary::kQuietSeconds)
+        : library_(speaker_, quietSeconds) {}
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
     SoundLibrary& Library() { return library_; }
-    PortOutput& Ports() { return speaker_; }
+    PortOutput& Ports() { return ports_; }
 
     // True once FSOUND_Init has opened an audio device.
     bool DeviceOpen() const { return library_.DeviceOpen(); }
+    // True while the device rests after a second of silence.
+    bool DevicePaused() const { return library_.DevicePaused(); }
     std::uint64_t FramesMixed() const { return library_.FramesMixed(); }
     double SpeakerFrequency() const { return speaker_.Frequency(); }
 
-private:
+  private:
+    // The speaker's ports, which also wake the resting device when the speaker sounds.
+    class WakingPorts final : public PortOutput {
+      public:
+        WakingPorts(SpeakerTone& speaker, MixerLibrary& library)
+            : speaker_(speaker), library_(library) {}
+        void out(std::uint16_t port, std::uint8_t value) override {
+            speaker_.out(port, value);
+            if (speaker_.Frequency() > 0.0) library_.WakeForSpeaker();
+        }
+
+      private:
+        SpeakerTone& speaker_;
+        MixerLibrary& library_;
+    };
+
     // Declared first so that it outlives the library, whose device reads it.
     SpeakerTone speaker_;
-    MixerLibrary library_{speaker_};
+    MixerLibrary library_;
+    WakingPorts ports_{speaker_, library_};
 };
 
 // Nothing is opened yet: the device opens when the toy's sound start-up calls FSOUND_Init.

@@ -128,14 +128,16 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
         EXPECT_LT(WorstBlockDifference(committed, image.convertToFormat(QImage::Format_RGB32)), 8.0)
             << key << " is stale: build the regenerate_pictures target";
     }
-    const QImage icon = CommittedIcon();
-    ASSERT_FALSE(icon.isNull()) << "assets/icon/zarq-simulator.png is missing";
-    ASSERT_EQ(icon.size(), dialogs_.Icon.size());
-    EXPECT_LT(
-        WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                             dialogs_.Icon.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
-        8.0)
-        << "the icon is stale: build the regenerate_pictures target";
+    ASSERT_EQ(dialogs_.Icons.size(), assetgen::kIconSizes.size());
+    for (const auto& [size, drawn] : dialogs_.Icons) {
+        const QImage icon = CommittedIcon(size);
+        ASSERT_FALSE(icon.isNull()) << "the icon of " << size << " pixels is missing";
+        ASSERT_EQ(icon.size(), drawn.size());
+        EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                       drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+                  8.0)
+            << "the icon of " << size << " pixels is stale: build the regenerate_pictures target";
+    }
 }
 
 // Opaque pixels of an image with alpha.
@@ -148,7 +150,7 @@ int OpaquePixels(const QImage& image) {
 }
 
 TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
-    // The places the dialogs give them, and the icon size the desktop entry installs.
+    // The places the dialogs give them.
     const std::map<std::string, QSize> places = {{"Im_Piccina", {204, 286}},
                                                  {"Im_Foto", {252, 84}}};
     for (const auto& [key, size] : places) {
@@ -157,10 +159,6 @@ TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
         EXPECT_EQ(CommittedPicture(key).size(), size) << key;
         EXPECT_FALSE(dialogs_.Dialogs.at(key).hasAlphaChannel()) << key;
     }
-    const QImage committedIcon = CommittedIcon();
-    EXPECT_EQ(committedIcon.size(), QSize(64, 64));
-    EXPECT_TRUE(committedIcon.hasAlphaChannel()) << "the icon is stored without alpha";
-
     // The box stands on the options dialog's black: black around it, the toy's blue on it.
     const QImage box = dialogs_.Dialogs.at("Im_Piccina");
     for (QPoint corner : {QPoint(0, 0), QPoint(203, 285), QPoint(0, 285), QPoint(203, 0)}) {
@@ -175,19 +173,30 @@ TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
     }
     EXPECT_GT(blue, box.width() * box.height() / 4);
 
-    // The icon: the toy's outline on a clear ground, its body solid and blue, its screen not.
-    for (const QImage& icon :
-         {dialogs_.Icon, committedIcon.convertToFormat(QImage::Format_ARGB32)}) {
-        for (QPoint corner : {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63)}) {
-            EXPECT_EQ(qAlpha(icon.pixel(corner)), 0) << corner.x() << "," << corner.y();
+    // The icon at every size the desktop installs: the toy's outline on a clear ground, its
+    // body solid and blue, its screen not. Places are given on the 64-pixel icon and scaled.
+    for (const int size : assetgen::kIconSizes) {
+        const QImage committed = CommittedIcon(size);
+        ASSERT_EQ(committed.size(), QSize(size, size)) << size;
+        EXPECT_TRUE(committed.hasAlphaChannel()) << "the icon of " << size << " has no alpha";
+        const auto at = [size](int x, int y) { return QPoint(x * size / 64, y * size / 64); };
+        for (const QImage& icon :
+             {dialogs_.Icons.at(size), committed.convertToFormat(QImage::Format_ARGB32)}) {
+            const int last = size - 1;
+            for (QPoint corner :
+                 {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)}) {
+                EXPECT_EQ(qAlpha(icon.pixel(corner)), 0)
+                    << size << ": " << corner.x() << "," << corner.y();
+            }
+            EXPECT_EQ(qAlpha(icon.pixel(at(32, 32))), 255) << size;
+            EXPECT_GT(OpaquePixels(icon), size * size / 2) << size;
+            EXPECT_LT(OpaquePixels(icon), size * size * 9 / 10) << size;
+            const QRgb body = icon.pixel(at(12, 37));
+            EXPECT_GT(qBlue(body), qRed(body) + 60)
+                << size << ": the body beside the printing is not blue";
+            const QRgb screen = icon.pixel(at(32, 23));
+            EXPECT_LT(qBlue(screen), 100) << size << ": the screen is not there";
         }
-        EXPECT_EQ(qAlpha(icon.pixel(32, 32)), 255);
-        EXPECT_GT(OpaquePixels(icon), 64 * 64 / 2);
-        EXPECT_LT(OpaquePixels(icon), 64 * 64 * 9 / 10);
-        const QRgb body = icon.pixel(12, 37);
-        EXPECT_GT(qBlue(body), qRed(body) + 60) << "the body beside the printing is not blue";
-        const QRgb screen = icon.pixel(32, 23);
-        EXPECT_LT(qBlue(screen), 100) << "the screen is not there";
     }
 }
 

@@ -20,9 +20,9 @@ QImage CommittedPicture(const std::string& key) {
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage CommittedIcon() {
-    const std::filesystem::path file =
-        std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "icon" / "zarq-simulator.png";
+QImage CommittedIcon(int size) {
+    const std::filesystem::path file = std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "icon" /
+                                       ("zarq-simulator-" + std::to_string(size) + ".png");
     return QImage(QString::fromStdString(file.string()));
 }
 

@@ -10,8 +10,8 @@ namespace zarq::test {
 // The committed picture of `key` (its file per the panel's naming), or a null image.
 QImage CommittedPicture(const std::string& key);
 
-// The committed program icon as stored (with or without alpha), or a null image.
-QImage CommittedIcon();
+// The committed program icon of `size` pixels as stored (with or without alpha), or a null image.
+QImage CommittedIcon(int size);
 
 // The distinct colours of a picture, as 0xRRGGBB.
 std::set<unsigned> ColoursOf(const QImage& image);

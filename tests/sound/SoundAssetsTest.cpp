@@ -1,11 +1,14 @@
 // The nine committed wave files: their format, their lengths against the sequences that
-// play them, their fades, and that the synthesiser makes exactly these bytes every time.
+// play them, their fades, their notes free of fold-back and clicks, their levels, and that
+// the synthesiser makes exactly these bytes every time.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "Synth.h"
+#include "ToneMeasure.h"
 
 namespace zarq::test {
 namespace {
@@ -27,22 +30,37 @@ struct LengthRule {
     const char* Name;
     int MinMs;  // exclusive bounds: the sound lasts longer than MinMs and less than MaxMs
     int MaxMs;
+    int SteadyNotes;   // notes held at one pitch long enough to measure; glides have none
+    const char* Kind;  // sounds of one kind sit at the same loudness
 };
 
-// Each effect has to fit the sequence that plays it.
+// Each effect has to fit the sequence that plays it, and keeps its tune.
 constexpr LengthRule kRules[] = {
-    {"Beep", 0, 200},       // a blip, well inside the 320 ms between start-up beeps
-    {"Start", 2300, 2700},  // the start-up tune, about 2.5 s
-    {"Turn", 0, 100},       // at every turn of the cycle
-    {"Disc", 0, 400},       // a short zap at each throw
-    {"Win", 1000, 1400},    // a fanfare of about 1.2 s
-    {"Miss1", 1000, 1400},  // a falling tone of about 1.2 s
-    {"Miss2", 0, 35},       // repeats every 70 ms
-    {"End", 2700, 3300},    // about 3 s
-    {"Over", 3200, 3800},   // about 3.5 s
+    {"Beep", 0, 200, 1, "blip"},        // a blip, well inside the 320 ms between start-up beeps
+    {"Start", 2300, 2700, 9, "tune"},   // the start-up tune, about 2.5 s
+    {"Turn", 0, 100, 0, "tick"},        // at every turn of the cycle, softer than the rest
+    {"Disc", 0, 400, 0, "fall"},        // a short zap at each throw
+    {"Win", 1000, 1400, 6, "tune"},     // a fanfare of about 1.2 s, ending in a rising glide
+    {"Miss1", 1000, 1400, 15, "fall"},  // a tone falling in steps, about 1.2 s
+    {"Miss2", 0, 35, 1, "blip"},        // repeats every 70 ms
+    {"End", 2700, 3300, 13, "tune"},    // about 3 s
+    {"Over", 3200, 3800, 7, "tune"},    // about 3.5 s, ending in a falling glide
 };
 
-void PrintTo(const LengthRule& rule, std::ostream* out) { *out << rule.Name; }
+constexpr int kRate = 22050;
+
+std::vector<std::int16_t> ReadSamples(const std::string& name) {
+    const auto bytes = ReadBytes(fs::path(ZARQ_SOUND_ASSETS) / (name + ".wav"));
+    std::vector<std::int16_t> samples;
+    for (std::size_t i = 44; i + 1 < bytes.size(); i += 2) {
+        samples.push_back(static_cast<std::int16_t>(Le(bytes, i, 2)));
+    }
+    return samples;
+}
+
+void PrintTo(const LengthRule& rule, std::ostream* out) {
+    *out << rule.Name;
+}
 
 class CommittedWave : public ::testing::TestWithParam<LengthRule> {};
 
@@ -80,6 +98,60 @@ TEST_P(CommittedWave, Is22050HzSixteenBitMonoOfItsLengthFadedInAndOut) {
     EXPECT_LT(std::abs(samples[samples.size() - 2]), 1000);
 }
 
+// Every steady note carries only its own harmonics: nothing folded back from above the
+// Nyquist frequency, no partial that belongs to no note.
+TEST_P(CommittedWave, EverySteadyNotesEnergyLiesOnItsHarmonics) {
+    const LengthRule rule = GetParam();
+    const auto samples = ReadSamples(rule.Name);
+    ASSERT_FALSE(samples.empty()) << rule.Name << " is missing";
+    const auto notes = SteadyNotes(samples, kRate);
+    EXPECT_EQ(notes.size(), static_cast<std::size_t>(rule.SteadyNotes)) << "the tune changed";
+    for (const SteadyNote& note : notes) {
+        const HarmonicShare share = OutsideHarmonics(samples, note.From, note.To, note.Hz, kRate);
+        EXPECT_GT(share.Counted, 0.25) << "too short to measure at " << note.From;
+        EXPECT_LT(share.OutsideDb, -50.0)
+            << rule.Name << ": the note of " << note.Hz << " Hz at frame " << note.From;
+    }
+}
+
+// Where a sound starts from silence or falls back to it, no sample jumps further than the
+// sound's own wave does while it is held: no click at any edge.
+TEST_P(CommittedWave, NoEdgeStepsFurtherThanTheWaveItself) {
+    const LengthRule rule = GetParam();
+    const auto samples = ReadSamples(rule.Name);
+    ASSERT_FALSE(samples.empty()) << rule.Name << " is missing";
+    const std::size_t edge = kRate / 1000;  // 1 ms on either side of a silence
+    const auto at = [&](std::size_t i) { return i < samples.size() ? int{samples[i]} : 0; };
+    std::size_t stretches = 0;
+    for (std::size_t i = 0; i < samples.size();) {
+        if (samples[i] == 0) {
+            ++i;
+            continue;
+        }
+        // A sounding stretch [i, stop) ends where a millisecond of silence (or the file) begins.
+        std::size_t stop = i;
+        while (stop < samples.size()) {
+            std::size_t zeros = 0;
+            while (stop + zeros < samples.size() && samples[stop + zeros] == 0) ++zeros;
+            if (zeros >= edge || stop + zeros == samples.size()) break;
+            stop += zeros + 1;
+        }
+        int own = 0;
+        int edges = 0;
+        for (std::size_t k = i; k <= stop; ++k) {
+            const int step = std::abs(at(k) - (k == 0 ? 0 : at(k - 1)));
+            int& worst = k < i + edge || k + edge >= stop ? edges : own;
+            worst = std::max(worst, step);
+        }
+        if (stop - i > 4 * edge) {
+            ++stretches;
+            EXPECT_LT(edges, own) << rule.Name << ": the stretch from frame " << i;
+        }
+        i = stop;
+    }
+    EXPECT_GE(stretches, 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(SoundFolder, CommittedWave, ::testing::ValuesIn(kRules),
                          [](const auto& test) { return std::string(test.param.Name); });
 
@@ -95,6 +167,39 @@ TEST(SoundSynthesiser, MakesTheNineCommittedFilesByteForByteEveryTime) {
             << first[i].Name;
         EXPECT_EQ(bytes, ReadBytes(fs::path(ZARQ_SOUND_ASSETS) / (first[i].Name + ".wav")))
             << first[i].Name << ".wav differs from what the synthesiser makes";
+    }
+}
+
+// Effects of one kind are as loud as each other: their peaks and their loudest 10 ms (RMS)
+// within 3 dB.
+TEST(SoundFolder, EffectsOfOneKindSitAtOneLoudness) {
+    struct Level {
+        double Peak = 0.0;
+        double Rms = 0.0;
+        std::string Name;
+    };
+    std::map<std::string, std::vector<Level>> kinds;
+    for (const LengthRule& rule : kRules) {
+        const auto samples = ReadSamples(rule.Name);
+        ASSERT_FALSE(samples.empty()) << rule.Name << " is missing";
+        Level level{0.0, 0.0, rule.Name};
+        const std::size_t window = kRate / 100;
+        for (std::size_t from = 0; from + window <= samples.size(); from += window / 4) {
+            double sum = 0.0;
+            for (std::size_t i = from; i < from + window; ++i)
+                sum += double(samples[i]) * samples[i];
+            level.Rms = std::max(level.Rms, std::sqrt(sum / double(window)));
+        }
+        for (std::int16_t s : samples) level.Peak = std::max(level.Peak, std::abs(double(s)));
+        kinds[rule.Kind].push_back(level);
+    }
+    for (const auto& [kind, levels] : kinds) {
+        for (const Level& a : levels) {
+            for (const Level& b : levels) {
+                EXPECT_LT(20.0 * std::log10(a.Peak / b.Peak), 3.0) << a.Name << " / " << b.Name;
+                EXPECT_LT(20.0 * std::log10(a.Rms / b.Rms), 3.0) << a.Name << " / " << b.Name;
+            }
+        }
     }
 }
 

@@ -276,19 +276,20 @@ TEST(DataFolder, FoundBesideTheExecutableOrInTheInstallPrefix) {
     ASSERT_TRUE(r.mkpath("build/SOUND"));
     EXPECT_EQ(FindDataDir(r.filePath("build")), QDir(r.filePath("build")).absolutePath());
 
-    ASSERT_TRUE(r.mkpath("prefix/bin"));
-    ASSERT_TRUE(r.mkpath("prefix/share/zarq-simulator/SOUND"));
-    EXPECT_EQ(FindDataDir(r.filePath("prefix/bin")),
-              QDir::cleanPath(r.filePath("prefix/share/zarq-simulator")));
+    // Debian's layout for games, wherever the prefix lies (an unpacked package, too).
+    ASSERT_TRUE(r.mkpath("prefix/games"));
+    ASSERT_TRUE(r.mkpath("prefix/share/games/zarq-simulator/SOUND"));
+    EXPECT_EQ(FindDataDir(r.filePath("prefix/games")),
+              QDir::cleanPath(r.filePath("prefix/share/games/zarq-simulator")));
 
     // Started from anywhere: the data folder becomes the current one.
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(EnterDataDir(r.filePath("prefix/bin")));
+    ASSERT_TRUE(EnterDataDir(r.filePath("prefix/games")));
     EXPECT_TRUE(QDir("SOUND").exists());
     QDir::setCurrent(before);
 
-    ASSERT_TRUE(r.mkpath("empty/bin"));
-    EXPECT_EQ(FindDataDir(r.filePath("empty/bin")).isEmpty(),
+    ASSERT_TRUE(r.mkpath("empty/games"));
+    EXPECT_EQ(FindDataDir(r.filePath("empty/games")).isEmpty(),
               !QDir(ZARQ_INSTALLED_DATA_DIR "/SOUND").exists());
 }
 

@@ -609,12 +609,17 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
 
 // ---- The icon ------------------------------------------------------------------------------
 
-QImage DrawIcon(const QImage& panel) {
-    QImage icon(kIconSize, QImage::Format_ARGB32_Premultiplied);
+// The toy reduced straight from the full panel at each size, never from another icon, with a
+// margin of a pixel per 64. The smaller the icon, the more the averaging softens it, so the
+// small ones get more of the sharpening back.
+QImage DrawIcon(const QImage& panel, int size) {
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
-    const QImage toy = SmallToy(panel, kIconSize.height() - 2, 0.8F);
+    const int margin = std::max(1, size / 64);
+    const float sharpen = size <= 64 ? 0.8F : size <= 128 ? 0.6F : 0.4F;
+    const QImage toy = SmallToy(panel, size - 2 * margin, sharpen);
     QPainter paint(&icon);
-    paint.drawImage(QPointF((kIconSize.width() - toy.width()) / 2, 1), toy);
+    paint.drawImage(QPointF((size - toy.width()) / 2, margin), toy);
     paint.end();
     return icon.convertToFormat(QImage::Format_ARGB32);
 }
@@ -631,7 +636,8 @@ DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPict
     const QImage boxed = DrawBoxedToy(type, panel);
     pictures.Dialogs["Im_Piccina"] = boxed;
     pictures.Dialogs["Im_Foto"] = DrawAuthorPhoto(panel, boxed);
-    pictures.Icon = DrawIcon(PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U));
+    const QImage lit = PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U);
+    for (const int size : kIconSizes) pictures.Icons[size] = DrawIcon(lit, size);
     return pictures;
 }
 

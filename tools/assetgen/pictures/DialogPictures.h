@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <array>
 #include <map>
 #include <string>
 
@@ -13,13 +14,14 @@ namespace zarq::assetgen {
 
 inline constexpr QSize kBoxedToySize{204, 286};
 inline constexpr QSize kAuthorPhotoSize{252, 84};
-inline constexpr QSize kIconSize{64, 64};
+// The icon's sizes in pixels, square, each drawn at its own size.
+inline constexpr std::array kIconSizes{48, 64, 128, 256};
 
 struct DialogPictures {
     // By picture key ("Im_Piccina", "Im_Foto"): PNG files beside the panel's pictures.
     std::map<std::string, QImage> Dialogs;
-    // The program's icon, with alpha.
-    QImage Icon;
+    // The program's icon by size in pixels, with alpha.
+    std::map<int, QImage> Icons;
 };
 
 // `panelPictures` are the panel's pictures as DrawAllPictures gives them; `fontFile` is the

@@ -125,10 +125,10 @@ void Generate(const GeneratorOptions& options) {
     for (const auto& [key, image] : dialogs.Dialogs) {
         SavePng(image, options.PicturesDir / (key + ".png"));
     }
-    if (!options.IconFile.parent_path().empty()) {
-        std::filesystem::create_directories(options.IconFile.parent_path());
+    if (!options.IconDir.empty()) std::filesystem::create_directories(options.IconDir);
+    for (const auto& [size, icon] : dialogs.Icons) {
+        SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
     }
-    SavePng(dialogs.Icon, options.IconFile);
 
     const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());
     if (!options.MaskFile.parent_path().empty()) {

@@ -1,4 +1,4 @@
-// Writes every picture of the panel, the dialogs' pictures, the program's icon and the
+// Writes every picture of the panel, the dialogs' pictures, the program's icons and the
 // window's region data.
 #pragma once
 
@@ -13,7 +13,7 @@ namespace zarq::assetgen {
 struct GeneratorOptions {
     std::filesystem::path PicturesDir;  // one file per picture key
     std::filesystem::path MaskFile;     // the stored "Mask2" value
-    std::filesystem::path IconFile;     // the program's icon
+    std::filesystem::path IconDir;      // the program's icons, zarq-simulator-<size>.png
     std::filesystem::path PreviewDir;   // empty: no previews
     QString FontFile;
 };

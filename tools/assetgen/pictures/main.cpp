@@ -1,7 +1,7 @@
-// assetgen: draws every picture of the panel, its outline, the dialogs' pictures and the icon.
-//   assetgen [PICTURES_DIR] [--mask FILE] [--icon FILE] [--preview DIR] [--font FILE]
+// assetgen: draws every picture of the panel, its outline, the dialogs' pictures and the icons.
+//   assetgen [PICTURES_DIR] [--mask FILE] [--icons DIR] [--preview DIR] [--font FILE]
 // PICTURES_DIR defaults to assets/pictures; the region data goes to Mask2.bin beside it and
-// the icon to icon/zarq-simulator.png beside it.
+// the icons, one file per size, to the folder icon/ beside it.
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     options.PicturesDir = "assets/pictures";
     options.FontFile = QStringLiteral(ZARQ_FONT_FILE);
     bool maskGiven = false;
-    bool iconGiven = false;
+    bool iconsGiven = false;
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -26,9 +26,9 @@ int main(int argc, char** argv) {
         if (arg == "--mask" && hasValue) {
             options.MaskFile = args[++i].toStdString();
             maskGiven = true;
-        } else if (arg == "--icon" && hasValue) {
-            options.IconFile = args[++i].toStdString();
-            iconGiven = true;
+        } else if (arg == "--icons" && hasValue) {
+            options.IconDir = args[++i].toStdString();
+            iconsGiven = true;
         } else if (arg == "--preview" && hasValue) {
             options.PreviewDir = args[++i].toStdString();
         } else if (arg == "--font" && hasValue) {
@@ -37,15 +37,13 @@ int main(int argc, char** argv) {
             options.PicturesDir = arg.toStdString();
         } else {
             std::fprintf(stderr,
-                         "usage: assetgen [PICTURES_DIR] [--mask FILE] [--icon FILE] "
+                         "usage: assetgen [PICTURES_DIR] [--mask FILE] [--icons DIR] "
                          "[--preview DIR] [--font FILE]\n");
             return 2;
         }
     }
     if (!maskGiven) options.MaskFile = options.PicturesDir.parent_path() / "Mask2.bin";
-    if (!iconGiven) {
-        options.IconFile = options.PicturesDir.parent_path() / "icon" / "zarq-simulator.png";
-    }
+    if (!iconsGiven) options.IconDir = options.PicturesDir.parent_path() / "icon";
 
     try {
         zarq::assetgen::Generate(options);

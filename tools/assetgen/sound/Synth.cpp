@@ -1,10 +1,14 @@
 // Each effect is a short score of notes; a note is a square wave whose pitch may glide or
-// step from one frequency to another, shaped by a quick attack and a gentle release so no
-// note starts or stops with a click. Two soft low-pass stages round the edges a little,
-// as the buzzer's own membrane would.
+// step from one frequency to another. The square is built from its odd harmonics, only
+// those the 22050 Hz output can carry, so nothing folds back into the audible band; they are
+// tilted as the buzzer's membrane would soften them and fade out smoothly just below the
+// Nyquist frequency, so a harmonic never pops in or out during a sweep. Every note starts
+// and stops with a raised-cosine edge and is set to the same loudness whatever its pitch.
+// All of it is integer arithmetic, so every machine writes the same bytes.
 #include "Synth.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zarq::assetgen {
 
@@ -19,8 +23,14 @@ enum Pitch : std::int64_t {
 };
 // clang-format on
 
-constexpr int kLoud = 12000;
-constexpr int kSoft = 9000;
+// The amplitude of a sine as loud (same RMS) as the note: every note of an effect, high or
+// low, sits at this loudness, and the tick of a turn a little under the rest.
+constexpr std::int64_t kLoud = 11000;
+constexpr std::int64_t kSoft = 8800;
+
+// Harmonics fade out between these two frequencies (hertz), below the Nyquist frequency.
+constexpr std::int64_t kFadeFromHz = 8000;
+constexpr std::int64_t kFadeToHz = 10500;
 
 struct Note {
     std::int64_t From;  // pitch at the start
@@ -30,7 +40,7 @@ struct Note {
     int Steps = 0;      // 0: a smooth glide; n: the glide in n equal steps
     int AttackMs = 2;
     int ReleaseMs = 12;
-    int Level = kLoud;
+    std::int64_t Level = kLoud;
 };
 
 Note Plain(std::int64_t pitch, int ms, int gapMs = 0) {
@@ -41,7 +51,96 @@ int Frames(int ms) {
     return ms * kWaveRate / 1000;
 }
 
-void Render(const Note& note, std::vector<std::int32_t>& out) {
+// Fixed point: 1.0 is 2^30.
+constexpr int kFraction = 30;
+constexpr std::int64_t kOne = std::int64_t{1} << kFraction;
+constexpr std::int64_t kPi = 3373259426;  // pi x 2^30, rounded
+constexpr int kTableBits = 12;
+constexpr int kTableSize = 1 << kTableBits;
+constexpr std::uint32_t kQuarterTurn = 0x40000000u;
+constexpr std::uint32_t kHalfTurn = 0x80000000u;
+
+// One period of the sine, from its power series, with a closing entry for interpolation.
+std::array<std::int64_t, kTableSize + 1> MakeSineTable() {
+    std::array<std::int64_t, kTableSize + 1> table{};
+    constexpr int quarter = kTableSize / 4;
+    for (int i = 0; i <= quarter; ++i) {
+        const std::int64_t x = kPi / 2 * i / quarter;
+        const std::int64_t x2 = (x * x) >> kFraction;
+        std::int64_t term = x;
+        std::int64_t sum = x;
+        for (int n = 1; n < 12; ++n) {
+            term = -((term * x2) >> kFraction) / ((2 * n) * (2 * n + 1));
+            sum += term;
+        }
+        sum = std::clamp<std::int64_t>(sum, 0, kOne);
+        table[static_cast<std::size_t>(i)] = sum;
+        table[static_cast<std::size_t>(2 * quarter - i)] = sum;
+        table[static_cast<std::size_t>(2 * quarter + i)] = -sum;
+        table[static_cast<std::size_t>((4 * quarter - i) % kTableSize)] = -sum;
+    }
+    table[0] = 0;
+    table[kTableSize] = 0;
+    return table;
+}
+
+const std::array<std::int64_t, kTableSize + 1>& SineTable() {
+    static const auto table = MakeSineTable();
+    return table;
+}
+
+// sin(2 pi phase / 2^32), 1.0 = 2^30, interpolated between table entries.
+std::int64_t Sine(std::uint32_t phase) {
+    const auto& table = SineTable();
+    const std::size_t at = phase >> (32 - kTableBits);
+    const std::int64_t fraction = (phase >> (16 - kTableBits)) & 0xFFFF;
+    const std::int64_t a = table[at];
+    return a + (((table[at + 1] - a) * fraction) >> 16);
+}
+
+std::int64_t Cosine(std::uint32_t phase) {
+    return Sine(phase + kQuarterTurn);
+}
+
+// The phase advance per frame of a pitch in hundredths of a hertz, in 2^32 per turn.
+std::uint32_t PhaseStep(std::int64_t pitch) {
+    return static_cast<std::uint32_t>((pitch << 32) / (100 * kWaveRate));
+}
+
+std::uint64_t SquareRoot(std::uint64_t n) {
+    std::uint64_t root = 0;
+    for (std::uint64_t bit = std::uint64_t{1} << 62; bit != 0; bit >>= 2) {
+        if (n >= root + bit) {
+            n -= root + bit;
+            root = (root >> 1) + bit;
+        } else {
+            root >>= 1;
+        }
+    }
+    return root;
+}
+
+// The weight (1.0 = 2^15) of a harmonic at `pitch`: the membrane's gentle tilt, that of two
+// one-pole stages halving their distance to the input each frame (|H| = 0.25 / (1.25 - cos w)),
+// times a raised-cosine fade to nothing between kFadeFromHz and kFadeToHz.
+std::int64_t HarmonicWeight(std::int64_t pitch) {
+    if (pitch >= kFadeToHz * 100) return 0;
+    const std::int64_t tilt = (kOne / 4 << 15) / (kOne + kOne / 4 - Cosine(PhaseStep(pitch)));
+    if (pitch <= kFadeFromHz * 100) return tilt;
+    const auto across = static_cast<std::uint32_t>((pitch - kFadeFromHz * 100) * kHalfTurn /
+                                                   ((kFadeToHz - kFadeFromHz) * 100));
+    const std::int64_t fade = (kOne + Cosine(across)) >> 16;  // 1.0 = 2^15
+    return (tilt * fade) >> 15;
+}
+
+// The raised-cosine edge (1.0 = 2^15) `frame` frames into an edge of `length` frames.
+std::int64_t Edge(int frame, int length) {
+    if (frame >= length) return 1 << 15;
+    const auto across = static_cast<std::uint32_t>(std::int64_t{frame} * kHalfTurn / length);
+    return (kOne - Cosine(across)) >> 16;
+}
+
+void Render(const Note& note, std::vector<std::int16_t>& out) {
     const int frames = Frames(note.Ms);
     const int attack = std::max(1, Frames(note.AttackMs));
     const int release = std::max(1, std::min(Frames(note.ReleaseMs), frames / 2));
@@ -54,34 +153,28 @@ void Render(const Note& note, std::vector<std::int32_t>& out) {
         } else {
             pitch += (note.To - note.From) * i / frames;
         }
-        const std::int64_t envelope = std::min<std::int64_t>(
-            {32768, std::int64_t{i} * 32768 / attack, std::int64_t{frames - i} * 32768 / release});
-        const int sign = phase < 0x80000000u ? 1 : -1;
-        out.push_back(static_cast<std::int32_t>(sign * note.Level * envelope / 32768));
-        phase += static_cast<std::uint32_t>((pitch << 32) / (100 * kWaveRate));
+        // The odd harmonics at 1/k, weighted; `power` is the sum of their squared amplitudes,
+        // by which the sum is set to the note's loudness.
+        std::int64_t sum = 0;
+        std::uint64_t power = 0;
+        for (std::int64_t k = 1; k * pitch < kFadeToHz * 100; k += 2) {
+            const std::int64_t amplitude = HarmonicWeight(k * pitch) / k;  // 1.0 = 2^15
+            sum += amplitude * Sine(static_cast<std::uint32_t>(k) * phase);
+            power += static_cast<std::uint64_t>(amplitude * amplitude);
+        }
+        const auto norm = static_cast<std::int64_t>(SquareRoot(power));  // 1.0 = 2^15
+        const std::int64_t wave = norm == 0 ? 0 : sum / norm;            // RMS 2^30 / sqrt 2
+        const std::int64_t envelope = std::min(Edge(i, attack), Edge(frames - 1 - i, release));
+        const std::int64_t value = (wave * note.Level * envelope + (std::int64_t{1} << 44)) >> 45;
+        out.push_back(static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32767, 32767)));
+        phase += PhaseStep(pitch);
     }
     out.insert(out.end(), static_cast<std::size_t>(Frames(note.GapMs)), 0);
 }
 
 std::vector<std::int16_t> Perform(const std::vector<Note>& score) {
-    std::vector<std::int32_t> raw;
-    for (const Note& note : score) Render(note, raw);
-    raw.insert(raw.end(), static_cast<std::size_t>(Frames(2)), 0);  // lets the filter settle
     std::vector<std::int16_t> samples;
-    samples.reserve(raw.size());
-    std::int32_t first = 0;
-    std::int32_t second = 0;
-    for (std::int32_t x : raw) {
-        first += (x - first) / 2;
-        second += (first - second) / 2;
-        samples.push_back(static_cast<std::int16_t>(std::clamp(second, -32767, 32767)));
-    }
-    // The integer filter can leave a unit or two behind; the last frames end on exact zero.
-    const int tail = std::min(Frames(2), static_cast<int>(samples.size()));
-    for (int k = 0; k < tail; ++k) {
-        std::int16_t& s = samples[samples.size() - 1 - static_cast<std::size_t>(k)];
-        s = static_cast<std::int16_t>(s * k / tail);
-    }
+    for (const Note& note : score) Render(note, samples);
     return samples;
 }
 

@@ -1,5 +1,6 @@
-// The synthesiser of the toy's nine sound effects: square-wave notes and sweeps in the
-// manner of a piezo buzzer, computed in integers only so every machine writes the same bytes.
+// The synthesiser of the toy's nine sound effects: band-limited square-wave notes and sweeps
+// in the manner of a piezo buzzer, computed in integers only so every machine writes the
+// same bytes.
 #pragma once
 
 #include <cstdint>

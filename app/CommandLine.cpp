@@ -1,0 +1,109 @@
+// Parsing the command line against the option table, and the answers given before start-up.
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <ostream>
+
+namespace zarq {
+
+namespace {
+
+constexpr std::array kOptions = {
+    OptionRow{"--help", "-h", "", "show this help and exit",
+              [](CommandLine& line, std::string_view) { line.ShowHelp = true; }},
+    OptionRow{"--version", "", "", "show the program's name and version and exit",
+              [](CommandLine& line, std::string_view) { line.ShowVersion = true; }},
+};
+
+const OptionRow* FindOption(std::span<const OptionRow> options, std::string_view name) {
+    const auto row = std::find_if(options.begin(), options.end(), [name](const OptionRow& o) {
+        return o.Name == name || (!o.Short.empty() && o.Short == name);
+    });
+    return row == options.end() ? nullptr : &*row;
+}
+
+}  // namespace
+
+std::span<const OptionRow> ProgramOptions() {
+    return kOptions;
+}
+
+ParsedCommandLine ParseCommandLine(std::span<const char* const> args,
+                                   std::span<const OptionRow> options) {
+    ParsedCommandLine parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        // "--name=value" carries its value; only long options take that form.
+        const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
+        const std::string_view name = arg.substr(0, equals);
+        const OptionRow* option = arg.starts_with('-') ? FindOption(options, name) : nullptr;
+        if (option == nullptr) {
+            parsed.Error = arg.starts_with('-') ? "unknown option '" + std::string(name) + "'"
+                                                : "unexpected argument '" + std::string(arg) + "'";
+            parsed.Error += " (try --help)";
+            return parsed;
+        }
+        std::string_view value;
+        if (option->Value.empty()) {
+            if (equals != std::string_view::npos) {
+                parsed.Error = "option '" + std::string(name) + "' takes no value";
+                return parsed;
+            }
+        } else if (equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            parsed.Error =
+                "option '" + std::string(name) + "' needs a " + std::string(option->Value);
+            return parsed;
+        }
+        option->Apply(parsed.Line, value);
+    }
+    return parsed;
+}
+
+std::string VersionText() {
+    return "Zarq (Keldo) Simulator " ZARQ_VERSION;
+}
+
+std::string HelpText(std::string_view program, std::string_view dataFolder,
+                     std::span<const OptionRow> options) {
+    std::string text = "Usage: " + std::string(program) + " [OPTION]...\n";
+    text += "A simulator of a tabletop electronic game toy with a segment display.\n";
+    text += "Without options the toy's window opens with its options dialog.\n\nOptions:\n";
+    for (const OptionRow& option : options) {
+        // Long names line up whether or not a short one stands before them.
+        std::string names =
+            option.Short.empty() ? "      " : "  " + std::string(option.Short) + ", ";
+        names += option.Name;
+        if (!option.Value.empty()) names += " " + std::string(option.Value);
+        names.resize(std::max<std::size_t>(names.size() + 2, 28), ' ');
+        text += names + std::string(option.Help) + "\n";
+    }
+    text += "\nSound files, documents and manual: ";
+    text += dataFolder.empty() ? "not found (reinstall the program)" : std::string(dataFolder);
+    text += "\n";
+    return text;
+}
+
+std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::string_view program,
+                                     const std::function<std::string()>& dataFolder,
+                                     std::ostream& out, std::ostream& err) {
+    if (!parsed.Error.empty()) {
+        err << program << ": " << parsed.Error << '\n';
+        return 2;
+    }
+    if (parsed.Line.ShowHelp) {
+        out << HelpText(program, dataFolder());
+        return 0;
+    }
+    if (parsed.Line.ShowVersion) {
+        out << VersionText() << '\n';
+        return 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace zarq

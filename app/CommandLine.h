@@ -1,0 +1,58 @@
+// The program's command line, read in plain C++ before Qt starts, so that --help, --version
+// and a mistyped option answer at once and need no display. The options are rows of one
+// table: a new option adds a field to CommandLine and a row to the table in CommandLine.cpp.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zarq {
+
+// What the command line asks for. No argument at all leaves every field at its default, and
+// the program starts as it always has.
+struct CommandLine {
+    bool ShowHelp = false;
+    bool ShowVersion = false;
+};
+
+// One option. `Value` names the option's argument in the help ("FILE"); empty for a switch.
+// A value is given as the next argument or after '=' ("--record FILE", "--record=FILE").
+struct OptionRow {
+    std::string_view Name;   // "--version"
+    std::string_view Short;  // "-v", or empty
+    std::string_view Value;  // "FILE", or empty
+    std::string_view Help;   // one line
+    void (*Apply)(CommandLine& line, std::string_view value);
+};
+
+// The program's own options, in the order the help lists them.
+std::span<const OptionRow> ProgramOptions();
+
+struct ParsedCommandLine {
+    CommandLine Line;
+    std::string Error;  // one line without the program's name; empty when all was understood
+};
+
+// `args` are the arguments after the program's name.
+ParsedCommandLine ParseCommandLine(std::span<const char* const> args,
+                                   std::span<const OptionRow> options = ProgramOptions());
+
+// "Zarq (Keldo) Simulator <version>".
+std::string VersionText();
+
+// The usage, one line per option, and where the program's data was found (empty: not found).
+std::string HelpText(std::string_view program, std::string_view dataFolder,
+                     std::span<const OptionRow> options = ProgramOptions());
+
+// What happens before any window: the help or the version on `out` (exit code 0), or the
+// error as one line on `err` (exit code 2). Nothing (and nothing printed) when the program is
+// to start. `dataFolder` is asked for only when the help is shown.
+std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::string_view program,
+                                     const std::function<std::string()>& dataFolder,
+                                     std::ostream& out, std::ostream& err);
+
+}  // namespace zarq
