@@ -31,8 +31,8 @@ void ControllerFeed::PollNow() {
 bool ControllerFeed::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panel_) {
         if (event->type() == QEvent::WindowActivate && !timer_.isActive()) {
-            timer_.start(kSearchInterval);
-            PollNow();
+            // The first look comes a moment later, not in the middle of the window's start.
+            timer_.start(pads_.Attached() > 0 ? kStillInterval : kSearchInterval);
         } else if (event->type() == QEvent::WindowDeactivate) {
             timer_.stop();
             pads_.ReleaseAll();

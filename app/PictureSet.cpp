@@ -1,7 +1,10 @@
-// Loading of the panel's pictures: JPEG through our libjpeg decoder, PNG through Qt.
+// Loading of the panel's pictures, one set at a time: JPEG through our libjpeg decoder, PNG
+// through Qt.
 #include "PictureSet.h"
 
 #include <QFile>
+#include <algorithm>
+#include <vector>
 
 #include "JpegDecoder.h"
 #include "panel/Unit1.h"
@@ -24,8 +27,19 @@ QString PictureError::Text() const {
     return QStringLiteral("The picture \"%1\" cannot be loaded: %2.").arg(File, Reason);
 }
 
-QString PictureSet::FileName(const std::string& key) {
-    return QString::fromStdString(key) + (IsPhotograph(key) ? ".jpg" : ".png");
+QString PictureSet::FileName(const std::string& key, int scale) {
+    const QString stem = QString::fromStdString(key);
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    return stem + suffix + (IsPhotograph(key) ? ".jpg" : ".png");
+}
+
+int PictureSet::SetFor(double deviceScale) {
+    // A ratio a hair above a whole number is that number, not the next set.
+    constexpr double kSlack = 1e-3;
+    for (int scale = 1; scale < kLargestScale; ++scale) {
+        if (deviceScale <= scale + kSlack) return scale;
+    }
+    return kLargestScale;
 }
 
 std::set<std::string> PictureSet::KeysOf(const TForm1& form) {
@@ -50,13 +64,30 @@ QImage DecodeJpegImage(const QByteArray& bytes, QString& error) {
     return view.convertToFormat(QImage::Format_RGB32);  // a deep copy: `rgb` dies here
 }
 
-std::optional<PictureError> PictureSet::Load(const QString& folder, const std::set<std::string>& keys) {
-    pictures_.clear();
-    for (const std::string& key : keys) {
-        const QString name = FileName(key);
-        QFile file(folder + '/' + name);
+std::optional<PictureError> PictureSet::Load(const QString& folder,
+                                             const std::set<std::string>& keys, int scale) {
+    folder_ = folder;
+    keys_ = keys;
+    sets_ = {};
+    loadedScale_ = std::clamp(scale, 1, kLargestScale);
+    auto error = DecodeSet(loadedScale_);
+    if (error) {
+        folder_.clear();
+        keys_.clear();
+        sets_ = {};
+    }
+    return error;
+}
+
+std::optional<PictureError> PictureSet::DecodeSet(int scale) const {
+    Set& set = sets_[static_cast<std::size_t>(scale)];
+    set.Tried = true;
+    for (const std::string& key : keys_) {
+        const QString name = FileName(key, scale);
+        QFile file(folder_ + '/' + name);
         if (!file.open(QIODevice::ReadOnly)) {
-            pictures_.clear();
+            set.Pictures.clear();
+            set.Failed = true;
             return PictureError{name, QStringLiteral("the file is missing")};
         }
         const QByteArray bytes = file.readAll();
@@ -68,25 +99,98 @@ std::optional<PictureError> PictureSet::Load(const QString& folder, const std::s
             reason = QStringLiteral("it is not a readable PNG picture");
         }
         if (picture.isNull()) {
-            pictures_.clear();
+            set.Pictures.clear();
+            set.Failed = true;
             return PictureError{name, reason};
         }
-        Insert(key, picture);
+        Entry entry;
+        entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
+        set.Pictures[key] = std::move(entry);
     }
     return std::nullopt;
 }
 
-void PictureSet::Insert(const std::string& key, const QImage& picture) {
+PictureSet::Set& PictureSet::SetAt(int scale) const {
+    Set& set = sets_[static_cast<std::size_t>(scale)];
+    if (!set.Tried && !folder_.isEmpty()) {
+        if (const auto error = DecodeSet(scale)) {
+            qWarning("The pictures for %dx screens cannot be used (%s); others are scaled instead.",
+                     scale, qPrintable(error->Text()));
+        }
+    }
+    return set;
+}
+
+void PictureSet::Insert(const std::string& key, const QImage& picture, int scale) {
+    Set& set = sets_[static_cast<std::size_t>(std::clamp(scale, 1, kLargestScale))];
+    set.Tried = true;
+    set.Failed = false;
     Entry entry;
     entry.Plain = picture.convertToFormat(QImage::Format_RGB32);
-    entry.Keyed = KeyOutBackground(picture);
-    pictures_[key] = std::move(entry);
+    set.Pictures[key] = std::move(entry);
 }
 
 const QImage* PictureSet::Find(const std::string& key, bool transparent) const {
-    const auto it = pictures_.find(key);
-    if (it == pictures_.end()) return nullptr;
-    return transparent ? &it->second.Keyed : &it->second.Plain;
+    const ScaledPicture found = FindAt(key, transparent, 1);
+    return found.Scale == 1 ? found.Image : nullptr;
+}
+
+namespace {
+// The sets to look in for `scale`: itself, then finer ones, then coarser ones.
+std::vector<int> SearchOrder(int scale, int largest) {
+    std::vector<int> order;
+    for (int s = scale; s <= largest; ++s) order.push_back(s);
+    for (int s = scale - 1; s >= 1; --s) order.push_back(s);
+    return order;
+}
+}  // namespace
+
+ScaledPicture PictureSet::FindAt(const std::string& key, bool transparent, int scale) const {
+    for (int s : SearchOrder(std::clamp(scale, 1, kLargestScale), kLargestScale)) {
+        Set& set = SetAt(s);
+        const auto it = set.Pictures.find(key);
+        if (it == set.Pictures.end()) continue;
+        Entry& entry = it->second;
+        if (!transparent) return {&entry.Plain, s};
+        // Keyed when first painted as a transparent element: most pictures never are.
+        if (entry.Keyed.isNull()) entry.Keyed = KeyOutBackground(entry.Plain);
+        return {&entry.Keyed, s};
+    }
+    return {};
+}
+
+ScaledPicture PictureSet::OutlineAt(int scale) const {
+    for (int s : SearchOrder(std::clamp(scale, 1, kLargestScale), kLargestScale)) {
+        Set& set = sets_[static_cast<std::size_t>(s)];
+        if (!set.OutlineTried && !folder_.isEmpty()) {
+            set.OutlineTried = true;
+            const QString name =
+                s == 1 ? QStringLiteral("Outline.png") : QStringLiteral("Outline@%1x.png").arg(s);
+            QImage grey;
+            if (grey.load(folder_ + '/' + name, "PNG")) {
+                // Black whose alpha is the coverage: painted with DestinationIn it cuts out.
+                grey = grey.convertToFormat(QImage::Format_Grayscale8);
+                QImage alpha(grey.size(), QImage::Format_ARGB32_Premultiplied);
+                for (int y = 0; y < grey.height(); ++y) {
+                    const uchar* in = grey.constScanLine(y);
+                    auto* out = reinterpret_cast<QRgb*>(alpha.scanLine(y));
+                    for (int x = 0; x < grey.width(); ++x) out[x] = qRgba(0, 0, 0, in[x]);
+                }
+                set.Outline = std::move(alpha);
+            }
+        }
+        if (!set.Outline.isNull()) return {&set.Outline, s};
+    }
+    return {};
+}
+
+std::size_t PictureSet::Size() const {
+    return sets_[static_cast<std::size_t>(loadedScale_)].Pictures.size();
+}
+
+bool PictureSet::Decoded(int scale) const {
+    return scale >= 1 && scale <= kLargestScale && sets_[static_cast<std::size_t>(scale)].Tried &&
+           !sets_[static_cast<std::size_t>(scale)].Failed;
 }
 
 QImage PictureSet::KeyOutBackground(const QImage& picture) {

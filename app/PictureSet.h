@@ -1,11 +1,12 @@
-// Every picture of the panel, decoded once at start-up and kept by its key (the name of the
-// element that carries it). Photographs are JPEG, the rest PNG; each picture also has a
-// keyed copy in which its background colour is see-through, for transparent elements.
+// Every picture of the panel by its key (the name of the element that carries it), in up to
+// three sets drawn 1, 2 and 3 times finer, and the panel's anti-aliased outline at the same
+// scales. A set is decoded when it is first needed; each picture also has a keyed copy in
+// which its background colour is see-through, for transparent elements.
 #pragma once
 
 #include <QImage>
 #include <QString>
-
+#include <array>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,38 +23,80 @@ struct PictureError {
     QString Text() const;  // one sentence for a message box
 };
 
+// A picture of one set: `Image` has `Scale` pixels per panel pixel each way.
+struct ScaledPicture {
+    const QImage* Image = nullptr;
+    int Scale = 1;
+    explicit operator bool() const { return Image != nullptr; }
+};
+
 class PictureSet {
-public:
+  public:
+    static constexpr int kLargestScale = 3;
+
     // Where the pictures come from in the program: the executable's own resources.
     static QString ResourceFolder() { return QStringLiteral(":/pictures"); }
 
-    // The file that holds a key's picture ("Im_Base.jpg", "Im_Zarq5.png").
-    static QString FileName(const std::string& key);
+    // The file that holds a key's picture ("Im_Base.jpg", "Im_Zarq5@2x.png").
+    static QString FileName(const std::string& key, int scale = 1);
+
+    // The set for a painter that maps one panel pixel to `deviceScale` device pixels: the
+    // nearest set at least as fine (1.25 -> 2, 2.5 -> 3), the finest above 3.
+    static int SetFor(double deviceScale);
 
     // Every non-empty picture key that any element of the panel shows, now or later (the digit
     // places borrow the pictures of the digit sources, which are keys of their own).
     static std::set<std::string> KeysOf(const TForm1& form);
 
-    // Decodes the pictures of `keys` from `folder`. On the first missing or undecodable file
-    // returns its error and keeps nothing.
-    std::optional<PictureError> Load(const QString& folder, const std::set<std::string>& keys);
+    // Takes `folder` as the source of the pictures of `keys` and decodes the set `scale` now
+    // (1 by default: the cheapest, and the one every finer set falls back to), so that a
+    // missing or undecodable file stops start-up: on the first one returns its error and keeps
+    // nothing. Every other set is decoded when first painted from.
+    std::optional<PictureError> Load(const QString& folder, const std::set<std::string>& keys,
+                                     int scale = 1);
 
-    // Adds or replaces one picture (tests, generated pictures).
-    void Insert(const std::string& key, const QImage& picture);
+    // Adds or replaces one picture of a set (tests, generated pictures).
+    void Insert(const std::string& key, const QImage& picture, int scale = 1);
 
-    // The picture as it is, or with its background colour keyed out; null if unknown.
+    // The 1x picture as it is, or with its background colour keyed out; null if unknown.
     const QImage* Find(const std::string& key, bool transparent) const;
-    std::size_t Size() const { return pictures_.size(); }
+    // The picture from set `scale`, decoding that set on first use. A set that cannot be
+    // decoded is reported once and the picture comes from the finest set that can.
+    ScaledPicture FindAt(const std::string& key, bool transparent, int scale) const;
+
+    // The outline's coverage in alpha (colour black) at `scale`, or the nearest there is; no
+    // image if the folder has no outline.
+    ScaledPicture OutlineAt(int scale) const;
+
+    // How many pictures the set decoded by Load holds.
+    std::size_t Size() const;
+    // Whether set `scale` has been decoded (or filled by Insert).
+    bool Decoded(int scale) const;
 
     // The picture with every pixel of its bottom-left pixel's colour made fully transparent.
     static QImage KeyOutBackground(const QImage& picture);
 
-private:
+  private:
     struct Entry {
         QImage Plain;  // RGB32: painted by plain copy
-        QImage Keyed;  // ARGB32 premultiplied
+        QImage Keyed;  // ARGB32 premultiplied, made when first asked for
     };
-    std::unordered_map<std::string, Entry> pictures_;
+    struct Set {
+        bool Tried = false;  // decoded, or decoding failed
+        bool Failed = false;
+        std::unordered_map<std::string, Entry> Pictures;
+        bool OutlineTried = false;
+        QImage Outline;
+    };
+
+    std::optional<PictureError> DecodeSet(int scale) const;
+    Set& SetAt(int scale) const;
+
+    QString folder_;
+    std::set<std::string> keys_;
+    int loadedScale_ = 1;
+    // Decoded on first use from const painting code.
+    mutable std::array<Set, kLargestScale + 1> sets_;
 };
 
 // Decodes JPEG bytes with libjpeg into an RGB32 image; null image and `error` set on failure.

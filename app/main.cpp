@@ -17,6 +17,7 @@
 #include "CommandLine.h"
 #include "DataDir.h"
 #include "ExitSignals.h"
+#include "FirstPaintExit.h"
 #include "LoggedSound.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
@@ -53,13 +54,15 @@ int main(int argc, char** argv) {
         return *exitCode;
     }
 
-    // Whole scale factors only, so the pictures stay crisp on a high-density screen.
+    // The screen's own ratio, fractional ones included: the panel is painted from a finer
+    // picture set and scaled down, so it stays crisp at 125 % and 150 % too.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(ZARQ_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    zarq::QuitAfterFirstPaintIfAsked();
 
     // The sound files and documents are opened by names relative to the current directory:
     // make the data folder current, wherever the program was started from.

@@ -1,10 +1,9 @@
-// Painting cost of the panel: one changed element and a whole frame, into a plain image and
-// through the offscreen window.
-#include <QApplication>
-#include <QPainter>
-
+// Painting cost of the panel: one changed element and a whole frame, into a plain image (at
+// 1x, 3x and 150 %) and through the offscreen window.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QPainter>
 #include <memory>
 
 #include "PanelPainter.h"
@@ -63,6 +62,68 @@ void BM_PaintWholeFrameIntoImage(benchmark::State& state) {
     benchmark::DoNotOptimize(frame.constBits());
 }
 BENCHMARK(BM_PaintWholeFrameIntoImage);
+
+// On a 300 % screen (or zoomed to it): the 3x pictures copied pixel for pixel, and the outside
+// of the outline made see-through as a translucent window needs it.
+void BM_PaintWholeFrameAt3x(benchmark::State& state) {
+    Panel panel;
+    PanelPainter painter(panel.toy.F(), panel.pictures);
+    painter.SetTransparentOutside(true);
+    QImage frame = painter.Render(3);  // decodes the 3x set before timing
+    const QRegion all(0, 0, 490, 580);
+    for (auto _ : state) {
+        QPainter p(&frame);
+        painter.Paint(p, all);
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+}
+BENCHMARK(BM_PaintWholeFrameAt3x)->Unit(benchmark::kMillisecond);
+
+void BM_PaintOneElementAt3x(benchmark::State& state) {
+    Panel panel;
+    PanelPainter painter(panel.toy.F(), panel.pictures);
+    painter.SetTransparentOutside(true);
+    QImage frame = painter.Render(3);
+    TImage& figure = *panel.toy.F().ZarqFigure[3].Body;  // transparent, over the screen
+    const QRegion area = RegionOf(figure);
+    for (auto _ : state) {
+        figure.SetVisible(!figure.Visible());
+        QPainter p(&frame);
+        painter.Paint(p, area);
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+}
+BENCHMARK(BM_PaintOneElementAt3x)->Unit(benchmark::kMicrosecond);
+
+// 150 %: the 2x pictures shrunk smoothly.
+void BM_PaintWholeFrameAt150Percent(benchmark::State& state) {
+    Panel panel;
+    PanelPainter painter(panel.toy.F(), panel.pictures);
+    QImage frame = painter.Render(1.5);
+    const QRegion all(0, 0, 490, 580);
+    for (auto _ : state) {
+        QPainter p(&frame);
+        painter.Paint(p, all);
+    }
+    benchmark::DoNotOptimize(frame.constBits());
+}
+BENCHMARK(BM_PaintWholeFrameAt150Percent)->Unit(benchmark::kMillisecond);
+
+// What start-up pays for the pictures: decoding one set (the one for the screen's ratio).
+void BM_DecodePictureSet(benchmark::State& state) {
+    test::Toy toy;
+    const std::set<std::string> keys = PictureSet::KeysOf(toy.F());
+    const int scale = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        PictureSet pictures;
+        if (pictures.Load(PictureSet::ResourceFolder(), keys, scale)) {
+            state.SkipWithError("the embedded pictures do not load");
+            break;
+        }
+        benchmark::DoNotOptimize(pictures.Size());
+    }
+}
+BENCHMARK(BM_DecodePictureSet)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 // The real path: the element reports its change, the window repaints that rectangle at once.
 void BM_WindowRepaintOneElement(benchmark::State& state) {

@@ -31,18 +31,26 @@ struct GameControllers::Pad {
     std::bitset<SDL_CONTROLLER_BUTTON_MAX> buttons;  // for the controls dialog
 };
 
-GameControllers::GameControllers(InputPath& input, const std::string& mappingFile) : input_(input) {
+GameControllers::GameControllers(InputPath& input, const std::string& mappingFile)
+    : input_(input), mappingFile_(mappingFile) {}
+
+bool GameControllers::Started() {
+    if (tried_) return started_;
+    // Started at the first use rather than with the program: finding the devices takes a
+    // while, and the program's window should not wait for it.
+    tried_ = true;
     SDL_SetMainReady();
     // The program answers the termination signals itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     started_ = true;
     SDL_GameControllerEventState(SDL_IGNORE);
     SDL_JoystickEventState(SDL_IGNORE);
     std::error_code error;
-    if (!mappingFile.empty() && std::filesystem::is_regular_file(mappingFile, error)) {
-        SDL_GameControllerAddMappingsFromFile(mappingFile.c_str());
+    if (!mappingFile_.empty() && std::filesystem::is_regular_file(mappingFile_, error)) {
+        SDL_GameControllerAddMappingsFromFile(mappingFile_.c_str());
     }
+    return true;
 }
 
 GameControllers::~GameControllers() {
@@ -67,7 +75,7 @@ void GameControllers::SetRepeat(int delayMs, int intervalMs) {
 }
 
 bool GameControllers::Update() {
-    if (!started_) return false;
+    if (!Started()) return false;
     bool released = false;
     // Reads every device and finds the ones attached and removed.
     SDL_GameControllerUpdate();
@@ -111,7 +119,7 @@ bool GameControllers::Update() {
 }
 
 bool GameControllers::Poll(std::int64_t nowMs) {
-    if (!started_) return false;
+    if (!Started()) return false;
     bool changed = Update();
     for (Pad& pad : pads_) changed = Deliver(pad, nowMs) || changed;
     return changed;
@@ -182,7 +190,7 @@ void GameControllers::ReleaseAll() {
 }
 
 int GameControllers::TakePressedButton() {
-    if (!started_) return -1;
+    if (!Started()) return -1;
     std::vector<std::pair<SDL_JoystickID, std::bitset<SDL_CONTROLLER_BUTTON_MAX>>> before;
     before.reserve(pads_.size());
     for (const Pad& pad : pads_) before.emplace_back(pad.id, pad.buttons);

@@ -19,15 +19,16 @@ namespace zarq {
 
 class GameControllers {
   public:
-    // Starts SDL's controller support with its mapping database, plus the mappings in
-    // `mappingFile` (gamecontrollerdb.txt format) when that file exists.
+    // SDL's controller support with its mapping database, plus the mappings in `mappingFile`
+    // (gamecontrollerdb.txt format) when that file exists; started at the first use.
     explicit GameControllers(InputPath& input, const std::string& mappingFile = {});
     ~GameControllers();
     GameControllers(const GameControllers&) = delete;
     GameControllers& operator=(const GameControllers&) = delete;
 
-    // False when SDL could not start its controller support; every call then does nothing.
-    bool Started() const { return started_; }
+    // Starts SDL's controller support if not yet tried; false when it could not be started
+    // (every call then does nothing).
+    bool Started();
     int Attached() const;
 
     void SetBindings(const PadBindings& bindings);
@@ -60,6 +61,8 @@ class GameControllers {
     void Release(Pad& pad);
 
     InputPath& input_;
+    std::string mappingFile_;
+    bool tried_ = false;
     bool started_ = false;
     PadBindings bindings_ = PadBindings::Defaults();
     std::function<void()> onPower_;

@@ -122,6 +122,67 @@ TEST_F(CommittedPictures, GridPicturesAreTheToysFixedPatterns) {
     }
 }
 
+// Mean difference per colour channel of two pictures of one size.
+double MeanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+TEST_F(CommittedPictures, TheFinerSetsHoldTheSamePicturesDrawnFinerNotEnlarged) {
+    for (int k : {2, 3}) {
+        for (const auto& [key, coarse] : pictures_) {
+            const QImage fine = CommittedPicture(key, k);
+            ASSERT_FALSE(fine.isNull()) << key << " at " << k << "x is missing";
+            ASSERT_EQ(fine.size(), coarse.size() * k) << key << " at " << k << "x";
+            const QImage enlarged =
+                coarse.scaled(coarse.size() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            if (key == "Im_Base" || key == "Puls_Speed" || key == "Puls_On" || key == "Puls_Off") {
+                // The same photograph: brought back to the panel's pixels it is close to the
+                // 1x one; taken finer, it differs from the enlarged one all over.
+                const QImage reduced =
+                    fine.scaled(coarse.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                EXPECT_LT(MeanDifference(reduced, coarse), 8.0) << key << " at " << k << "x";
+                EXPECT_GT(MeanDifference(fine, enlarged), 2.0) << key << " at " << k << "x";
+                continue;
+            }
+            // The same pixel art: every pixel's colour is still in its block (at 3x, in the
+            // block's middle), the key pixel stays, and no colour is new.
+            for (int y = 0; y < coarse.height(); ++y) {
+                for (int x = 0; x < coarse.width(); ++x) {
+                    const QRgb own = coarse.pixel(x, y);
+                    bool kept = false;
+                    for (int dy = 0; dy < k; ++dy) {
+                        for (int dx = 0; dx < k; ++dx)
+                            kept |= fine.pixel(x * k + dx, y * k + dy) == own;
+                    }
+                    EXPECT_TRUE(kept) << key << " at " << k << "x loses pixel " << x << "," << y;
+                    if (k == 3) {
+                        EXPECT_EQ(fine.pixel(x * 3 + 1, y * 3 + 1), own) << key;
+                    }
+                }
+            }
+            if (IsBlack(coarse.pixel(0, coarse.height() - 1))) {
+                EXPECT_TRUE(IsBlack(fine.pixel(0, fine.height() - 1))) << key << " at " << k;
+            }
+            std::set<unsigned> allowed = ColoursOf(coarse);
+            allowed.insert(kBlack);
+            for (unsigned colour : ColoursOf(fine)) EXPECT_TRUE(allowed.count(colour)) << key;
+            // Drawn finer, it has finer steps somewhere (a block of one colour has none).
+            if (ColoursOf(coarse).size() > 1) {
+                EXPECT_NE(fine, enlarged) << key << " at " << k << "x is the 1x picture enlarged";
+            }
+        }
+    }
+}
+
 TEST_F(CommittedPictures, PicturesOfTransparentElementsHaveABlackBottomLeftPixel) {
     std::set<std::string> keyed;
     for (const auto& control : F().Controls()) {

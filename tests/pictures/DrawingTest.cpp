@@ -11,6 +11,7 @@
 #include "DialogPictures.h"
 #include "DisplayPictures.h"
 #include "Generator.h"
+#include "OutlineAlpha.h"
 #include "PictureFiles.h"
 #include "harness/Harness.h"
 
@@ -113,6 +114,24 @@ TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
                       image.convertToFormat(QImage::Format_RGB32))
                 << key << " is stale: build the regenerate_pictures target";
         }
+    }
+}
+
+// The finer display pictures and every outline are cheap to draw: they must match exactly.
+// (The finer photographs are checked by the generator's double run and the committed tests.)
+TEST(FinerDrawing, CommittedFinerDisplayPicturesAndOutlinesAreWhatIsDrawnNow) {
+    for (int k : {1, 2, 3}) {
+        if (k > 1) {
+            for (const std::string& key : assetgen::DisplayPictureKeys()) {
+                EXPECT_EQ(CommittedPicture(key, k), assetgen::DrawDisplayPicture(key, k))
+                    << key << " at " << k << "x is stale: build the regenerate_pictures target";
+            }
+        }
+        const QImage outline(
+            QString::fromStdString(std::string(ZARQ_SOURCE_DIR "/assets/pictures/") +
+                                   assetgen::ScaledFileName("Outline.png", k)));
+        EXPECT_EQ(outline.convertToFormat(QImage::Format_Grayscale8), assetgen::DrawOutlineAlpha(k))
+            << "the outline at " << k << "x is stale: build the regenerate_pictures target";
     }
 }
 

@@ -4,19 +4,21 @@
 #include <filesystem>
 
 #include "Catalogue.h"
+#include "Generator.h"
 #include "Jpeg.h"
 
 namespace zarq::test {
 
-QImage CommittedPicture(const std::string& key) {
+QImage CommittedPicture(const std::string& key, int scale) {
     const std::filesystem::path dir =
         std::filesystem::path(ZARQ_SOURCE_DIR) / "assets" / "pictures";
     if (assetgen::FormatOf(key) == assetgen::PictureFormat::Jpeg) {
-        const std::filesystem::path file = dir / (key + ".jpg");
+        const std::filesystem::path file = dir / assetgen::ScaledFileName(key + ".jpg", scale);
         if (!std::filesystem::exists(file)) return {};
         return assetgen::ReadJpeg(file);
     }
-    QImage image(QString::fromStdString((dir / (key + ".png")).string()));
+    QImage image(
+        QString::fromStdString((dir / assetgen::ScaledFileName(key + ".png", scale)).string()));
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -7,8 +7,9 @@
 
 namespace zarq::test {
 
-// The committed picture of `key` (its file per the panel's naming), or a null image.
-QImage CommittedPicture(const std::string& key);
+// The committed picture of `key` (its file per the panel's naming) from the set `scale`
+// times finer than the panel's pixels, or a null image.
+QImage CommittedPicture(const std::string& key, int scale = 1);
 
 // The committed program icon of `size` pixels as stored (with or without alpha), or a null image.
 QImage CommittedIcon(int size);

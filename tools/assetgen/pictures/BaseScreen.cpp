@@ -8,12 +8,13 @@ namespace zarq::assetgen {
 namespace {
 
 // Marks the lit (non-black) pixels of `picture` placed at `bounds`, which lies on the screen.
-void Trace(QImage& screen, const TRect& screenBounds, const TRect& bounds, const QImage& picture) {
+void Trace(QImage& screen, const TRect& screenBounds, const TRect& bounds, const QImage& picture,
+           int scale) {
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             if ((picture.pixel(x, y) | 0xFF000000U) == kBlack) continue;
-            screen.setPixel(bounds.Left + x - screenBounds.Left, bounds.Top + y - screenBounds.Top,
-                            kUnlit);
+            screen.setPixel((bounds.Left - screenBounds.Left) * scale + x,
+                            (bounds.Top - screenBounds.Top) * scale + y, kUnlit);
         }
     }
 }
@@ -28,16 +29,16 @@ bool LiesOn(const TRect& element, const TRect& screen) {
 }  // namespace
 
 QImage DrawBaseScreen(const TForm1& form,
-                      const std::function<QImage(const std::string& key)>& pictureOf) {
+                      const std::function<QImage(const std::string& key)>& pictureOf, int scale) {
     const TRect screenBounds = form.Im_BaseScreen->Bounds();
-    QImage screen(screenBounds.Width, screenBounds.Height, QImage::Format_RGB32);
+    QImage screen(screenBounds.Width * scale, screenBounds.Height * scale, QImage::Format_RGB32);
     screen.fill(kBlack);
     for (const auto& control : form.Controls()) {
         const auto* image = dynamic_cast<const TImage*>(control.get());
         if (image == nullptr || image == form.Im_BaseScreen) continue;
         if (!LiesOn(image->Bounds(), screenBounds)) continue;
         if (!image->Picture().empty()) {
-            Trace(screen, screenBounds, image->Bounds(), pictureOf(image->Picture()));
+            Trace(screen, screenBounds, image->Bounds(), pictureOf(image->Picture()), scale);
         }
     }
     for (int place = 1; place <= 4; ++place) {
@@ -45,7 +46,7 @@ QImage DrawBaseScreen(const TForm1& form,
         if (!LiesOn(digitPlace->Bounds(), screenBounds)) continue;
         for (int digit = 0; digit <= 9; ++digit) {
             Trace(screen, screenBounds, digitPlace->Bounds(),
-                  pictureOf(form.DigitImage[digit]->Picture()));
+                  pictureOf(form.DigitImage[digit]->Picture()), scale);
         }
     }
     return screen;

@@ -11,9 +11,11 @@
 
 namespace zarq::assetgen {
 
-// `pictureOf` gives the picture of a key. The digit places, blank on the panel, show the
+// `pictureOf` gives the picture of a key, `scale` times finer than the panel's pixels, and
+// the screen comes out at the same scale. The digit places, blank on the panel, show the
 // trace of every digit that can appear in them.
 QImage DrawBaseScreen(const TForm1& form,
-                      const std::function<QImage(const std::string& key)>& pictureOf);
+                      const std::function<QImage(const std::string& key)>& pictureOf,
+                      int scale = 1);
 
 }  // namespace zarq::assetgen

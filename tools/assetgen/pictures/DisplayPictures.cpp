@@ -302,7 +302,7 @@ const std::map<std::string, Drawer>& Drawers() {
         d["Im_XomMid5B"] = [] { return SolidRed(2, 4); };
         d["Im_XomLow"] = XomLow;
         for (int digit = 0; digit <= 9; ++digit) {
-            d["Im_Num" + std::to_string(digit)] = [digit] { return DrawDigit(digit); };
+            d["Im_Num" + std::to_string(digit)] = [digit] { return DrawDigit(digit, 1); };
         }
         return d;
     }();
@@ -313,7 +313,7 @@ const std::map<std::string, Drawer>& Drawers() {
 
 // Segments a (top), b, c (right, top to bottom), d (bottom), e, f (left, bottom to top) and
 // g (middle), each two pixels thick; the corners stay dark so the segments read apart.
-QImage DrawDigit(int digit) {
+QImage DrawDigit(int digit, int scale) {
     if (digit < 0 || digit > 9) throw std::invalid_argument("no such digit");
     struct Segment {
         char name;
@@ -326,12 +326,21 @@ QImage DrawDigit(int digit) {
     };
     static constexpr const char* kLit[10] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
                                              "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
-    QImage image(12, 18, QImage::Format_RGB32);
+    QImage image(12 * scale, 18 * scale, QImage::Format_RGB32);
     image.fill(kBlack);
+    // Each segment is a shape of its own, so that finer drawings keep the dark corners.
     for (const Segment& s : kSegments) {
         if (std::string_view(kLit[digit]).find(s.name) == std::string_view::npos) continue;
+        QImage segment(12, 18, QImage::Format_RGB32);
+        segment.fill(kBlack);
         for (int y = s.top; y < s.top + s.height; ++y) {
-            for (int x = s.left; x < s.left + s.width; ++x) image.setPixel(x, y, kCyan);
+            for (int x = s.left; x < s.left + s.width; ++x) segment.setPixel(x, y, kCyan);
+        }
+        const QImage drawn = DrawAtScale(segment, scale);
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (drawn.pixel(x, y) != kBlack) image.setPixel(x, y, drawn.pixel(x, y));
+            }
         }
     }
     return image;
@@ -341,10 +350,11 @@ bool IsDisplayPicture(const std::string& key) {
     return Drawers().count(key) != 0;
 }
 
-QImage DrawDisplayPicture(const std::string& key) {
+QImage DrawDisplayPicture(const std::string& key, int scale) {
     auto it = Drawers().find(key);
     if (it == Drawers().end()) throw std::invalid_argument("no display picture " + key);
-    return it->second();
+    if (key.rfind("Im_Num", 0) == 0) return DrawDigit(key.back() - '0', scale);
+    return scale == 1 ? it->second() : DrawAtScale(it->second(), scale);
 }
 
 std::vector<std::string> DisplayPictureKeys() {

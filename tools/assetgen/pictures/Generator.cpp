@@ -13,6 +13,7 @@
 #include "DisplayPictures.h"
 #include "Jpeg.h"
 #include "Outline.h"
+#include "OutlineAlpha.h"
 #include "PanelPhoto.h"
 #include "PanelScene.h"
 #include "skin/RegionData.h"
@@ -65,7 +66,13 @@ void WritePreviews(const TForm1& form, const std::map<std::string, QImage>& pict
 
 }  // namespace
 
-std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
+std::string ScaledFileName(const std::string& name, int scale) {
+    if (scale == 1) return name;
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
+}
+
+std::map<std::string, QImage> DrawAllPictures(const QString& fontFile, int scale) {
     const InertPanel panel;
     const TForm1& form = panel.Form();
     const std::vector<PictureSpec> specs = PictureCatalogue(form);
@@ -78,7 +85,7 @@ std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
         }
     }
 
-    const PanelPhotos photos = RenderPanelPhotos(LayoutOf(form), fontFile);
+    const PanelPhotos photos = RenderPanelPhotos(LayoutOf(form), fontFile, scale);
     std::map<std::string, QImage> pictures;
     for (const PictureSpec& entry : specs) {
         QImage image;
@@ -93,32 +100,41 @@ std::map<std::string, QImage> DrawAllPictures(const QString& fontFile) {
         } else if (entry.Key == "Im_BaseScreen") {
             continue;  // drawn last, from the others
         } else if (IsDisplayPicture(entry.Key)) {
-            image = DrawDisplayPicture(entry.Key);
+            image = DrawDisplayPicture(entry.Key, scale);
         } else {
             throw std::runtime_error("no drawing for the picture " + entry.Key);
         }
-        if (image.width() != entry.Width || image.height() != entry.Height) {
+        if (image.width() != entry.Width * scale || image.height() != entry.Height * scale) {
             throw std::runtime_error("the picture " + entry.Key + " does not fit its element");
         }
         pictures[entry.Key] = image.convertToFormat(QImage::Format_RGB32);
     }
-    pictures["Im_BaseScreen"] = DrawBaseScreen(form, [&](const std::string& key) {
-        auto it = pictures.find(key);
-        if (it == pictures.end()) throw std::runtime_error("no picture " + key + " for the screen");
-        return it->second;
-    });
+    pictures["Im_BaseScreen"] = DrawBaseScreen(
+        form,
+        [&](const std::string& key) {
+            auto it = pictures.find(key);
+            if (it == pictures.end())
+                throw std::runtime_error("no picture " + key + " for the screen");
+            return it->second;
+        },
+        scale);
     return pictures;
 }
 
 void Generate(const GeneratorOptions& options) {
-    const std::map<std::string, QImage> pictures = DrawAllPictures(options.FontFile);
     std::filesystem::create_directories(options.PicturesDir);
-    for (const auto& [key, image] : pictures) {
-        if (FormatOf(key) == PictureFormat::Jpeg) {
-            WriteJpeg(image, options.PicturesDir / (key + ".jpg"), JpegQuality(key));
-        } else {
-            SavePng(image, options.PicturesDir / (key + ".png"));
+    std::map<std::string, QImage> pictures;
+    for (int scale : kPictureScales) {
+        std::map<std::string, QImage> set = DrawAllPictures(options.FontFile, scale);
+        for (const auto& [key, image] : set) {
+            if (FormatOf(key) == PictureFormat::Jpeg) {
+                WriteJpeg(image, options.PicturesDir / ScaledFileName(key + ".jpg", scale),
+                          JpegQuality(key));
+            } else {
+                SavePng(image, options.PicturesDir / ScaledFileName(key + ".png", scale));
+            }
         }
+        if (scale == 1) pictures = std::move(set);
     }
 
     const DialogPictures dialogs = DrawDialogPictures(pictures, options.FontFile);
@@ -128,6 +144,11 @@ void Generate(const GeneratorOptions& options) {
     if (!options.IconDir.empty()) std::filesystem::create_directories(options.IconDir);
     for (const auto& [size, icon] : dialogs.Icons) {
         SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
+    }
+
+    for (int scale : kPictureScales) {
+        SavePng(DrawOutlineAlpha(scale),
+                options.PicturesDir / ScaledFileName("Outline.png", scale));
     }
 
     const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());

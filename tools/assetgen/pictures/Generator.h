@@ -18,10 +18,17 @@ struct GeneratorOptions {
     QString FontFile;
 };
 
-// Every picture of the panel by key, drawn in memory. Throws std::runtime_error when the
-// panel's element table and the drawings disagree (a picture without a drawing, a drawing
-// nobody shows, a size that does not fit).
-std::map<std::string, QImage> DrawAllPictures(const QString& fontFile);
+// The pictures are drawn 1, 2 and 3 times finer than the panel's pixels, for screens of
+// those pixel ratios (and the ones between, scaled down).
+inline constexpr int kPictureScales[] = {1, 2, 3};
+
+// Every picture of the panel by key, drawn in memory `scale` times finer than the panel's
+// pixels. Throws std::runtime_error when the panel's element table and the drawings disagree
+// (a picture without a drawing, a drawing nobody shows, a size that does not fit).
+std::map<std::string, QImage> DrawAllPictures(const QString& fontFile, int scale = 1);
+
+// The file of a picture drawn `scale` times finer: "Im_Base@2x.jpg" beside "Im_Base.jpg".
+std::string ScaledFileName(const std::string& name, int scale);
 
 // Draws and writes everything; throws std::runtime_error on any failure.
 void Generate(const GeneratorOptions& options);

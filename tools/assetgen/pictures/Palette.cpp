@@ -1,6 +1,7 @@
 // Pixel art from text rows.
 #include "Palette.h"
 
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,53 @@ QImage PixelArt(std::initializer_list<const char*> rows, QRgb hash) {
         ++y;
     }
     return image;
+}
+
+QImage DrawAtScale(const QImage& art, int scale) {
+    if (scale < 1) throw std::invalid_argument("pixel art scale below 1");
+    const QImage source = art.convertToFormat(QImage::Format_RGB32);
+    const int w = source.width();
+    const int h = source.height();
+    // A block of one colour is a piece of something larger: it keeps its square corners.
+    bool uniform = true;
+    for (int y = 0; y < h && uniform; ++y) {
+        for (int x = 0; x < w && uniform; ++x) uniform = source.pixel(x, y) == source.pixel(0, 0);
+    }
+    if (uniform) return source.scaled(w * scale, h * scale);
+    // Outside the picture is the display's black: each picture is a segment of its own.
+    const auto at = [&](int x, int y) {
+        return x < 0 || y < 0 || x >= w || y >= h ? kBlack : source.pixel(x, y) | 0xFF000000U;
+    };
+    QImage out(w * scale, h * scale, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const QRgb own = at(x, y);
+            for (int sy = 0; sy < scale; ++sy) {
+                for (int sx = 0; sx < scale; ++sx) {
+                    // Where this device pixel's centre lies inside the picture pixel.
+                    const double fx = (sx + 0.5) / scale;
+                    const double fy = (sy + 0.5) / scale;
+                    QRgb colour = own;
+                    for (int cx : {0, 1}) {
+                        for (int cy : {0, 1}) {
+                            if (std::abs(fx - cx) + std::abs(fy - cy) > 0.5 + 1e-9) continue;
+                            const int dx = cx == 0 ? -1 : 1;
+                            const int dy = cy == 0 ? -1 : 1;
+                            const QRgb towardsV = at(x, y + dy);
+                            const QRgb towardsH = at(x + dx, y);
+                            const QRgb awayV = at(x, y - dy);
+                            const QRgb awayH = at(x - dx, y);
+                            if (towardsV == towardsH && towardsV != awayH && towardsH != awayV) {
+                                colour = towardsV;
+                            }
+                        }
+                    }
+                    out.setPixel(x * scale + sx, y * scale + sy, colour);
+                }
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace zarq::assetgen

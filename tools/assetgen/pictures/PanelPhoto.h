@@ -26,15 +26,17 @@ struct PanelLayout {
 PanelLayout LayoutOf(const TForm1& form);
 
 struct PanelPhotos {
-    QImage Base;         // 490 x 580, white outside the outline
+    QImage Base;         // 490 x 580 times the scale, white outside the outline
     QImage SpeedButton;  // the button up; the body photograph shows it held down
     QImage SwitchOn;
     QImage SwitchOff;
 };
 
-// `fontFile` is the bold sans-serif face the printing and the name are set in. Needs a
-// QGuiApplication for the font. Throws std::runtime_error if the font cannot be loaded.
-PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile);
+// `fontFile` is the bold sans-serif face the printing and the name are set in; `scale` (1, 2
+// or 3) the photographs' pixels per panel pixel each way: the same body, lit alike, sampled
+// finer. Needs a QGuiApplication for the font. Throws std::runtime_error if the font cannot
+// be loaded.
+PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile, int scale = 1);
 
 // The toy's name as printed on it: a dark red outline `outline` pixels wide around a
 // yellow-to-orange fill. The panel and the box share it.

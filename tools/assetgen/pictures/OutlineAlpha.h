@@ -1,0 +1,16 @@
+// The panel's outline as an anti-aliased alpha picture at any whole scale: the window paints
+// the panel through it on a desktop that can show see-through windows, so the edge is smooth
+// where the region data can only give whole-pixel steps.
+#pragma once
+
+#include <QImage>
+
+namespace zarq::assetgen {
+
+// A greyscale picture of 490 x 580 times `scale` pixels whose grey level is the covered share
+// of each pixel: 0 outside the outline's region, 255 well inside, in between along the edge.
+// The smooth edge runs through the inner corners of the region's steps, so it never leaves
+// the region (the window's mask stays the hard limit) and a straight run stays a hard edge.
+QImage DrawOutlineAlpha(int scale);
+
+}  // namespace zarq::assetgen
