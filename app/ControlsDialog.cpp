@@ -83,7 +83,8 @@ ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
 }
 
 std::vector<int> ControlsDialog::ShortcutKeys(const QWidget& widget) {
-    std::vector<int> keys;
+    // The panel's zoom keys (with Ctrl) are its own, not a menu item's.
+    std::vector<int> keys{Qt::Key_Plus, Qt::Key_Equal, Qt::Key_Minus};
     for (const QAction* action : widget.actions()) {
         for (const QKeySequence& sequence : action->shortcuts()) {
             for (int i = 0; i < sequence.count(); ++i) keys.push_back(sequence[i].key());

@@ -37,7 +37,7 @@ class ControlsDialog : public QDialog {
     void PollButton();
 
     // The keys of every shortcut of `widget`'s actions (each combination's key, without its
-    // modifiers).
+    // modifiers), and the panel's zoom keys.
     static std::vector<int> ShortcutKeys(const QWidget& widget);
 
   protected:

@@ -1,10 +1,13 @@
-// The panel on screen: a frameless 490 x 580 window that paints the elements of one TForm1
-// and repaints only the rectangles whose elements changed. Its outline comes from the
-// hidden TCoolForm it carries.
+// The panel on screen: a frameless, translucent window that paints the elements of one TForm1
+// and repaints only the rectangles whose elements changed. Its outline comes from the hidden
+// TCoolForm it carries. The toy works in its own 490 x 580 coordinates; the window shows them
+// zoomed (100 % to 300 %, or fitted to the screen) or full screen, and maps every paint,
+// pointer position and outline between the two.
 #pragma once
 
 #include <QMenu>
 #include <QPointer>
+#include <QTransform>
 #include <QWidget>
 #include <set>
 
@@ -15,14 +18,20 @@
 #include "panel/Unit1.h"
 #include "skin/TCoolForm.h"
 
+class QActionGroup;
+
 namespace zarq {
 
 class PanelWindow : public QWidget, public ElementView {
   public:
     static constexpr int kWidth = 490;
     static constexpr int kHeight = 580;
+    // The zooms offered, in percent; 0 is "Fit to screen".
+    static constexpr int kFitToScreen = 0;
+    static constexpr int kZooms[] = {100, 150, 200, 300};
 
-    // `form` and `pictures` must outlive the window. `mask2` is the stored outline.
+    // `form` and `pictures` must outlive the window. `mask2` is the stored outline. The zoom
+    // is taken from the form's settings store ("Zoom").
     PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                 QWidget* parent = nullptr);
     ~PanelWindow() override;
@@ -35,8 +44,23 @@ class PanelWindow : public QWidget, public ElementView {
     TCoolForm& CoolForm1() { return coolForm1_; }
     const PanelPainter& Painter() const { return painter_; }
 
-    // Places the window in the middle of its screen.
-    void CentreOnScreen();
+    // A stored "Zoom" value as the zoom it selects: an offered one, else 100.
+    static int ZoomFromSetting(int stored);
+    // The chosen zoom (percent, or kFitToScreen) and the scale it gives on the current screen.
+    int Zoom() const { return zoom_; }
+    double Scale() const { return scale_; }
+    // Chooses a zoom, stores it and resizes the window; a zoom that is not offered is ignored.
+    void SetZoom(int percent);
+    // The next larger / smaller offered zoom that fits the screen (Ctrl + '+' / Ctrl + '-').
+    void ZoomIn();
+    void ZoomOut();
+    // Whether the window at that zoom fits the screen's available area (100 % always does:
+    // it is the toy's own size).
+    bool Fits(int percent) const;
+    bool IsFullScreen() const { return fullScreen_; }
+    void SetFullScreen(bool on);
+    // The "Zoom" submenu: the zooms, then "Full screen" (F11).
+    QMenu* ZoomMenu() const { return zoomMenu_; }
 
     // ElementView: the element's rectangle is repainted at the next paint.
     void ElementChanged(const TControl& control) override;
@@ -51,9 +75,12 @@ class PanelWindow : public QWidget, public ElementView {
     const KeyBindings& Keys() const { return keys_; }
     // The hint of the control under a point of the window ("" where there is none).
     QString HintAt(const QPoint& at) const;
+    // The toy's point under a point of the window.
+    QPoint ToToy(const QPointF& at) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -61,6 +88,7 @@ class PanelWindow : public QWidget, public ElementView {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -69,6 +97,11 @@ class PanelWindow : public QWidget, public ElementView {
     // keyboard no longer reports.
     void ReleaseHeldKeys();
     void UpdatePointer(const QPoint& at);
+    void BuildZoomMenu();
+    void UpdateZoomMenu();
+    // Size, outline and transform for the current zoom or full screen.
+    void ApplyGeometry();
+    QRect ScreenArea(bool available) const;
 
     TForm1& form_;
     InputPath input_{form_};
@@ -76,8 +109,17 @@ class PanelWindow : public QWidget, public ElementView {
     std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
-    QPoint pressedOrigin_;
+    QPoint dragOrigin_;            // the pressed element's corner in window pixels
     PanelPainter painter_;
+    int zoom_ = 100;
+    double scale_ = 1.0;
+    bool fullScreen_ = false;
+    QPoint normalPos_;     // the window's place before full screen
+    QTransform toWindow_;  // toy coordinates to window coordinates
+    QRegion shape_;        // the outline in window coordinates (empty: the whole window)
+    QMenu* zoomMenu_ = nullptr;
+    QActionGroup* zoomGroup_ = nullptr;
+    QAction* fullScreenAction_ = nullptr;
     TCoolForm coolForm1_;  // a child: destroyed before QWidget's own clean-up
 };
 

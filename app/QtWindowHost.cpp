@@ -15,19 +15,26 @@ namespace zarq {
 
 void QtWindowHost::SetWindow(QWidget* window) {
     window_ = window;
-    if (window_) window_->move(pos_.X, pos_.Y);
+    if (window_) window_->move(Screen().topLeft() + QPoint(pos_.X, pos_.Y));
+}
+
+QRect QtWindowHost::Screen() const {
+    const QScreen* screen = window_ && window_->screen() != nullptr
+                                ? window_->screen()
+                                : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry() : QRect();
 }
 
 TPoint QtWindowHost::ScreenSize() {
-    const QScreen* screen = window_ ? window_->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) return {0, 0};
-    const QSize size = screen->geometry().size();
+    const QSize size = Screen().size();
     return {size.width(), size.height()};
 }
 
+// The toy sees its screen with the origin at its top-left corner; on the desktop that screen
+// may lie anywhere (a second monitor left of the first has negative coordinates).
 TPoint QtWindowHost::WindowPos() {
     if (window_) {
-        const QPoint p = window_->pos();
+        const QPoint p = window_->pos() - Screen().topLeft();
         pos_ = {p.x(), p.y()};
     }
     return pos_;
@@ -35,14 +42,14 @@ TPoint QtWindowHost::WindowPos() {
 
 void QtWindowHost::MoveWindow(int left, int top) {
     pos_ = {left, top};
-    if (window_) window_->move(left, top);
+    if (window_) window_->move(Screen().topLeft() + QPoint(left, top));
 }
 
 void QtWindowHost::MessageBox(const std::string& text, const std::string& caption,
                               MessageKind kind) {
-    // Over the window the user is looking at: the panel may still be off screen.
+    // Over the window the user is looking at: the panel once it shows, else the dialog.
     QWidget* owner = QApplication::activeWindow();
-    if (owner == nullptr && window_ && window_->x() >= 0) owner = window_.data();
+    if (owner == nullptr && window_ && window_->isVisible()) owner = window_.data();
     QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok, owner);

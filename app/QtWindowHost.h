@@ -27,8 +27,11 @@ public:
     void ShowOptionsDialog() override;
 
 private:
+    // The desktop rectangle of the screen the panel is (or will be) on.
+    QRect Screen() const;
+
     QPointer<QWidget> window_;
-    TPoint pos_{-600, 0};  // where the panel is created: off screen
+    TPoint pos_{-600, 0};  // where the panel is created, hidden
     std::function<void()> showOptions_;
 };
 

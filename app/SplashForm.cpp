@@ -140,6 +140,13 @@ void TSplashForm::BuildMenu() {
     }
 }
 
+void TSplashForm::InsertBeforeExit(QMenu* submenu) {
+    const QList<QAction*> actions = PM_Menu->actions();
+    const qsizetype exit = actions.indexOf(PM_10Exit);
+    QAction* before = exit > 0 && actions[exit - 1]->isSeparator() ? actions[exit - 1] : PM_10Exit;
+    PM_Menu->insertMenu(before, submenu);
+}
+
 void TSplashForm::FormCreate() {
     SettingsStore* store = form_.SettingsStore_.get();
     SelectCode(CB_Sound, store != nullptr ? store->ReadInteger("SoundMode", -1) : -1);
@@ -175,14 +182,19 @@ void TSplashForm::Puls_PlayClick() {
     }
 
     hide();
+    // The panel is centred by its size at the chosen zoom; on a screen too low for it and a
+    // margin of 20 pixels its top stays at the screen's top.
+    const QSize panel =
+        panelWindow_ != nullptr ? panelWindow_->size() : QSize(kPanelWidth, kPanelHeight);
+    const TPoint screen = host_.ScreenSize();
+    const int top = screen.Y > panel.height() + 20 ? (screen.Y - panel.height()) / 2 : 0;
+    host_.MoveWindow((screen.X - panel.width()) / 2, top);
+    // The panel appears only now, in its place: before play nothing of it is on the screen.
     if (panelWindow_ != nullptr) {
+        panelWindow_->show();
         panelWindow_->raise();
         panelWindow_->activateWindow();  // the keys go to the toy
     }
-    const TPoint screen = host_.ScreenSize();
-    const TPoint pos = host_.WindowPos();
-    const int top = screen.Y > 600 ? (screen.Y - kPanelHeight) / 2 : pos.Y;
-    host_.MoveWindow((screen.X - kPanelWidth) / 2, top);
 
     const int firstRun = store != nullptr ? store->ReadInteger("FirstRun", 0) : 0;
     if (firstRun != 1) {

@@ -17,7 +17,8 @@ class TSplashForm : public QWidget {
     Q_OBJECT
 
 public:
-    // `panel` is the toy's panel and `panelWindow` the window showing it (placed by play).
+    // `panel` is the toy's panel and `panelWindow` the window showing it, hidden until play
+    // places and shows it.
     TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow);
 
     QLabel* La_Title;
@@ -47,6 +48,9 @@ public:
     void La_HttpClick();
     void La_EmailClick();
 
+    // Adds a submenu of the program's own (the zoom) just before the separator above "E&xit";
+    // the toy's items keep their order.
+    void InsertBeforeExit(QMenu* submenu);
     // Shows the about dialog (the menu's first item).
     void SetAboutForm(QWidget* about) { about_ = about; }
     // Centres the dialog on the screen it is shown on.

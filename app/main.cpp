@@ -1,13 +1,16 @@
 // Program entry: the command line read before anything else, the data folder made current, the
-// panel built on the real seams and placed off screen, the options dialog and the about dialog; the
-// first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound and
-// centres the panel.
+// panel built on the real seams and kept hidden, the options dialog and the about dialog; the
+// first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound
+// and shows the panel centred.
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -87,14 +90,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // The panel first, off the left edge of the screen until the player presses play.
+    // The panel first, hidden until the player presses play: no desktop has to be trusted to
+    // keep a window off its screen (many pull it back, and Wayland places windows itself).
     zarq::PanelWindow window(form, pictures, ReadMask2());
     windowHost.SetWindow(&window);
-    window.move(-600, 0);
 
     zarq::TSplashForm splash(form, windowHost, &window);
     zarq::TAboutForm about;
     splash.SetAboutForm(&about);
+    splash.InsertBeforeExit(window.ZoomMenu());
     window.SetContextMenu(splash.PM_Menu);
     windowHost.SetOptionsDialog([&splash] {
         splash.show();
@@ -112,11 +116,26 @@ int main(int argc, char** argv) {
         &exitSignals, &zarq::ExitSignals::Received, &splash,
         [&splash] { splash.PM_10Exit->trigger(); }, Qt::SingleShotConnection);
 
+    // For tests of the whole program on a desktop where no click can be aimed at the dialog
+    // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -".
+    if (qEnvironmentVariableIsSet("ZARQ_TEST_STDIN")) {
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+        QObject::connect(input, &QSocketNotifier::activated, &splash, [input, &splash] {
+            char line[64];
+            const ssize_t n = ::read(STDIN_FILENO, line, sizeof line);
+            if (n <= 0) {
+                input->setEnabled(false);  // end of input: nothing more will come
+                return;
+            }
+            if (QByteArray(line, static_cast<int>(n)).startsWith("play")) {
+                splash.Puls_Play->click();
+            }
+        });
+    }
+
     splash.show();
-    window.show();
-    window.activateWindow();
-    // Without a window manager the panel may never be activated; its first activation is
-    // then taken as soon as the event loop runs (later activations do nothing).
+    // The hidden panel's first activation is taken as soon as the event loop runs: it brings
+    // the options dialog forward once; the activation that follows play does nothing.
     QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });
     return QApplication::exec();
 }

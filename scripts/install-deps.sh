@@ -7,11 +7,12 @@ packages=(
   g++ clang cmake make pkg-config
   qt6-base-dev libgl-dev
   libsdl2-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
   xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
+  metacity openbox weston qt6-wayland
   dpkg-dev file lintian desktop-file-utils appstream man-db
   fonts-dejavu-core
 )

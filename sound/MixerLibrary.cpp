@@ -1,5 +1,6 @@
 // SDL's audio device behind the seven calls: the device, the fixed set of voices, the samples
-// (decoded once, converted to the device's 16-bit mono once), the pause after a quiet second.
+// (decoded once, converted to the device's 16-bit mono once), the device closed after a quiet
+// second and opened again for the next sound by the keeper thread.
 #include "MixerLibrary.h"
 
 #include <SDL.h>
@@ -69,28 +70,38 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     audioSubsystem_ = true;
     mixer_.SetVoices(maxsoftwarechannels > 0 ? std::min(maxsoftwarechannels, kMostChannels)
                                              : kDefaultChannels);
-    // Every sound of the toy is mono, so the mix is too. No format changes are allowed: SDL
-    // converts for the hardware, so the mix is always signed 16-bit mono at the rate asked for.
+    deviceRate_ = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
+    // The first opening is the toy's to wait for: it learns whether there is sound at all. The
+    // keeper thread is not running yet, so the device is this thread's to set up.
+    device_ = OpenDevice();
+    if (device_ == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioSubsystem_ = false;
+        return false;
+    }
+    hasDevice_ = true;
+    output_ = Output::Running;
+    // Started at once: a device held paused writes silence, which would put the output out
+    // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
+    SDL_PauseAudioDevice(device_, 0);
+    for (const auto& sample : samples_) PrepareForDevice(*sample);
+    keeper_ = std::thread([this] { Keep(); });
+    return true;
+}
+
+// Opens the default output, paused. Every sound of the toy is mono, so the mix is too. No
+// format changes are allowed: SDL converts for the hardware, so the mix is always signed
+// 16-bit mono at the rate asked for, and the samples prepared for it stay valid on reopening.
+std::uint32_t MixerLibrary::OpenDevice() {
     SDL_AudioSpec want{};
-    want.freq = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
+    want.freq = deviceRate_;
     want.format = AUDIO_S16SYS;
     want.channels = 1;
     want.samples = kBufferFrames;
     want.callback = &MixerLibrary::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device_ == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        audioSubsystem_ = false;
-        return false;
-    }
-    deviceRate_ = want.freq;
-    // Started at once: a device held paused writes silence, which would put the output out
-    // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
-    SDL_PauseAudioDevice(device_, 0);
-    for (const auto& sample : samples_) PrepareForDevice(*sample);
-    return true;
+    return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
 }
 
 bool MixerLibrary::FSOUND_SetOutput(int outputtype) {
@@ -125,7 +136,7 @@ FSOUND_SAMPLE* MixerLibrary::FSOUND_Sample_Load(int, const char* name, unsigned,
     length -= frameBytes == 0 ? length : length % frameBytes;
     if (length == 0) return nullptr;
     sample->decoded.assign(wave.data, wave.data + length);
-    if (DeviceOpen() && !PrepareForDevice(*sample)) return nullptr;
+    if (hasDevice_ && !PrepareForDevice(*sample)) return nullptr;
     samples_.push_back(std::move(sample));
     return samples_.back().get();
 }
@@ -155,7 +166,7 @@ bool MixerLibrary::Owns(const FSOUND_SAMPLE* sample) const {
 }
 
 int MixerLibrary::FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
-    if (!DeviceOpen() || sample == nullptr || !Owns(sample) || sample->mixed.empty()) return -1;
+    if (!hasDevice_ || sample == nullptr || !Owns(sample) || sample->mixed.empty()) return -1;
     // -1 takes the first voice that is not sounding; when all are busy nothing is cut and
     // the sample is simply not heard.
     const int voice = mixer_.Play(channel, sample->mixed.data(), sample->mixed.size());
@@ -164,7 +175,7 @@ int MixerLibrary::FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
 }
 
 bool MixerLibrary::FSOUND_StopSound(int channel) {
-    if (!DeviceOpen()) return false;
+    if (!hasDevice_) return false;
     if (channel == FSOUND_ALL) {
         mixer_.StopAll();
         return true;
@@ -185,12 +196,26 @@ void MixerLibrary::FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
 }
 
 void MixerLibrary::FSOUND_Close() {
+    if (keeper_.joinable()) {
+        {
+            const std::lock_guard guard(mixer_.Lock());
+            stopKeeper_ = true;
+        }
+        keeperWake_.notify_one();
+        keeper_.join();  // after an opening or closing under way
+        stopKeeper_ = false;
+    }
+    // The keeper has ended: the device is this thread's again.
     if (device_ != 0) {
         SDL_CloseAudioDevice(device_);  // waits for a callback under way
         device_ = 0;
+    }
+    if (hasDevice_) {
+        hasDevice_ = false;
         mixer_.SetVoices(0);
+        output_ = Output::Closed;
         quietFrames_ = 0;
-        pausedForQuiet_ = false;
+        reopen_ = false;
     }
     if (audioSubsystem_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -200,50 +225,111 @@ void MixerLibrary::FSOUND_Close() {
     started_ = false;
 }
 
-bool MixerLibrary::DevicePaused() const {
-    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_PAUSED;
-}
-
 void MixerLibrary::WakeForSpeaker() {
-    if (DeviceOpen()) Resume();
+    if (hasDevice_) Resume();
 }
 
-// The toy's thread, after something was set sounding. When the callback has paused the
-// device, it did so while holding SDL's device lock, which SDL_PauseAudioDevice takes too:
-// the resume therefore always comes after the pause, never before it.
+// The toy's thread, after something was set sounding: a quiet second starts again. The
+// callback decides on quiet under the same lock, after this or before it: after, it sees the
+// new sound; before, this sees its decision and undoes it while the device is still open, or
+// has the keeper open the device again, the sound waiting unmixed at its first frame. Cheap:
+// a lock, and a wake of the keeper only when the device is closed or closing.
 void MixerLibrary::Resume() {
-    bool paused = false;
+    bool wake = false;
     {
         const std::lock_guard guard(mixer_.Lock());
-        paused = pausedForQuiet_;
-        pausedForQuiet_ = false;
         quietFrames_ = 0;
+        switch (output_.load()) {
+            case Output::Running:
+            case Output::Opening:  // about to run, with quiet counted afresh
+                break;
+            case Output::Quiet:
+                output_ = Output::Running;
+                break;
+            case Output::Closing:
+            case Output::Closed:
+                wake = !reopen_;
+                reopen_ = true;
+                break;
+        }
     }
-    if (paused) SDL_PauseAudioDevice(device_, 0);
+    if (wake) keeperWake_.notify_one();
+}
+
+// The keeper thread: closes the device when the callback found a quiet second and opens it
+// again when a sound waits. It sleeps on its condition in between, costing no wake-ups.
+// SDL_CloseAudioDevice waits for the audio thread, which takes the mixer's lock, so SDL is
+// called with the lock released; the states Closing and Opening keep the others out meanwhile.
+void MixerLibrary::Keep() {
+    std::unique_lock lock(mixer_.Lock());
+    for (;;) {
+        keeperWake_.wait(lock, [this] {
+            return stopKeeper_ || output_ == Output::Quiet ||
+                   (output_ == Output::Closed && reopen_);
+        });
+        if (stopKeeper_) return;
+        if (output_ == Output::Quiet) {
+            output_ = Output::Closing;
+            const std::uint32_t closing = device_;
+            lock.unlock();
+            SDL_CloseAudioDevice(closing);  // its callbacks only write silence now
+            lock.lock();
+            device_ = 0;
+            output_ = Output::Closed;  // a sound that came meanwhile has set reopen_
+            continue;
+        }
+        reopen_ = false;
+        output_ = Output::Opening;
+        lock.unlock();
+        const std::uint32_t opened = OpenDevice();
+        if (opened == 0) {
+            // The output went away: what waited cannot be heard. The next sound tries again.
+            mixer_.StopAll();
+            lock.lock();
+            output_ = Output::Closed;
+            continue;
+        }
+        lock.lock();
+        device_ = opened;
+        output_ = Output::Running;
+        quietFrames_ = 0;
+        lock.unlock();
+        // The first callback mixes what waited from its first frame.
+        SDL_PauseAudioDevice(opened, 0);
+        lock.lock();
+    }
 }
 
 void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
     auto& library = *static_cast<MixerLibrary*>(self);
     const auto frames = static_cast<std::size_t>(length) / sizeof(std::int16_t);
-    const bool sounded = library.mixer_.Mix(reinterpret_cast<std::int16_t*>(stream), frames,
-                                            library.speaker_, library.deviceRate_);
+    bool running = false;
+    {
+        const std::lock_guard guard(library.mixer_.Lock());
+        running = library.output_ == Output::Running;
+    }
+    // Only the callback turns Running into anything else, so it stays running through the mix.
+    // Otherwise silence, and the voices stay where they are for the reopened device.
+    const bool sounded =
+        running && library.mixer_.Mix(reinterpret_cast<std::int16_t*>(stream), frames,
+                                      library.speaker_, library.deviceRate_);
+    if (!running) std::memset(stream, 0, static_cast<std::size_t>(length));
     library.framesMixed_.fetch_add(frames, std::memory_order_release);
-    bool pause = false;
+    if (!running) return;
+    bool rest = false;
     {
         // Decided under the voices' lock, with the speaker read afresh, so that a sample
-        // started or a hum switched on meanwhile is either seen here or resumes the device.
+        // started or a hum switched on meanwhile is either seen here or undoes the decision.
         const std::lock_guard guard(library.mixer_.Lock());
         library.quietFrames_ =
             sounded || library.speaker_.Frequency() > 0.0 ? 0 : library.quietFrames_ + frames;
-        if (!library.pausedForQuiet_ &&
-            library.quietFrames_ >= static_cast<std::uint64_t>(library.quietSeconds_) *
+        if (library.quietFrames_ >= static_cast<std::uint64_t>(library.quietSeconds_) *
                                         static_cast<std::uint64_t>(library.deviceRate_)) {
-            library.pausedForQuiet_ = true;
-            pause = true;
+            library.output_ = Output::Quiet;
+            rest = true;
         }
     }
-    // SDL's device lock is held during the callback and may be taken again on this thread.
-    if (pause) SDL_PauseAudioDevice(library.device_, 1);
+    if (rest) library.keeperWake_.notify_one();
 }
 
 }  // namespace zarq

@@ -1,13 +1,18 @@
 // The sound library's seven calls on SDL's audio device. A fixed set of voices is allocated
 // when the library starts, so playing a sample never allocates; the voices and the speaker
 // tone are mixed in 32 bits and soft-clipped (VoiceMixer). After a second in which nothing
-// sounded the device is paused, so a toy that is off or quiet costs no mixing; the next
-// sample or hum resumes it at once. Only one of these may be started at a time.
+// sounded the device is closed, so a toy that is off or quiet has no audio thread waking the
+// machine (a paused SDL device would still write silence at the buffer rate); the next sample
+// or hum opens it again and is heard from its first frame. Opening and closing take tens of
+// milliseconds on some systems, so a small keeper thread does both and the toy's calls never
+// wait for them. Only one of these may be started at a time.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "panel/Seams.h"
@@ -19,7 +24,7 @@ class SpeakerTone;
 
 class MixerLibrary final : public SoundLibrary {
   public:
-    // Seconds of silence after which the device rests.
+    // Seconds of silence after which the device is closed.
     static constexpr int kQuietSeconds = 1;
 
     // The speaker's tone is mixed into the output while the library is started. The device
@@ -46,20 +51,29 @@ class MixerLibrary final : public SoundLibrary {
     // Stops the device and releases every sample still loaded.
     void FSOUND_Close() override;
 
-    // Resumes a device paused for silence once the speaker sounds; called after port writes.
+    // Reopens a device closed for silence once the speaker sounds; called after port writes.
     void WakeForSpeaker();
 
-    bool DeviceOpen() const { return device_ != 0; }
-    // True while SDL holds the device paused (after a second of silence).
-    bool DevicePaused() const;
-    // Frames mixed since the device opened: lets a test find its place in the output.
+    // True from a start that opened a device until FSOUND_Close, also while it rests closed.
+    bool DeviceOpen() const { return hasDevice_; }
+    // True while the device is closed after a second of silence (no audio thread runs).
+    bool DeviceResting() const { return hasDevice_ && output_.load() == Output::Closed; }
+    // Frames the callback wrote since the start, over every reopening: lets a test find its
+    // place in the output.
     std::uint64_t FramesMixed() const { return framesMixed_.load(std::memory_order_acquire); }
 
   private:
+    // Where the device stands. Running: the callback mixes. Quiet: the callback found a quiet
+    // second and writes silence, holding back any new sound, until the keeper closes the device
+    // or a new sound sets it running again. Closing and Opening: the keeper is at work.
+    enum class Output { Running, Quiet, Closing, Closed, Opening };
+
     static void Callback(void* self, std::uint8_t* stream, int length);
     bool Owns(const FSOUND_SAMPLE* sample) const;
     bool PrepareForDevice(FSOUND_SAMPLE& sample) const;
+    std::uint32_t OpenDevice();
     void Resume();
+    void Keep();
 
     SpeakerTone& speaker_;
     const int quietSeconds_;
@@ -67,13 +81,24 @@ class MixerLibrary final : public SoundLibrary {
     int outputType_ = 1;
     bool started_ = false;
     bool audioSubsystem_ = false;
-    std::uint32_t device_ = 0;  // SDL's device id; 0 while none is open
-    int deviceRate_ = 0;        // the device takes 16-bit mono at this rate, whatever the hardware
+    bool hasDevice_ = false;  // the toy's thread only
+    int deviceRate_ = 0;      // the device takes 16-bit mono at this rate, whatever the hardware
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples_;
     std::atomic<std::uint64_t> framesMixed_{0};
-    // Under the mixer's lock: frames of silence in a row, and whether the callback paused.
+
+    // Under the mixer's lock, shared by the toy's thread, the audio thread and the keeper:
+    // SDL's device id (0 while closed), where it stands, frames of silence in a row, whether a
+    // sound waits for the closed device, and whether the keeper is to end. The keeper alone
+    // opens and closes the device while it runs, the toy's thread before and after it; SDL's
+    // own calls are made without the lock, because the audio thread takes it inside SDL's
+    // device lock. `output_` is atomic only so that DeviceResting may look without the lock.
+    std::uint32_t device_ = 0;
+    std::atomic<Output> output_{Output::Closed};
     std::uint64_t quietFrames_ = 0;
-    bool pausedForQuiet_ = false;
+    bool reopen_ = false;
+    bool stopKeeper_ = false;
+    std::condition_variable keeperWake_;
+    std::thread keeper_;
 };
 
 }  // namespace zarq

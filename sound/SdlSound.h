@@ -14,7 +14,7 @@ namespace zarq {
 
 class SdlSound {
   public:
-    // The device rests after `quietSeconds` of silence.
+    // The device is closed after `quietSeconds` of silence.
     explicit SdlSound(int quietSeconds = MixerLibrary::kQuietSeconds)
         : library_(speaker_, quietSeconds) {}
     SdlSound(const SdlSound&) = delete;
@@ -25,13 +25,13 @@ class SdlSound {
 
     // True once FSOUND_Init has opened an audio device.
     bool DeviceOpen() const { return library_.DeviceOpen(); }
-    // True while the device rests after a second of silence.
-    bool DevicePaused() const { return library_.DevicePaused(); }
+    // True while the device is closed after a second of silence.
+    bool DeviceResting() const { return library_.DeviceResting(); }
     std::uint64_t FramesMixed() const { return library_.FramesMixed(); }
     double SpeakerFrequency() const { return speaker_.Frequency(); }
 
   private:
-    // The speaker's ports, which also wake the resting device when the speaker sounds.
+    // The speaker's ports, which also reopen the resting device when the speaker sounds.
     class WakingPorts final : public PortOutput {
       public:
         WakingPorts(SpeakerTone& speaker, MixerLibrary& library)

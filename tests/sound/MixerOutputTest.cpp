@@ -94,10 +94,10 @@ class DiskOutput : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
 
-    // Waits until the device rests after its quiet second.
-    static ::testing::AssertionResult PausedAfterQuiet(const SdlSound& sound) {
+    // Waits until the device is closed after its quiet second.
+    static ::testing::AssertionResult Resting(const SdlSound& sound) {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (!sound.DevicePaused()) {
+        while (!sound.DeviceResting()) {
             if (std::chrono::steady_clock::now() > limit) {
                 return ::testing::AssertionFailure()
                        << "still running after " << sound.FramesMixed() << " frames";
@@ -110,7 +110,13 @@ class DiskOutput : public ::testing::Test {
     // The output from the first frame the library mixed, given all it mixed: a device slow to
     // start writes some silence of its own first, which is dropped.
     Samples MixedFromStart(std::uint64_t framesMixed) const {
-        Samples all = Mixed();
+        return FromFirstMixed(raw, framesMixed);
+    }
+
+    // The output of one opening of the device from the first frame the library mixed, given
+    // the frames it mixed in that opening.
+    static Samples FromFirstMixed(const fs::path& file, std::uint64_t framesMixed) {
+        Samples all = Mixed(file);
         if (all.size() > framesMixed) {
             all.erase(all.begin(),
                       all.begin() + static_cast<std::ptrdiff_t>(all.size() - framesMixed));
@@ -119,8 +125,9 @@ class DiskOutput : public ::testing::Test {
     }
 
     // The mixed output (mono); read after the library is closed.
-    Samples Mixed() const {
-        std::ifstream in(raw, std::ios::binary);
+    Samples Mixed() const { return Mixed(raw); }
+    static Samples Mixed(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
         Samples out;
@@ -179,7 +186,9 @@ TEST_F(DiskOutput, APlayedSampleReachesTheOutputWholeAndUnchanged) {
 }
 
 TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
-    const Samples tone = Constant(3000, 2 * kRate);  // long enough to overlap on a busy machine
+    // The disk driver runs about twenty times faster than real time: a 20 s tone lasts a second
+    // of wall-clock time, so the copies still overlap when this thread is held up for a while.
+    const Samples tone = Constant(3000, 20 * kRate);
     const std::string file = WriteWave("half.wav", tone);
     int first = -1;
     int second = -1;
@@ -344,49 +353,94 @@ TEST_F(DiskOutput, TheToysHumIsTwentyThenThirtyEightHertzWithoutAGapAndSilenzioE
     EXPECT_LT(OutsideHarmonics(left, at38, at38 + kRate, k38Hz, kRate).OutsideDb, -50.0);
 }
 
-TEST_F(DiskOutput, AQuietSecondPausesTheDeviceAndTheNextHumOrSampleResumesIt) {
+// The process's threads, or -1 where /proc cannot say.
+int Threads() {
+    std::error_code error;
+    fs::directory_iterator tasks("/proc/self/task", error);
+    if (error) return -1;
+    return static_cast<int>(std::distance(tasks, fs::directory_iterator{}));
+}
+
+// Waits until the process runs `count` threads: a joined thread may stay listed for a moment.
+::testing::AssertionResult ThreadsComeTo(int count) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (Threads() != count) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return ::testing::AssertionFailure() << Threads() << " threads, not " << count;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A closed device ends its audio thread, so a quiet toy wakes nothing; a paused one would
+// go on writing silence at the buffer rate. The disk driver starts a new file on each
+// opening, so each reopening is pointed at a file of its own and holds exactly its output.
+TEST_F(DiskOutput, AQuietSecondClosesTheDeviceAndTheNextHumOrSampleReopensItFromItsFirstFrame) {
+    if (Threads() < 0) GTEST_SKIP() << "no /proc/self/task to count the threads in";
     Samples pattern(3000);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         pattern[i] = static_cast<std::int16_t>(static_cast<int>((i * 7919) % 20001) - 10000);
     }
     const std::string file = WriteWave("pattern.wav", pattern);
+    const fs::path humRaw = dir / "hum.raw";
+    const fs::path sampleRaw = dir / "sample.raw";
     Mark played;
+    Mark humOff;
     std::uint64_t firstRest = 0;
     std::uint64_t secondRest = 0;
+    std::uint64_t total = 0;
     {
         SdlSound sound;
         SoundLibrary& lib = sound.Library();
         ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+        const int running = Threads();
         FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
         ASSERT_NE(sample, nullptr);
         played = Around(sound, [&] { EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0); });
-        ASSERT_TRUE(PausedAfterQuiet(sound));
+        ASSERT_TRUE(Resting(sound));
         firstRest = sound.FramesMixed();
+        EXPECT_TRUE(ThreadsComeTo(running - 1));  // the device's thread has ended
+        EXPECT_TRUE(sound.DeviceOpen());          // to the toy, sound is still on
 
-        // The hum wakes the device at once; a second after it stops, the device rests again.
+        // The hum opens the device again; a second after it stops, it is closed again. Only
+        // the library's keeper thread opens a device, after the port write: the file name is
+        // safely changed while it is closed.
+        ::setenv("SDL_DISKAUDIOFILE", humRaw.c_str(), 1);
         PortOutput& ports = sound.Ports();
         ports.out(0x43, 0xB6);
         ports.out(0x42, 0x10);
         ports.out(0x42, 0xE9);
         ports.out(0x61, 0x03);
-        EXPECT_FALSE(sound.DevicePaused());
         ASSERT_TRUE(MixedUpTo(sound, firstRest + kRate / 2));
-        const Mark humOff = Around(sound, [&] { ports.out(0x61, 0x00); });
-        ASSERT_TRUE(PausedAfterQuiet(sound));
+        humOff = Around(sound, [&] { ports.out(0x61, 0x00); });
+        ASSERT_TRUE(Resting(sound));
         secondRest = sound.FramesMixed();
-        EXPECT_GE(secondRest, humOff.Before + kRate);
+        EXPECT_TRUE(ThreadsComeTo(running - 1));
 
-        // So does a sample, which is heard whole from its first frame.
+        // So does a sample.
+        ::setenv("SDL_DISKAUDIOFILE", sampleRaw.c_str(), 1);
         EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
-        EXPECT_FALSE(sound.DevicePaused());
         ASSERT_TRUE(MixedUpTo(sound, secondRest + pattern.size() + kMargin));
         lib.FSOUND_Close();
+        total = sound.FramesMixed();
     }
     // The first rest came after the sample and one quiet second, within a buffer or two.
     EXPECT_GE(firstRest, played.Before + pattern.size() + kRate);
     EXPECT_LE(firstRest, played.After + pattern.size() + kRate + 3 * 512);
-    const Samples left = Mixed();
-    EXPECT_EQ(Occurrences(left, pattern), 2u);
+    EXPECT_EQ(Occurrences(Mixed(), pattern), 1u);
+    // The reopened device played the hum from its first buffer until it was stopped, and
+    // closed a quiet second later.
+    const Samples hum = FromFirstMixed(humRaw, secondRest - firstRest);
+    ASSERT_GE(hum.size(), humOff.After - firstRest + kRate);
+    EXPECT_LT(QuietFrames(hum, 0, 512, SpeakerTone::kLevel / 2), 64u);  // its own soft start
+    EXPECT_NEAR(MeasuredFrequency(hum, 0, humOff.Before - firstRest, kRate), k20Hz, 0.05);
+    EXPECT_GE(secondRest, humOff.Before + kRate);
+    // The sample waited for the device and was mixed whole from its very first frame.
+    const Samples after = FromFirstMixed(sampleRaw, total - secondRest);
+    ASSERT_GE(after.size(), pattern.size());
+    EXPECT_TRUE(std::equal(pattern.begin(), pattern.end(), after.begin()));
+    EXPECT_EQ(Count(after, 0, pattern.size()), after.size() - pattern.size());
 }
 
 TEST_F(DiskOutput, AWaveOfAnotherFormatIsConvertedToTheDevicesOwn) {

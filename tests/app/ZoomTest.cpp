@@ -1,0 +1,173 @@
+// The panel zoomed on a double-density screen, offscreen: a 1600 x 1800 screen (3200 x 3600
+// device pixels) whose origin is not the desktop's. Window size, outline, the switch's hit
+// area, the stored "Zoom" and the centring after play all follow the zoom.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <memory>
+
+#include "PanelWindow.h"
+#include "QtWindowHost.h"
+#include "SplashForm.h"
+#include "TestPictures.h"
+#include "harness/Harness.h"
+
+namespace zarq::test {
+namespace {
+
+const QRect kScreen(200, 100, 1600, 1800);
+
+// The screen file, written before the application exists: the platform reads it at start.
+QString DescribeTheScreen() {
+    static const QString config = QDir::temp().filePath(
+        QString("zarq-zoom-screen-%1.json").arg(QCoreApplication::applicationPid()));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(QString(R"({"screens": [{"name": "dense", "x": %1, "y": %2, "width": %3,)"
+                       R"( "height": %4, "logicalDpi": 96, "logicalBaseDpi": 96}]})")
+                   .arg(kScreen.x())  // Qt keeps a screen's origin and scales its size
+                   .arg(kScreen.y())
+                   .arg(kScreen.width() * 2)
+                   .arg(kScreen.height() * 2)
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
+    qputenv("QT_SCALE_FACTOR", "2");
+    return config;
+}
+
+// One application for every test here, made before the first and ended after the last (not
+// at exit, when Qt's own globals may be gone), on the screen described above.
+class DenseScreenApplication : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const QString config = DescribeTheScreen();
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+        QFile::remove(config);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    int argc_ = 1;
+    char name_[16] = "app_zoom_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+// GoogleTest takes ownership of the environment.
+[[maybe_unused]] const ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new DenseScreenApplication);
+
+class Zoom : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QGuiApplication::primaryScreen()->geometry() != kScreen ||
+            QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0) {
+            GTEST_SKIP() << "the offscreen platform ignored the screen given to it";
+        }
+        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()), 1);
+        ASSERT_FALSE(error) << error->Text().toStdString();
+    }
+    std::unique_ptr<PanelWindow> Open(const char* stored) {
+        if (stored != nullptr) toy.Stored["Zoom"] = stored;
+        return std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
+    }
+    void Press(PanelWindow& window, QPoint at) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(window.mapToGlobal(at)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at),
+                            QPointF(window.mapToGlobal(at)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(&window, &release);
+    }
+
+    Toy toy;
+    PictureFolder folder{toy.F()};
+    PictureSet pictures;
+};
+
+TEST_F(Zoom, AtThreeHundredPercentTheWindowItsOutlineAndTheSwitchAreTripled) {
+    auto window = Open("300");
+    EXPECT_EQ(window->size(), QSize(1470, 1740));
+    // The outline's telling rows, each three rows deep and three times as wide: the top row
+    // between the shoulders, a row of the body's flank, the foot.
+    const QRegion mask = window->mask();
+    struct Span {
+        int Row, Left, Right;  // right outside
+    };
+    for (const Span& s : {Span{0, 63, 426}, Span{300, 37, 456}, Span{579, 43, 429}}) {
+        for (int y = 3 * s.Row; y < 3 * s.Row + 3; ++y) {
+            EXPECT_FALSE(mask.contains(QPoint(3 * s.Left - 1, y))) << "row " << y;
+            EXPECT_TRUE(mask.contains(QPoint(3 * s.Left, y))) << "row " << y;
+            EXPECT_TRUE(mask.contains(QPoint(3 * s.Right - 1, y))) << "row " << y;
+            EXPECT_FALSE(mask.contains(QPoint(3 * s.Right, y))) << "row " << y;
+        }
+    }
+    // Painted at six device pixels per toy pixel: see-through left of the top row's start,
+    // the panel just inside it.
+    window->show();
+    const QImage shown = window->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(2940, 3480));
+    EXPECT_EQ(qAlpha(shown.pixel(6 * 63 - 1, 3)), 0);
+    EXPECT_EQ(qAlpha(shown.pixel(6 * 63 + 12, 3)), 255);
+
+    // The switch (toy 221..268 x 431..449) answers at three times its place, and not beside.
+    Press(*window, {3 * 221 - 2, 3 * 440});
+    EXPECT_FALSE(toy.G().PowerOn);
+    EXPECT_EQ(window->HintAt({3 * 221 - 2, 3 * 440}), "");
+    EXPECT_EQ(window->HintAt({3 * 221, 3 * 440}), "Click to start game");
+    Press(*window, {3 * 268 + 2, 3 * 449 + 2});
+    EXPECT_TRUE(toy.G().PowerOn);
+}
+
+TEST_F(Zoom, TheStoredZoomFallsBackTo100AndCtrlMinusStoresTheNextSmaller) {
+    for (const char* stored :
+         std::initializer_list<const char*>{"175", "abc", "-100", "", nullptr}) {
+        toy.Stored.erase("Zoom");
+        EXPECT_EQ(Open(stored)->size(), QSize(490, 580)) << (stored ? stored : "(missing)");
+    }
+    EXPECT_EQ(Open("150")->size(), QSize(735, 870));
+    // Fit to screen: as large as the screen's height allows, proportions kept.
+    EXPECT_EQ(Open("0")->size(), QSize(1521, 1800));
+
+    auto window = Open("300");
+    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::ControlModifier);
+    QApplication::sendEvent(window.get(), &minus);
+    EXPECT_EQ(window->size(), QSize(980, 1160));
+    EXPECT_EQ(toy.Stored["Zoom"], "200");
+}
+
+TEST_F(Zoom, PlayShowsTheZoomedPanelCentredOnItsScreenWhateverTheScreensOrigin) {
+    toy.Stored["FirstRun"] = "1";  // no warning box to wait for
+    auto window = Open("300");
+    QtWindowHost host;
+    host.SetWindow(window.get());
+    TSplashForm dialog(toy.F(), host, window.get());
+    dialog.InsertBeforeExit(window->ZoomMenu());
+    dialog.CB_Sound->setCurrentIndex(2);
+    dialog.CB_System->setCurrentIndex(1);
+    EXPECT_FALSE(window->isVisible());
+    dialog.Puls_PlayClick();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->geometry(),
+              QRect(kScreen.x() + (1600 - 1470) / 2, kScreen.y() + (1800 - 1740) / 2, 1470, 1740));
+    // The zoom submenu sits just before the separator above "E&xit".
+    QStringList captions;
+    for (QAction* a : dialog.PM_Menu->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions,
+              (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'", "-",
+                           "Open 'Manual.exe'", "-", "Reset Hiscores", "Zoom", "-", "E&xit"}));
+    QStringList zooms;
+    for (QAction* a : window->ZoomMenu()->actions()) zooms << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(zooms, (QStringList{"100 %", "150 %", "200 %", "300 %", "Fit to screen", "-",
+                                  "Full screen"}));
+}
+
+}  // namespace
+}  // namespace zarq::test

@@ -1,0 +1,289 @@
+// The whole program on real desktops, seen from outside through screenshots: before "- PLAY -"
+// nothing of the panel is on the screen; after it the panel shows, and beside its top edge,
+// outside the outline, the desktop behind it shows through.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+constexpr int kPanelWidth = 490;
+constexpr int kPanelHeight = 580;
+// Generous: a loaded machine may take seconds to start a server; nothing waits this long
+// unless something is wrong.
+constexpr int kPatienceMs = 30000;
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "desktop_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+bool Has(const char* program) {
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+// The rectangle around every pixel that differs between two screenshots, rows above `top`
+// left out (a desktop's clock).
+QRect Changed(const QImage& a, const QImage& b, int top = 0) {
+    QRect box;
+    if (a.size() != b.size()) return QRect(QPoint(0, 0), b.size());
+    for (int y = top; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (p[x] != q[x]) box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+class Desktop : public ::testing::Test {
+  protected:
+    Desktop() { App(); }
+    ~Desktop() override {
+        // Last started, first ended: the program before its compositor, that before Xvfb.
+        for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
+            (*it)->kill();
+            (*it)->waitForFinished(5000);
+        }
+    }
+
+    QProcess& Start(const QString& program, const QStringList& args,
+                    const QProcessEnvironment& env) {
+        processes_.push_back(std::make_unique<QProcess>());
+        QProcess& p = *processes_.back();
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.start(program, args);
+        return p;
+    }
+
+    // An X server of its own, its root woven black and white (so that a see-through pixel
+    // cannot pass for a black one); empty when it did not start.
+    QString StartXvfb() {
+        QProcess& x = Start("Xvfb",
+                            {"-displayfd", "1", "-nolisten", "tcp", "-retro", "-screen", "0",
+                             QString("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight)},
+                            QProcessEnvironment::systemEnvironment());
+        QByteArray number;
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!number.contains('\n') && !deadline.hasExpired() &&
+               x.state() != QProcess::NotRunning) {
+            x.waitForReadyRead(200);
+            number += x.readAllStandardOutput();
+        }
+        if (!number.contains('\n')) return {};
+        display_ = ":" + QString::fromLatin1(number.trimmed());
+        return display_;
+    }
+
+    QProcessEnvironment XEnv() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display_);
+        return env;
+    }
+
+    // The whole X screen; a null image when it could not be taken.
+    QImage Screenshot() {
+        QProcess shot;
+        shot.setProcessEnvironment(XEnv());
+        shot.start("import", {"-silent", "-window", "root", "png:-"});
+        if (!shot.waitForFinished(kPatienceMs) || shot.exitCode() != 0) return {};
+        return QImage::fromData(shot.readAllStandardOutput(), "PNG")
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Screenshots until one that equals the one before it meets `ready` (the screen has
+    // settled); the last one taken if time runs out.
+    QImage SettledShot(const std::function<bool(const QImage&)>& ready) {
+        QImage before = Screenshot();
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!deadline.hasExpired()) {
+            QImage now = Screenshot();
+            if (!now.isNull() && now == before && ready(now)) return now;
+            before = std::move(now);
+        }
+        return before;
+    }
+
+    // A settings folder with both choices made and the first-run warning already seen, so
+    // "- PLAY -" is enabled and nothing else opens after it.
+    QProcessEnvironment ProgramEnv(QProcessEnvironment env) {
+        const QString folder = config_.filePath("Quarvel");
+        QDir().mkpath(folder);
+        QFile conf(folder + "/KeldoZarq.conf");
+        if (conf.open(QIODevice::WriteOnly))
+            conf.write("[General]\nSoundMode=2\nSystem=1\nFirstRun=1\n");
+        env.insert("XDG_CONFIG_HOME", config_.path());
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        env.remove("QT_SCALE_FACTOR");
+        return env;
+    }
+
+    QTemporaryDir config_;
+    QString display_;
+    std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+// Metacity keeps every window on the screen: a panel parked off screen would be pulled back.
+TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred) {
+    for (const char* tool : {"Xvfb", "metacity", "import", "xdotool", "xprop"}) {
+        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    }
+    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    Start("metacity", {"--replace"}, XEnv());
+    // Metacity is ready once it has claimed the screen.
+    const QDeadlineTimer deadline(kPatienceMs);
+    for (;;) {
+        QProcess probe;
+        probe.setProcessEnvironment(XEnv());
+        probe.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+        probe.waitForFinished(kPatienceMs);
+        if (probe.readAllStandardOutput().contains("window id")) break;
+        if (deadline.hasExpired()) GTEST_SKIP() << "metacity did not start";
+    }
+    const QImage empty = SettledShot([](const QImage&) { return true; });
+    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
+
+    QProcessEnvironment env = ProgramEnv(XEnv());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+
+    // The options dialog, centred, and nothing else: every changed pixel lies within the
+    // dialog's frame (its 269 x 515 client area, a title bar and a shadow's margin).
+    const QRect dialogArea = QRect((kScreenWidth - 269) / 2, (kScreenHeight - 515) / 2, 269, 515)
+                                 .adjusted(-60, -70, 60, 70);
+    const QImage before =
+        SettledShot([&](const QImage& shot) { return Changed(empty, shot).width() > 200; });
+    const QRect shown = Changed(empty, before);
+    EXPECT_TRUE(dialogArea.contains(shown))
+        << "changed before play: " << shown.x() << "," << shown.y() << " " << shown.width() << "x"
+        << shown.height();
+
+    // "- PLAY -" clicked where it is on the dialog.
+    QProcess click;
+    click.setProcessEnvironment(XEnv());
+    click.start("xdotool", {"search", "--sync", "--name", "^About Zarq", "mousemove", "--window",
+                            "%1", "134", "494", "click", "1", "mousemove", "1023", "767"});
+    ASSERT_TRUE(click.waitForFinished(kPatienceMs));
+
+    // The panel, centred: the screen's middle minus half the panel.
+    const QRect panel((kScreenWidth - kPanelWidth) / 2, (kScreenHeight - kPanelHeight) / 2,
+                      kPanelWidth, kPanelHeight);
+    const QImage after = SettledShot(
+        [&](const QImage& shot) { return Changed(empty, shot).width() >= kPanelWidth - 10; });
+    const QRect changed = Changed(empty, after);
+    EXPECT_TRUE(panel.adjusted(-2, -2, 2, 2).contains(changed))
+        << "changed after play: " << changed.x() << "," << changed.y() << " " << changed.width()
+        << "x" << changed.height();
+    EXPECT_NE(after.pixel(panel.center()), empty.pixel(panel.center()));
+    // The top-left corner lies outside the outline: the desktop shows there.
+    EXPECT_EQ(after.pixel(panel.topLeft() + QPoint(2, 2)),
+              empty.pixel(panel.topLeft() + QPoint(2, 2)));
+}
+
+// Wayland: no program may place its windows; the panel must simply not exist before play.
+TEST_F(Desktop, OnWestonOnlyTheDialogShowsBeforePlayAndTheDesktopShowsBesideThePanelsTop) {
+    for (const char* tool : {"Xvfb", "weston", "import"}) {
+        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    }
+    const QString plugin =
+        QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+    if (!QFile::exists(plugin))
+        GTEST_SKIP() << "Qt's Wayland platform (qt6-wayland) is not installed";
+    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString socket = QString("zarq-test-%1").arg(QCoreApplication::applicationPid());
+    QProcessEnvironment wayland = XEnv();
+    wayland.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess& weston = Start("weston",
+                             {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
+                              QString("--width=%1").arg(kScreenWidth),
+                              QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
+                             wayland);
+    // Weston is up once its socket exists and its desktop is drawn (the top bar's clock is
+    // left out of every comparison).
+    constexpr int kTopBar = 40;
+    const QDeadlineTimer deadline(kPatienceMs);
+    while (!QFile::exists(runtime.filePath(socket))) {
+        if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
+            GTEST_SKIP() << "weston did not start: "
+                         << weston.readAllStandardError().right(400).toStdString();
+        }
+        weston.waitForFinished(100);
+    }
+    QImage empty = SettledShot([&](const QImage& shot) {
+        return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
+    });
+    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
+    // The desktop settles: two screenshots alike below the clock.
+    for (QImage next = Screenshot();
+         Changed(empty, next, kTopBar).isValid() && !deadline.hasExpired(); next = Screenshot()) {
+        empty = next;
+    }
+
+    QProcessEnvironment env = ProgramEnv(wayland);
+    env.insert("QT_QPA_PLATFORM", "wayland");
+    env.insert("WAYLAND_DISPLAY", socket);
+    env.insert("ZARQ_TEST_STDIN", "1");
+    QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+
+    auto settled = [&](const std::function<bool(const QRect&)>& ready) {
+        QImage last = Screenshot();
+        const QDeadlineTimer until(kPatienceMs);
+        while (!until.hasExpired()) {
+            QImage now = Screenshot();
+            if (!Changed(last, now, kTopBar).isValid() && ready(Changed(empty, now, kTopBar)))
+                return now;
+            last = std::move(now);
+        }
+        return last;
+    };
+    // Only the dialog (with the decoration Qt draws for it): narrower than the panel.
+    const QImage before = settled([](const QRect& changed) { return changed.width() > 200; });
+    const QRect shown = Changed(empty, before, kTopBar);
+    EXPECT_GT(shown.width(), 200);
+    EXPECT_LT(shown.width(), kPanelWidth - 100)
+        << "something as wide as the panel shows before play";
+    EXPECT_LT(shown.height(), kPanelHeight + 60);
+
+    program.write("play\n");
+    ASSERT_TRUE(program.waitForBytesWritten(kPatienceMs));
+    const QImage after = settled([](const QRect& changed) {
+        return changed.width() >= kPanelWidth - 4 && changed.height() >= kPanelHeight - 4;
+    });
+    const QRect panel = Changed(empty, after, kTopBar);
+    ASSERT_GE(panel.width(), kPanelWidth - 4) << "the panel did not show after play";
+    // Nothing but the panel: the dialog has gone.
+    EXPECT_LE(panel.width(), kPanelWidth + 4);
+    EXPECT_LE(panel.height(), kPanelHeight + 4);
+    // Beside the top edge, outside the outline, the desktop shows through the window; in its
+    // middle the panel covers it.
+    const QPoint corner = panel.topLeft() + QPoint(3, 3);
+    EXPECT_EQ(after.pixel(corner), empty.pixel(corner)) << "the window's corner is not transparent";
+    EXPECT_NE(after.pixel(panel.center()), empty.pixel(panel.center()));
+}
+
+}  // namespace
