@@ -288,14 +288,12 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
 }
 
 int PanelWindow::ToyKey(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Control: return VK_CONTROL;
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Up: return VK_UP;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
-        default: return 0;
-    }
+    return KeyBindings::Defaults().ToyKey(qtKey);
+}
+
+void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
+    ReleaseHeldKeys();
+    keys_ = keys;
 }
 
 bool PanelWindow::event(QEvent* event) {
@@ -357,7 +355,7 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
                 break;
         }
     }
-    const int key = ToyKey(event->key());
+    const int key = keys_.ToyKey(event->key());
     heldKeys_.insert(key);
     // Automatic repeats reach the toy as further key-downs.
     input_.KeyDown(key);
@@ -367,7 +365,7 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
 void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     // X11 reports a held key's repeats as release-and-press pairs; the toy sees only the presses.
     if (event->isAutoRepeat()) return;
-    const int key = ToyKey(event->key());
+    const int key = keys_.ToyKey(event->key());
     heldKeys_.erase(key);
     input_.KeyUp(key);
 }
@@ -425,6 +423,7 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             }
             break;
         case MouseRole::None:
+        case MouseRole::Inert:
             break;
     }
     UpdatePointer(at);

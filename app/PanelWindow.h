@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <set>
 
+#include "KeyBindings.h"
 #include "PanelPainter.h"
 #include "PictureSet.h"
 #include "panel/InputPath.h"
@@ -68,6 +69,10 @@ class PanelWindow : public QWidget, public ElementView {
     void SetContextMenu(QMenu* menu) { menu_ = menu; }
     // The toy's key code for a Qt key: CTRL 17, LEFT 37, UP 38, RIGHT 39, DOWN 40; 0 for the rest.
     static int ToyKey(int qtKey);
+    // The player's keys for the toy's controls (the defaults until set). Keys held under the
+    // old keys are released first.
+    void SetKeyBindings(const KeyBindings& keys);
+    const KeyBindings& Keys() const { return keys_; }
     // The hint of the control under a point of the window ("" where there is none).
     QString HintAt(const QPoint& at) const;
     // The toy's point under a point of the window.
@@ -102,6 +107,7 @@ class PanelWindow : public QWidget, public ElementView {
     InputPath input_{form_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;
+    KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
     QPoint dragOrigin_;            // the pressed element's corner in window pixels
     PanelPainter painter_;

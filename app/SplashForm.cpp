@@ -4,8 +4,10 @@
 #include "DialogFont.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
 
 namespace zarq {
@@ -226,10 +228,23 @@ void TSplashForm::showEvent(QShowEvent* event) {
     CentreOnScreen();  // wherever it was, it shows in the middle of the screen
 }
 
+void TSplashForm::closeEvent(QCloseEvent* event) {
+    // Hidden, the dialog would leave a program running with no window to end it.
+    event->accept();
+    PM_10Exit->trigger();
+}
+
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == La_Http) La_HttpClick();
-        if (watched == La_Email) La_EmailClick();
+    // A link opens as a button clicks: a left-button release over the label that was pressed.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == La_Http || watched == La_Email)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* label = static_cast<QWidget*>(watched);
+        if (mouse->button() == Qt::LeftButton &&
+            label->rect().contains(mouse->position().toPoint())) {
+            if (watched == La_Http) La_HttpClick();
+            if (watched == La_Email) La_EmailClick();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

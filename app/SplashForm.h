@@ -66,6 +66,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A close request from the window system ends the program as the exit item does.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenu();

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <unistd.h>
@@ -18,9 +19,12 @@
 #include "AboutForm.h"
 #include "CommandLine.h"
 #include "DataDir.h"
+#include "ExitSignals.h"
 #include "FirstPaintExit.h"
+#include "LoggedSound.h"
 #include "PanelWindow.h"
 #include "PictureSet.h"
+#include "PlayerControls.h"
 #include "QtSettingsStore.h"
 #include "QtTimerHost.h"
 #include "QtWindowHost.h"
@@ -77,11 +81,16 @@ int main(int argc, char** argv) {
     // make the data folder current, wherever the program was started from.
     zarq::EnterDataDir(QApplication::applicationDirPath());
 
+    // Before any sound start-up, so that the termination signals are ours, not the sound
+    // library's; they are answered once the event loop runs.
+    zarq::ExitSignals exitSignals;
+
     zarq::QtTimerHost timers;
     const std::unique_ptr<zarq::SdlSound> sound = zarq::OpenSdlSound();
+    zarq::LoggedSound loggedSound(sound->Library());
     zarq::QtWindowHost windowHost;
     zarq::TForm1 form(zarq::PanelSeams{
-        timers.Scheduler(), sound->Library(), sound->Ports(), windowHost,
+        timers.Scheduler(), loggedSound, sound->Ports(), windowHost,
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
 
     zarq::PictureSet pictures;
@@ -109,6 +118,13 @@ int main(int argc, char** argv) {
     QObject::connect(
         &splash, &zarq::TSplashForm::Terminate, &app, [] { QCoreApplication::exit(1); },
         Qt::QueuedConnection);
+    // The player's keys and game controllers, and the "Controls..." item.
+    QSettings settings(QStringLiteral("Quarvel"), QStringLiteral("KeldoZarq"));
+    zarq::PlayerControls controls(window, *splash.PM_Menu, settings);
+    // Ctrl+C, kill and a closed terminal: the exit item's way out, taken once.
+    QObject::connect(
+        &exitSignals, &zarq::ExitSignals::Received, &splash,
+        [&splash] { splash.PM_10Exit->trigger(); }, Qt::SingleShotConnection);
 
     // For tests of the whole program on a desktop where no click can be aimed at the dialog
     // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -".

@@ -78,6 +78,8 @@ void TForm1::CreateControls() {
     Im_Base = AddImage("Im_Base", {0, 0, 490, 580}, "Im_Base", false, true);
     Im_BaseScreen = AddImage("Im_BaseScreen", {115, 154, 268, 114}, "Im_BaseScreen", false, true);
     Puls_Speed = AddImage("Puls_Speed", {364, 410, 58, 55}, "Puls_Speed", false, true);
+    // Outside the round button its picture takes a press and does nothing: no drag there.
+    Puls_Speed->SetPointer(TCursor::Default, "", MouseRole::Inert);
 
     // Figures, each as body, hand, disc: the player's 5 down to 1, then the opponent's 4 down to 1.
     for (int i = 5; i >= 1; --i) {

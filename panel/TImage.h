@@ -21,8 +21,9 @@ struct TRect {
 
 enum class TCursor { Default, Hand, Help };
 
-// Which of the panel's mouse handlers a control feeds; None means presses pass through it.
-enum class MouseRole { None, Drag, SwitchOn, SwitchOff };
+// Which of the panel's mouse handlers a control feeds; None means presses pass through it,
+// Inert that it takes them and nothing happens (a picture without a handler of its own).
+enum class MouseRole { None, Drag, SwitchOn, SwitchOff, Inert };
 
 class TControl;
 

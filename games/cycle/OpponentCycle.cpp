@@ -209,7 +209,11 @@ constexpr int kMaxCycleKrevLives = 3;
 std::int32_t& TForm1::KrevCell(int dc, int dr) {
     dc = std::clamp(dc, -kReach, kReach);
     dr = std::clamp(dr, -kReach, kReach);
-    return G.Labyrinth[WrapCol(G.KrevCol) + dc][WrapRow(G.KrevRow) + dr];
+    // Every look goes round the torus to the real cell, never to a border copy: the copies
+    // are refreshed only by a scroll, so one could still show what the opponent's own last
+    // steps changed. The free-way test before a step and the crash test after it, which sees
+    // the position already taken round, then read the same cells.
+    return G.Labyrinth[WrapCol(WrapCol(G.KrevCol) + dc)][WrapRow(WrapRow(G.KrevRow) + dr)];
 }
 
 void TForm1::MostraCycleKrev(bool show) {

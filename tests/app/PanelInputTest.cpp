@@ -123,6 +123,23 @@ TEST_F(PanelInput, DraggingMovesTheWindowByThePointersOffset) {
     EXPECT_EQ(toy.Window.Pos, (TPoint{210, 95}));
 }
 
+TEST_F(PanelInput, TheSpeedButtonsPictureOutsideItsRoundAreaTakesAPressAndDoesNotDrag) {
+    toy.Window.Pos = {200, 100};
+    auto drag = [this](QPoint from) {
+        Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        Mouse(QEvent::MouseMove, from + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
+        Mouse(QEvent::MouseButtonRelease, from + QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+    };
+    drag({365, 411});  // the picture's top-left corner, outside the round button
+    drag({420, 463});  // its bottom-right corner
+    EXPECT_EQ(toy.Window.Pos, (TPoint{200, 100}));
+    // The drag surfaces around and on it still drag: the round button, the photograph.
+    drag({394, 440});
+    EXPECT_EQ(toy.Window.Pos, (TPoint{210, 110}));
+    drag({360, 405});
+    EXPECT_EQ(toy.Window.Pos, (TPoint{220, 120}));
+}
+
 TEST_F(PanelInput, CursorsAndHintsFollowTheControls) {
     EXPECT_EQ(CursorAt({240, 440}), Qt::PointingHandCursor);  // the switch
     EXPECT_EQ(CursorAt({98, 442}), Qt::WhatsThisCursor);      // the control pad

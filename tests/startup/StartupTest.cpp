@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
+
+#include <memory>
 
 #include "DataDir.h"
 #include "PanelWindow.h"
@@ -18,13 +21,27 @@
 namespace zarq::test {
 namespace {
 
+std::unique_ptr<QApplication>& TheApp() {
+    static std::unique_ptr<QApplication> app;
+    return app;
+}
+
 QApplication& App() {
     static int argc = 1;
     static char name[] = "startup_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    if (!TheApp()) TheApp() = std::make_unique<QApplication>(argc, argv);
+    return *TheApp();
 }
+
+// The application goes after the last test, before the program's exit: at exit Qt's input
+// devices (made by the first mouse event) would be torn down after statics they use.
+class AppEnd : public ::testing::Environment {
+  public:
+    void TearDown() override { TheApp().reset(); }
+};
+[[maybe_unused]] const ::testing::Environment* const kAppEnd =
+    ::testing::AddGlobalTestEnvironment(new AppEnd);
 
 class Options : public ::testing::Test {
 protected:
@@ -215,6 +232,41 @@ TEST_F(Options, EscOnThePanelEndsTheProgramThroughTheSoundShutdown) {
                                                   "Free:Disc", "Free:Win", "Free:Miss1", "Free:Miss2",
                                                   "Free:Over", "Free:End", "Close:"}));
     EXPECT_EQ(toy.Ports.Writes.back().Value, 0x00);  // the speaker off
+}
+
+TEST_F(Options, AWindowSystemCloseRequestEndsTheProgramAsExitDoes) {
+    PictureSet pictures;
+    ASSERT_FALSE(LoadPanelPictures(pictures));
+    PanelWindow panel(toy.F(), pictures, QByteArray());
+    TSplashForm d(toy.F(), toy.Window, &panel);
+    panel.show();
+    d.show();
+    // Before play: nothing has been stored, and the sound shutdown still runs.
+    EXPECT_TRUE(d.close());
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_FALSE(toy.Sound.Calls.empty());
+    EXPECT_EQ(toy.Sound.Calls.back().Call, "Close");
+    EXPECT_TRUE(toy.Stored.empty());
+}
+
+TEST_F(Options, ALinkOpensOnALeftButtonReleaseOverItsLabelOnly) {
+    TSplashForm& d = Open();
+    auto release = [](QLabel* label, QPoint at, Qt::MouseButton button) {
+        QMouseEvent event(QEvent::MouseButtonRelease, QPointF(at), QPointF(label->mapToGlobal(at)),
+                          button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(label, &event);
+    };
+    const QPoint inside(d.La_Http->width() / 2, d.La_Http->height() / 2);
+    release(d.La_Http, inside, Qt::RightButton);
+    release(d.La_Http, inside, Qt::MiddleButton);
+    release(d.La_Http, {inside.x(), d.La_Http->height() + 40}, Qt::LeftButton);  // dragged away
+    release(d.La_Email, {-5, inside.y()}, Qt::LeftButton);
+    EXPECT_TRUE(toy.Window.Events.empty());
+    release(d.La_Http, inside, Qt::LeftButton);
+    release(d.La_Email, {2, 2}, Qt::LeftButton);
+    EXPECT_EQ(toy.Window.Events, (std::vector<std::string>{"open:http://www.quarvel.example/zarq",
+                                                           "open:mailto:zarq@quarvel.example"}));
 }
 
 TEST(DataFolder, FoundBesideTheExecutableOrInTheInstallPrefix) {

@@ -244,6 +244,43 @@ TEST_F(OpponentCycle, TheSameLabyrinthAndPositionsGiveTheSameMoveWhateverElseDif
     EXPECT_EQ(f2.TableFaults(), 0);
 }
 
+// Near the border of the torus the free-way tests and the crash test look round it the
+// same way, whatever the border copies hold: driving straight on after the way ahead was
+// found blocked is always a crash.
+TEST_F(OpponentCycle, StraightOnAfterAFailedFreeWayTestAlwaysCrashesAtTheSeam) {
+    std::mt19937 rng(7011);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int seamCols[] = {kColLo, kColLo + 1, kColHi - 1, kColHi};
+    const int seamRows[] = {kRowLo, kRowLo + 1, kRowHi - 1, kRowHi};
+    int blockedStraight = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        // Copies and real cells drawn independently, as the opponent's own trail leaves them
+        // between two scrolls.
+        for (int c = -3; c <= 11; ++c) {
+            for (int r = -3; r <= 9; ++r) Cell(c, r) = pick(0, 9) < 5 ? 0 : pick(1, 3);
+        }
+        const bool onColumnSeam = pick(0, 1) == 0;
+        g.KrevCol = onColumnSeam ? seamCols[pick(0, 3)] : pick(kColLo, kColHi);
+        g.KrevRow = onColumnSeam ? pick(kRowLo, kRowHi) : seamRows[pick(0, 3)];
+        g.KrevDirection = pick(1, 4);
+        g.ZarqDirection = pick(1, 4);
+        g.PlayEnabled = true;
+        f.BloccaTimers();
+        const int heading = g.KrevDirection;
+        const bool straightFree = heading == 1   ? f.LiberoSu()
+                                  : heading == 2 ? f.LiberoDx()
+                                  : heading == 3 ? f.LiberoGiu()
+                                                 : f.LiberoSx();
+        f.TimerCycleKrevTimer();
+        if (g.KrevDirection != heading || straightFree) continue;
+        ++blockedStraight;
+        ASSERT_TRUE(WinStarted()) << "trial " << trial << ": heading " << heading
+                                  << " drove on unharmed to " << g.KrevCol << ", " << g.KrevRow;
+    }
+    EXPECT_GT(blockedStraight, 100);
+    EXPECT_EQ(f.TableFaults(), 0);
+}
+
 int LitDashes(const TForm1& f) {
     int n = 0;
     for (int c = 1; c <= 7; ++c) {

@@ -70,9 +70,11 @@ std::optional<bool> Touched(const Grid& g, Point p, Segment own) {
     const Segment around[] = {{p, 1}, {p, 2}, {{p.c - 1, p.r}, 2}, {{p.c, p.r - 1}, 1}};
     bool touched = false;
     for (const Segment& s : around) {
-        const std::int32_t v = g[s.cell.c][s.cell.r];
+        // Round the torus, as the cycles look.
+        const Point cell = Wrapped(s.cell);
+        const std::int32_t v = g[cell.c][cell.r];
         if (v < 0 || v > 3) return std::nullopt;
-        if (s.cell == own.cell && s.value == own.value) continue;
+        if (cell == Wrapped(own.cell) && s.value == own.value) continue;
         touched = touched || (v & s.value) != 0;
     }
     return touched;
@@ -92,7 +94,7 @@ class RandomRaces : public Race, public ::testing::WithParamInterface<unsigned> 
     std::mt19937 rng{GetParam()};
     int races = 0, wins = 0, misses = 0, games = 0;
     int playerSteps = 0, turns = 0, krevSteps = 0, krevOffDisplay = 0, krevRoundTorus = 0;
-    int unreadable = 0, ontoLit = 0;
+    int unreadable = 0;
     bool careful = false;
 
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng); }
@@ -163,16 +165,11 @@ class RandomRaces : public Race, public ::testing::WithParamInterface<unsigned> 
         Grid want = before.Labyrinth;
         want[now.c][now.r] += value;
         ExpectRealRegion(want, "opponent step");
-        if ((before.Labyrinth[now.c][now.r] & value) != 0) {
-            // Beyond the edge of the real region its tests read the border copies, which only
-            // the player's scrolls refresh; only there can it miss a lit segment in its way.
-            ++ontoLit;
-            const bool nearEdge = old.c <= kColLo + 1 || old.c >= kColHi - 1 ||
-                                  old.r <= kRowLo + 1 || old.r >= kRowHi - 1;
-            ASSERT_TRUE(nearEdge) << "onto a lit segment at " << now.c << "," << now.r << "\n"
-                                  << Screen();
-            return;
-        }
+        // Its tests look round the torus as its crash test does, so it never drives onto a
+        // segment that is lit already, at the edge of the real region or anywhere else.
+        ASSERT_EQ(before.Labyrinth[now.c][now.r] & value, 0)
+            << "onto a lit segment at " << now.c << "," << now.r << "\n"
+            << Screen();
         krevOffDisplay += now.c < 1 || now.c > 7 || now.r < 1 || now.r > 5;
         krevRoundTorus +=
             now.c - old.c > 2 || old.c - now.c > 2 || now.r - old.r > 2 || old.r - now.r > 2;
@@ -274,7 +271,6 @@ TEST_P(RandomRaces, ManyRacesKeepEveryInvariant) {
     }
     RecordProperty("races", races);
     RecordProperty("wins", wins);
-    RecordProperty("opponent_steps_onto_a_lit_segment", ontoLit);
     EXPECT_GT(wins, 0);
     EXPECT_GT(misses, 0);
     EXPECT_GT(turns, 0);

@@ -1,0 +1,46 @@
+// Everything the player may choose for the controls, put together for the program: the keys
+// and controller buttons read from the settings, the game controllers polled while the panel
+// is active (Start works the switch, Back opens the menu), and the menu item "Controls..."
+// with its dialog, whose choices are applied and stored at once.
+#pragma once
+
+#include <QAction>
+#include <QSettings>
+#include <memory>
+
+#include "ControllerFeed.h"
+#include "PanelWindow.h"
+#include "input/GameControllers.h"
+
+namespace zarq {
+
+// The controller buttons in the settings ("PadUp" .. "PadFire", SDL's button names joined by
+// commas); a missing or unreadable value, or one whose buttons another control has, is that
+// control's default.
+PadBindings LoadPadBindings(QSettings& settings);
+void SavePadBindings(QSettings& settings, const PadBindings& pads);
+
+class PlayerControls {
+  public:
+    // `menu` is the program's menu; the item goes just before the separator above "E&xit".
+    // `settings` must outlive this object.
+    PlayerControls(PanelWindow& panel, QMenu& menu, QSettings& settings);
+    ~PlayerControls();
+    PlayerControls(const PlayerControls&) = delete;
+    PlayerControls& operator=(const PlayerControls&) = delete;
+
+    GameControllers& Pads() { return *pads_; }
+    QAction* ControlsItem() const { return controlsItem_; }
+    // The dialog, modal; its choices applied and stored when accepted.
+    void OpenDialog();
+
+  private:
+    PanelWindow& panel_;
+    QMenu& menu_;
+    QSettings& settings_;
+    std::unique_ptr<GameControllers> pads_;
+    std::unique_ptr<ControllerFeed> feed_;
+    QAction* controlsItem_ = nullptr;
+};
+
+}  // namespace zarq

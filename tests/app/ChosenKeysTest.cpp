@@ -1,0 +1,290 @@
+// Keys of the player's choice: a remapped key plays the toy exactly as the default key did,
+// stored names that cannot be used fall back to the defaults, and the controls dialog
+// refuses a key or button that is taken or belongs to the program.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <memory>
+#include <sstream>
+
+#include "ControlsDialog.h"
+#include "PanelWindow.h"
+#include "PlayerControls.h"
+#include "SplashForm.h"
+#include "TestPictures.h"
+#include "harness/Harness.h"
+
+namespace zarq::test {
+namespace {
+
+constexpr Millis kFirstRaceStarts = 12490;
+
+KeyBindings Chosen() {
+    KeyBindings keys = KeyBindings::Defaults();
+    // Each new key first, so that no two controls share one on the way.
+    EXPECT_TRUE(keys.Assign(ToyControl::Up, Qt::Key_W));
+    EXPECT_TRUE(keys.Assign(ToyControl::Down, Qt::Key_S));
+    EXPECT_TRUE(keys.Assign(ToyControl::Left, Qt::Key_A));
+    EXPECT_TRUE(keys.Assign(ToyControl::Right, Qt::Key_D));
+    EXPECT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Space));
+    return keys;
+}
+
+// A toy with its window, played with `keys`.
+class Played {
+  public:
+    explicit Played(const KeyBindings& keys) : keys_(keys) {
+        toy.SoundOn();
+        const auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()));
+        EXPECT_FALSE(error);
+        window = std::make_unique<PanelWindow>(toy.F(), pictures, QByteArray());
+        window->SetKeyBindings(keys);
+    }
+    void Key(QEvent::Type type, int qtKey, bool autoRepeat = false) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(window.get(), &event);
+    }
+    void Press(ToyControl c, bool autoRepeat = false) {
+        Key(QEvent::KeyPress, keys_.Key(c), autoRepeat);
+    }
+    void Release(ToyControl c) { Key(QEvent::KeyRelease, keys_.Key(c)); }
+    // What a player sees and hears: the lattice, the figures' places and the sounds played.
+    std::string Seen() {
+        std::ostringstream out;
+        out << toy.Lattice() << "row " << toy.G().ZarqRow << " heading " << toy.G().ZarqDirection
+            << " disc " << toy.G().ZarqHasDisc << " speed " << toy.F().TimerCycleZarq.Interval()
+            << " button " << toy.Lit("Puls_Speed");
+        for (const std::string& s : toy.Sound.Played()) out << ' ' << s;
+        return out.str();
+    }
+
+    Toy toy;
+    PictureFolder folder{toy.F()};
+    PictureSet pictures;
+    std::unique_ptr<PanelWindow> window;
+
+  private:
+    KeyBindings keys_;
+};
+
+std::string PlayARace(const KeyBindings& keys) {
+    Played p(keys);
+    p.toy.SwitchOn();
+    p.toy.Advance(kFirstRaceStarts + 100);
+    EXPECT_TRUE(p.toy.G().PlayEnabled);
+    p.Press(ToyControl::Up);  // heading right: a turn up at the next step
+    p.Release(ToyControl::Up);
+    p.toy.Advance(700);
+    p.Press(ToyControl::Fire);  // held: the cycle goes faster
+    std::string seen = p.Seen();
+    for (int i = 0; i < 10; ++i) {
+        p.toy.Advance(100);
+        p.Press(ToyControl::Fire, true);
+    }
+    seen += p.Seen();
+    p.Release(ToyControl::Fire);
+    p.Press(ToyControl::Left);
+    p.Release(ToyControl::Left);
+    p.toy.Advance(1000);
+    return seen + p.Seen();
+}
+
+std::string PlayADuel(const KeyBindings& keys) {
+    Played p(keys);
+    TForm1& f = p.toy.F();
+    TGameState& g = p.toy.G();
+    // As the third won race hands over to the duel.
+    f.BloccaTimers();
+    g.PowerOn = g.GameStarted = true;
+    g.CurrentGame = 1;
+    g.SpeedLevel = 1;
+    g.Score = 300;
+    g.ZarqLives = 4;
+    g.KrevLives = 1;
+    g.AvvioGioco2Step = 1;
+    f.TimerAvvioGioco2.SetInterval(320);
+    f.TimerAvvioGioco2.SetEnabled(true);
+    p.toy.Advance(10080);
+    EXPECT_TRUE(g.PlayEnabled);
+    // The opponent keeps still; the player holds the disc.
+    f.TimerMoveKrev.SetEnabled(false);
+    f.TimerLanciaDiscKrev.SetEnabled(false);
+    f.MostraZarq(false);
+    g.ZarqHasDisc = true;
+    g.ZarqRow = 2;
+    f.MostraZarq(true);
+
+    p.Press(ToyControl::Up);  // one step up, then locked until a release or 250 ms
+    p.toy.Advance(100);
+    p.Press(ToyControl::Up, true);
+    p.Release(ToyControl::Up);
+    p.Press(ToyControl::Up);
+    std::string seen = p.Seen();
+    p.Release(ToyControl::Up);
+    p.Press(ToyControl::Fire);  // the throw; held, its repeats do nothing more
+    for (int i = 0; i < 12; ++i) {
+        p.toy.Advance(100);
+        p.Press(ToyControl::Fire, true);
+    }
+    seen += p.Seen();
+    p.Release(ToyControl::Fire);
+    p.toy.Advance(2000);
+    return seen + p.Seen();
+}
+
+TEST(ChosenKeys, ARemappedKeyTurnsAndSpeedsTheCycleAsTheDefaultKeyDid) {
+    const std::string byDefault = PlayARace(KeyBindings::Defaults());
+    EXPECT_NE(byDefault.find("heading 1 disc"), std::string::npos) << "the turn up was made";
+    EXPECT_EQ(PlayARace(Chosen()), byDefault);
+
+    // The arrow keys and CTRL no longer steer or speed once others are chosen.
+    Played p(Chosen());
+    p.toy.SwitchOn();
+    p.toy.Advance(kFirstRaceStarts + 100);
+    p.Key(QEvent::KeyPress, Qt::Key_Up);
+    p.Key(QEvent::KeyPress, Qt::Key_Control);
+    EXPECT_EQ(p.toy.G().ZarqTurnRequest, 0);
+    EXPECT_FALSE(p.toy.G().SpeedButtonDown);
+}
+
+TEST(ChosenKeys, ARemappedKeyMovesAndThrowsInTheDuelAsTheDefaultKeyDid) {
+    const std::string byDefault = PlayADuel(KeyBindings::Defaults());
+    EXPECT_NE(byDefault.find("row 4 heading 0 disc 1"), std::string::npos)
+        << "two steps up, one per press";
+    EXPECT_NE(byDefault.find("Disc@10180 Disc@10580"), std::string::npos)
+        << "thrown, and thrown again while the button was held";
+    EXPECT_EQ(PlayADuel(Chosen()), byDefault);
+}
+
+class StoredKeys : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("keys.ini"), QSettings::IniFormat};
+};
+
+TEST_F(StoredKeys, ChosenKeysAreStoredByTheirPortableNamesAndReadBack) {
+    KeyBindings keys = Chosen();
+    ASSERT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Shift));
+    keys.Save(settings);
+    EXPECT_EQ(settings.value("KeyUp").toString(), "W");
+    EXPECT_EQ(settings.value("KeyFire").toString(), "Shift");
+    EXPECT_EQ(KeyBindings::Load(settings), keys);
+    KeyBindings::Defaults().Save(settings);
+    EXPECT_EQ(settings.value("KeyFire").toString(), "Ctrl");
+    EXPECT_EQ(settings.value("KeyLeft").toString(), "Left");
+}
+
+TEST_F(StoredKeys, UnusableNamesFallBackToTheDefaultKeys) {
+    settings.setValue("KeyUp", "Ctrl+W");  // a combination
+    settings.setValue("KeyDown", "Nonsense");
+    settings.setValue("KeyLeft", "");
+    settings.setValue("KeyRight", "F1");  // the menu's
+    settings.setValue("KeyFire", "Space");
+    const KeyBindings keys = KeyBindings::Load(settings, {Qt::Key_F1, Qt::Key_Escape});
+    EXPECT_EQ(keys.Key(ToyControl::Up), Qt::Key_Up);
+    EXPECT_EQ(keys.Key(ToyControl::Down), Qt::Key_Down);
+    EXPECT_EQ(keys.Key(ToyControl::Left), Qt::Key_Left);
+    EXPECT_EQ(keys.Key(ToyControl::Right), Qt::Key_Right);
+    EXPECT_EQ(keys.Key(ToyControl::Fire), Qt::Key_Space);
+
+    // One key stored for two controls, or a stored key that is another's default: the
+    // defaults, so that no two controls ever share a key.
+    settings.clear();
+    settings.setValue("KeyUp", "W");
+    settings.setValue("KeyDown", "W");
+    EXPECT_EQ(KeyBindings::Load(settings).Key(ToyControl::Down), Qt::Key_Down);
+    settings.clear();
+    settings.setValue("KeyFire", "Up");
+    EXPECT_EQ(KeyBindings::Load(settings), KeyBindings::Defaults());
+
+    // The controller buttons likewise.
+    settings.setValue("PadFire", "x,start");
+    settings.setValue("PadUp", "dpleft");
+    settings.setValue("PadDown", "y");
+    const PadBindings pads = LoadPadBindings(settings);
+    EXPECT_EQ(pads.Of(ToyControl::Fire), PadBindings::Defaults().Of(ToyControl::Fire));
+    EXPECT_EQ(pads, PadBindings::Defaults()) << "d-pad left would press two controls";
+    settings.remove("PadUp");
+    EXPECT_EQ(LoadPadBindings(settings).Of(ToyControl::Down),
+              std::vector<int>{SDL_CONTROLLER_BUTTON_Y});
+}
+
+TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
+    std::vector<int> buttons;  // what the controller reports, one per look
+    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {Qt::Key_F1, Qt::Key_Escape},
+                     [&buttons] {
+                         if (buttons.empty()) return -1;
+                         const int b = buttons.front();
+                         buttons.erase(buttons.begin());
+                         return b;
+                     });
+    // Keys reach the focused field, not the dialog: the awaited key is taken from there too.
+    auto press = [&d](int qtKey) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier);
+        QApplication::sendEvent(d.KeyField(ToyControl::Fire), &event);
+    };
+    EXPECT_EQ(d.KeyField(ToyControl::Fire)->text(), "Ctrl");
+
+    d.KeyField(ToyControl::Up)->click();
+    EXPECT_EQ(d.KeyField(ToyControl::Up)->text(), "Press a key...");
+    press(Qt::Key_W);
+    EXPECT_EQ(d.KeyField(ToyControl::Up)->text(), "W");
+
+    d.KeyField(ToyControl::Down)->click();
+    press(Qt::Key_W);
+    EXPECT_EQ(d.Status(), "W is already the key of pad up; press another key.");
+    press(Qt::Key_F1);
+    EXPECT_EQ(d.Status(), "F1 belongs to the menu; press another key.");
+    press(Qt::Key_Escape);  // leaves it as it was
+    EXPECT_EQ(d.KeyField(ToyControl::Down)->text(), "Down");
+    EXPECT_EQ(d.Keys().Key(ToyControl::Down), Qt::Key_Down);
+
+    d.KeyField(ToyControl::Fire)->click();
+    press(Qt::Key_Space);  // taken as the key, not as a click of the field
+    EXPECT_EQ(d.KeyField(ToyControl::Fire)->text(), "Space");
+    EXPECT_EQ(d.Status(), "Speed / fire: Space.");
+
+    d.PadField(ToyControl::Fire)->click();
+    buttons = {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_Y};
+    d.PollButton();
+    EXPECT_EQ(d.Status(), "D-pad up is already a button of pad up; press another.");
+    d.PollButton();
+    EXPECT_EQ(d.Status(), "Start belongs to the power switch or the menu; press another.");
+    d.PollButton();
+    EXPECT_EQ(d.Pads().Of(ToyControl::Fire), std::vector<int>{SDL_CONTROLLER_BUTTON_Y});
+    EXPECT_EQ(d.PadField(ToyControl::Fire)->text(), "Y (north)");
+    EXPECT_EQ(d.PadField(ToyControl::Up)->text(), "D-pad up, left stick");
+
+    d.DefaultsButton()->click();
+    EXPECT_EQ(d.Keys(), KeyBindings::Defaults());
+    EXPECT_EQ(d.Pads(), PadBindings::Defaults());
+    EXPECT_EQ(d.KeyField(ToyControl::Up)->text(), "Up");
+}
+
+TEST(ControlsDialog, ItsItemStandsWithTheAdditionsJustBeforeExit) {
+    Toy toy;
+    PictureFolder folder{toy.F()};
+    PictureSet pictures;
+    ASSERT_FALSE(pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F())));
+    PanelWindow panel(toy.F(), pictures, QByteArray());
+    TSplashForm splash(toy.F(), toy.Window, &panel);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("keys.ini"), QSettings::IniFormat);
+    settings.setValue("KeyFire", "F4");  // the menu's: refused
+    settings.setValue("KeyUp", "W");
+    PlayerControls controls(panel, *splash.PM_Menu, settings);
+    QStringList captions;
+    for (QAction* a : splash.PM_Menu->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'",
+                                     "-", "Open 'Manual.exe'", "-", "Reset Hiscores", "Controls...",
+                                     "-", "E&xit"}));
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Up), Qt::Key_W);
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), Qt::Key_Control);
+}
+
+}  // namespace
+}  // namespace zarq::test

@@ -1,0 +1,177 @@
+// The real program, started as a child on a display of its own, ends on SIGINT, SIGTERM and
+// SIGHUP within a second as its exit item ends it: the sound shut down (seen in its sound
+// log), the stored choices untouched, exit code 0; with sound playing through SDL's disk
+// driver, with no sound, and while the options dialog is still up.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <csignal>
+#include <memory>
+
+namespace zarq::test {
+namespace {
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "ending_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+// One X server for every test here, on a display number it picks itself.
+class Display {
+  public:
+    static Display& Shared() {
+        static Display display;
+        return display;
+    }
+    QString Name() const { return name_; }
+    QString Missing() const { return missing_; }
+
+  private:
+    Display() {
+        App();
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (xvfb.isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty()) {
+            missing_ = "Xvfb or xdotool is not installed (scripts/install-deps.sh installs both)";
+            return;
+        }
+        server_.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QByteArray number;
+        while (!number.contains('\n') && server_.waitForReadyRead(20000)) {
+            number += server_.readAllStandardOutput();
+        }
+        if (!number.contains('\n')) {
+            missing_ = "Xvfb did not start";
+            return;
+        }
+        name_ = ":" + QString::fromLatin1(number.trimmed());
+    }
+    ~Display() {
+        server_.terminate();
+        server_.waitForFinished(5000);
+    }
+
+    QProcess server_;
+    QString name_;
+    QString missing_;
+};
+
+struct Ending {
+    int signal;
+    int soundMode;  // 0 Windows MM, 1 DirectSound, 2 (no sound)
+    bool play;      // "- PLAY -" clicked first
+};
+
+class Endings : public ::testing::TestWithParam<Ending> {
+  protected:
+    void SetUp() override {
+        if (!Display::Shared().Missing().isEmpty())
+            GTEST_SKIP() << Display::Shared().Missing().toStdString();
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkpath("config/Quarvel"));
+        QFile conf(Conf());
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(QString("[General]\nFirstRun=1\nSoundMode=%1\nSystem=0\n")
+                       .arg(GetParam().soundMode)
+                       .toLatin1());
+    }
+    QString Conf() const { return dir.filePath("config/Quarvel/KeldoZarq.conf"); }
+    QByteArray Stored() const {
+        QFile conf(Conf());
+        return conf.open(QIODevice::ReadOnly) ? conf.readAll() : QByteArray();
+    }
+    // Runs xdotool on the test display; false when it failed. Its output goes to `out`.
+    bool Xdotool(const QStringList& args, QString* out = nullptr) {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", Display::Shared().Name());
+        tool.setProcessEnvironment(env);
+        tool.start("xdotool", args);
+        if (!tool.waitForFinished(20000) || tool.exitCode() != 0) return false;
+        if (out != nullptr) *out = QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+        return true;
+    }
+    // Reads the program's log until `text` shows in it (or 20 s pass).
+    bool LogShows(const QByteArray& text) {
+        while (!log.contains(text)) {
+            if (!program.waitForReadyRead(20000)) return false;
+            log += program.readAllStandardError();
+        }
+        return true;
+    }
+
+    QTemporaryDir dir;
+    QProcess program;
+    QByteArray log;
+};
+
+TEST_P(Endings, TheProgramEndsWithinASecondThroughTheSoundShutdown) {
+    const Ending e = GetParam();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display::Shared().Name());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("SDL_AUDIODRIVER", "disk");
+    env.insert("SDL_DISKAUDIOFILE", dir.filePath("sound.raw"));
+    env.insert("QT_LOGGING_RULES", "zarq.sound.debug=true");
+    // The child is what is tested here, not its leaks.
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.setReadChannel(QProcess::StandardError);  // the log
+    program.start(ZARQ_PROGRAM, {});
+    ASSERT_TRUE(program.waitForStarted(20000));
+    const QByteArray stored = Stored();
+
+    QString dialog;
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^About Zarq \\(Keldo\\)$"},
+                        &dialog))
+        << "the options dialog did not show";
+    if (e.play) {
+        // "- PLAY -", in the dialog's own coordinates.
+        ASSERT_TRUE(Xdotool(
+            {"mousemove", "--window", dialog.section('\n', 0, 0), "134", "494", "click", "1"}));
+        if (e.soundMode != 2) {
+            ASSERT_TRUE(LogShows("FSOUND_Init(")) << log.toStdString();
+            ASSERT_TRUE(LogShows("FSOUND_Sample_Load(SOUND/Over.wav)")) << log.toStdString();
+            EXPECT_TRUE(log.contains("-> true")) << "SDL's disk driver opened\n"
+                                                 << log.toStdString();
+        }
+    }
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(program.processId()), e.signal), 0);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(program.waitForFinished(1000)) << "still running a second after the signal";
+    log += program.readAllStandardError();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(log.contains("zarq.sound: FSOUND_Close")) << log.toStdString();
+    EXPECT_EQ(Stored(), stored);
+    RecordProperty("ms_to_end", static_cast<int>(clock.elapsed()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Endings,
+                         ::testing::Values(Ending{SIGINT, 0, true}, Ending{SIGTERM, 1, true},
+                                           Ending{SIGHUP, 2, true}, Ending{SIGTERM, 0, false}),
+                         [](const auto& param) {
+                             const Ending& e = param.param;
+                             const char* name = e.signal == SIGINT    ? "Sigint"
+                                                : e.signal == SIGTERM ? "Sigterm"
+                                                                      : "Sighup";
+                             return std::string(name) +
+                                    (e.play ? "AfterPlayWithSoundMode"
+                                            : "BeforePlayWithSoundMode") +
+                                    std::to_string(e.soundMode);
+                         });
+
+}  // namespace
+}  // namespace zarq::test
