@@ -66,7 +66,7 @@ void ExpectSameReplay(const std::string& path, const PlayRecord& play) {
 TEST(RoundTrip, SeededPlaysThroughTheThreeGamesReplayIdentically) {
     int highestGame = 0;
     std::int64_t cycles = 0;
-    for (unsigned seed : {113u, 2u, 7u}) {
+    for (unsigned seed : {103u, 9u, 71u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         Toy a;
         a.SoundOn();
