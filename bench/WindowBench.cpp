@@ -35,11 +35,15 @@ QRegion RegionOf(const TImage& e) {
     return {b.Left, b.Top, b.Width, b.Height};
 }
 
-void BM_PaintOneElementIntoImage(benchmark::State& state) {
+// One changed element repainted into a frame at `ratio` (the transparent figure over the
+// screen, lit and dark in turn). At 3 the 3x pictures are copied pixel for pixel and the
+// outside of the outline is made see-through, as a translucent window needs it.
+void BM_PaintOneElement(benchmark::State& state, double ratio, bool seeThrough) {
     Panel panel;
     PanelPainter painter(panel.toy.F(), panel.pictures);
-    QImage frame = painter.Render();
-    TImage& figure = *panel.toy.F().ZarqFigure[3].Body;  // transparent, over the screen
+    painter.SetTransparentOutside(seeThrough);
+    QImage frame = painter.Render(ratio);  // decodes the set for `ratio` before timing
+    TImage& figure = *panel.toy.F().ZarqFigure[3].Body;
     const QRegion area = RegionOf(figure);
     for (auto _ : state) {
         figure.SetVisible(!figure.Visible());
@@ -48,28 +52,15 @@ void BM_PaintOneElementIntoImage(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(frame.constBits());
 }
-BENCHMARK(BM_PaintOneElementIntoImage);
+BENCHMARK_CAPTURE(BM_PaintOneElement, IntoImage, 1.0, false);
+BENCHMARK_CAPTURE(BM_PaintOneElement, At3x, 3.0, true)->Unit(benchmark::kMicrosecond);
 
-void BM_PaintWholeFrameIntoImage(benchmark::State& state) {
+// The whole frame at `ratio`; at 150 % the 2x pictures are shrunk smoothly.
+void BM_PaintWholeFrame(benchmark::State& state, double ratio, bool seeThrough) {
     Panel panel;
     PanelPainter painter(panel.toy.F(), panel.pictures);
-    QImage frame(490, 580, QImage::Format_RGB32);
-    const QRegion all(frame.rect());
-    for (auto _ : state) {
-        QPainter p(&frame);
-        painter.Paint(p, all);
-    }
-    benchmark::DoNotOptimize(frame.constBits());
-}
-BENCHMARK(BM_PaintWholeFrameIntoImage);
-
-// On a 300 % screen (or zoomed to it): the 3x pictures copied pixel for pixel, and the outside
-// of the outline made see-through as a translucent window needs it.
-void BM_PaintWholeFrameAt3x(benchmark::State& state) {
-    Panel panel;
-    PanelPainter painter(panel.toy.F(), panel.pictures);
-    painter.SetTransparentOutside(true);
-    QImage frame = painter.Render(3);  // decodes the 3x set before timing
+    painter.SetTransparentOutside(seeThrough);
+    QImage frame = painter.Render(ratio);
     const QRegion all(0, 0, 490, 580);
     for (auto _ : state) {
         QPainter p(&frame);
@@ -77,37 +68,9 @@ void BM_PaintWholeFrameAt3x(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(frame.constBits());
 }
-BENCHMARK(BM_PaintWholeFrameAt3x)->Unit(benchmark::kMillisecond);
-
-void BM_PaintOneElementAt3x(benchmark::State& state) {
-    Panel panel;
-    PanelPainter painter(panel.toy.F(), panel.pictures);
-    painter.SetTransparentOutside(true);
-    QImage frame = painter.Render(3);
-    TImage& figure = *panel.toy.F().ZarqFigure[3].Body;  // transparent, over the screen
-    const QRegion area = RegionOf(figure);
-    for (auto _ : state) {
-        figure.SetVisible(!figure.Visible());
-        QPainter p(&frame);
-        painter.Paint(p, area);
-    }
-    benchmark::DoNotOptimize(frame.constBits());
-}
-BENCHMARK(BM_PaintOneElementAt3x)->Unit(benchmark::kMicrosecond);
-
-// 150 %: the 2x pictures shrunk smoothly.
-void BM_PaintWholeFrameAt150Percent(benchmark::State& state) {
-    Panel panel;
-    PanelPainter painter(panel.toy.F(), panel.pictures);
-    QImage frame = painter.Render(1.5);
-    const QRegion all(0, 0, 490, 580);
-    for (auto _ : state) {
-        QPainter p(&frame);
-        painter.Paint(p, all);
-    }
-    benchmark::DoNotOptimize(frame.constBits());
-}
-BENCHMARK(BM_PaintWholeFrameAt150Percent)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PaintWholeFrame, IntoImage, 1.0, false);
+BENCHMARK_CAPTURE(BM_PaintWholeFrame, At3x, 3.0, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PaintWholeFrame, At150Percent, 1.5, false)->Unit(benchmark::kMillisecond);
 
 // What start-up pays for the pictures: decoding one set (the one for the screen's ratio).
 void BM_DecodePictureSet(benchmark::State& state) {
@@ -151,14 +114,3 @@ BENCHMARK(BM_WindowRepaintWholeFrame);
 
 }  // namespace
 }  // namespace zarq
-
-// The window benchmarks need an application object around them.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
