@@ -21,9 +21,8 @@ TAboutForm::TAboutForm()
     Bevel_Foto->setGeometry(9, 9, 256, 84);
     Bevel_Foto->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Bevel_Foto->setLineWidth(2);
-    Im_Foto = new QLabel(this);
+    Im_Foto = new DialogPicture("Im_Foto", this);
     Im_Foto->setGeometry(9, 9, 252, 84);
-    Im_Foto->setPixmap(QPixmap(":/pictures/Im_Foto.png"));
 
     struct Row {
         QLabel** caption;

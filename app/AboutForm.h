@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "DialogPicture.h"
+
 namespace zarq {
 
 class TAboutForm : public QWidget {
@@ -13,7 +15,7 @@ class TAboutForm : public QWidget {
 public:
     TAboutForm();
 
-    QLabel* Im_Foto;
+    DialogPicture* Im_Foto;
     QFrame* Bevel_Foto;
     QLabel* La_Name1;
     QLabel* La_Name2;

@@ -130,6 +130,10 @@ void PanelWindow::SetZoom(int percent) {
         SetFullScreen(false);
         return;
     }
+    ResizeAboutCentre();
+}
+
+void PanelWindow::ResizeAboutCentre() {
     const QPoint centre = geometry().center();
     ApplyGeometry();
     if (isVisible()) {
@@ -140,6 +144,24 @@ void PanelWindow::SetZoom(int percent) {
         to.setY(std::clamp(to.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
         move(to);
     }
+}
+
+void PanelWindow::FollowScreen(QScreen* screen) {
+    if (screen == followed_) return;
+    if (followed_ != nullptr) disconnect(followed_, nullptr, this, nullptr);
+    followed_ = screen;
+    if (screen != nullptr) {
+        connect(screen, &QScreen::availableGeometryChanged, this, [this] { ScreenChanged(); });
+    }
+}
+
+void PanelWindow::ScreenChanged() {
+    FollowScreen(screen());
+    // Full screen follows its own size; a zoom is worked out again for the new screen: "Fit to
+    // screen" fits this one, a zoom too large for it shows at the largest that fits, and the
+    // chosen zoom comes back on a screen large enough.
+    if (fullScreen_) return;
+    ResizeAboutCentre();
 }
 
 void PanelWindow::ZoomIn() {
@@ -250,6 +272,11 @@ void PanelWindow::UpdateZoomMenu() {
 
 void PanelWindow::showEvent(QShowEvent* event) {
     painter_.SetTransparentOutside(DesktopComposes());
+    if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
+        screenWatched_ = true;
+        connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
+        FollowScreen(screen());
+    }
     QWidget::showEvent(event);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QTransform>
 #include <QWidget>
 #include <set>
@@ -101,6 +102,11 @@ class PanelWindow : public QWidget, public ElementView {
     void UpdateZoomMenu();
     // Size, outline and transform for the current zoom or full screen.
     void ApplyGeometry();
+    // ApplyGeometry for a visible window, keeping its middle where it was, on the screen.
+    void ResizeAboutCentre();
+    // The window moved to another screen, or its screen changed size.
+    void ScreenChanged();
+    void FollowScreen(QScreen* screen);
     QRect ScreenArea(bool available) const;
 
     TForm1& form_;
@@ -117,6 +123,8 @@ class PanelWindow : public QWidget, public ElementView {
     QPoint normalPos_;     // the window's place before full screen
     QTransform toWindow_;  // toy coordinates to window coordinates
     QRegion shape_;        // the outline in window coordinates (empty: the whole window)
+    bool screenWatched_ = false;  // the window's moves between screens are watched
+    QPointer<QScreen> followed_;  // the screen whose size changes are watched
     QMenu* zoomMenu_ = nullptr;
     QActionGroup* zoomGroup_ = nullptr;
     QAction* fullScreenAction_ = nullptr;

@@ -12,8 +12,9 @@
 namespace zarq {
 
 namespace {
-// The two photographs; every other picture is drawn and stored losslessly.
-constexpr const char* kPhotographs[] = {"Im_Base", "Puls_Speed"};
+// The photographs (the panel's body and speed button, the author's photograph on the about
+// dialog); every other picture is drawn and stored losslessly.
+constexpr const char* kPhotographs[] = {"Im_Base", "Puls_Speed", "Im_Foto"};
 
 bool IsPhotograph(const std::string& key) {
     for (const char* p : kPhotographs) {

@@ -67,9 +67,8 @@ TSplashForm::TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow)
     La_Title = MakeLabel(this, kTitle, {10, 16, 249, 15}, ArialPx(12, true), "white", centred);
     La_Version = MakeLabel(this, QString("Version %1").arg(QApplication::applicationVersion()),
                            {87, 32, 96, 15}, ArialPx(12, true), "white", centred);
-    Im_Piccina = new QLabel(this);
+    Im_Piccina = new DialogPicture("Im_Piccina", this);
     Im_Piccina->setGeometry(33, 52, 204, 286);
-    Im_Piccina->setPixmap(QPixmap(":/pictures/Im_Piccina.png"));
     La_Released = MakeLabel(this, "Released by Quarvel Software, December 2026", {13, 349, 243, 14},
                             ArialPx(11), "white", centred);
     La_Http = MakeLabel(this, kWebAddress, {36, 372, 198, 15}, ArialPx(12, false, true), "aqua", centred);

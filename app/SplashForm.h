@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "DialogPicture.h"
 #include "panel/Unit1.h"
 
 namespace zarq {
@@ -23,7 +24,7 @@ public:
 
     QLabel* La_Title;
     QLabel* La_Version;
-    QLabel* Im_Piccina;
+    DialogPicture* Im_Piccina;
     QLabel* La_Released;
     QLabel* La_Http;
     QLabel* La_Email;

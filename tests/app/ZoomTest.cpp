@@ -1,6 +1,7 @@
 // The panel zoomed on a double-density screen, offscreen: a 1600 x 1800 screen (3200 x 3600
 // device pixels) whose origin is not the desktop's. Window size, outline, the switch's hit
-// area, the stored "Zoom" and the centring after play all follow the zoom.
+// area, the stored "Zoom" and the centring after play all follow the zoom; the dialogs'
+// pictures are shown from the finer files.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <memory>
 
+#include "AboutForm.h"
 #include "PanelWindow.h"
 #include "QtWindowHost.h"
 #include "SplashForm.h"
@@ -21,6 +23,8 @@ namespace zarq::test {
 namespace {
 
 const QRect kScreen(200, 100, 1600, 1800);
+// A second, smaller screen to its right.
+const QRect kSmallScreen(1800, 100, 800, 600);
 
 // The screen file, written before the application exists: the platform reads it at start.
 QString DescribeTheScreen() {
@@ -28,12 +32,14 @@ QString DescribeTheScreen() {
         QString("zarq-zoom-screen-%1.json").arg(QCoreApplication::applicationPid()));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(QString(R"({"screens": [{"name": "dense", "x": %1, "y": %2, "width": %3,)"
-                       R"( "height": %4, "logicalDpi": 96, "logicalBaseDpi": 96}]})")
-                   .arg(kScreen.x())  // Qt keeps a screen's origin and scales its size
-                   .arg(kScreen.y())
-                   .arg(kScreen.width() * 2)
-                   .arg(kScreen.height() * 2)
+    const QString screen = R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5,)"
+                           R"( "logicalDpi": 96, "logicalBaseDpi": 96})";
+    // Qt keeps a screen's origin and scales its size.
+    const auto describe = [&screen](const char* name, const QRect& r) {
+        return screen.arg(name).arg(r.x()).arg(r.y()).arg(r.width() * 2).arg(r.height() * 2);
+    };
+    file.write(QString(R"({"screens": [%1, %2]})")
+                   .arg(describe("dense", kScreen), describe("small", kSmallScreen))
                    .toUtf8());
     file.close();
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
@@ -167,6 +173,62 @@ TEST_F(Zoom, PlayShowsTheZoomedPanelCentredOnItsScreenWhateverTheScreensOrigin) 
     for (QAction* a : window->ZoomMenu()->actions()) zooms << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(zooms, (QStringList{"100 %", "150 %", "200 %", "300 %", "Fit to screen", "-",
                                   "Full screen"}));
+}
+
+// The program's own file of a picture, decoded as the program decodes it.
+QImage ResourcePicture(const QString& name) {
+    QFile file(PictureSet::ResourceFolder() + '/' + name);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    QString error;
+    QImage image =
+        name.endsWith(".jpg") ? DecodeJpegImage(bytes, error) : QImage::fromData(bytes, "PNG");
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(Zoom, TheDialogsPicturesAreTheDoubleFilesPixelForPixel) {
+    auto window = Open(nullptr);
+    QtWindowHost host;
+    host.SetWindow(window.get());
+    TSplashForm dialog(toy.F(), host, window.get());
+    TAboutForm about;
+    struct Case {
+        DialogPicture* Picture;
+        const char* File;
+    };
+    for (const Case& c :
+         {Case{dialog.Im_Piccina, "Im_Piccina@2x.png"}, Case{about.Im_Foto, "Im_Foto@2x.jpg"}}) {
+        const QImage expected = ResourcePicture(c.File);
+        ASSERT_FALSE(expected.isNull()) << c.File;
+        const QImage shown = c.Picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown.size(), c.Picture->size() * 2) << c.File;
+        EXPECT_EQ(c.Picture->ShownScale(), 2) << c.File;
+        EXPECT_TRUE(shown == expected) << c.File << " is not what the dialog shows";
+    }
+}
+
+TEST_F(Zoom, MovedToASmallerScreenTheZoomIsWorkedOutAgainForIt) {
+    QScreen* small = nullptr;
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry() == kSmallScreen) small = s;
+    }
+    if (small == nullptr) GTEST_SKIP() << "the offscreen platform did not make the second screen";
+    for (const char* stored : {"0", "300"}) {
+        auto window = Open(stored);
+        window->show();
+        window->move(kScreen.topLeft());
+        ASSERT_EQ(window->screen(), QGuiApplication::primaryScreen());
+        const QSize large = window->size();
+        window->move(kSmallScreen.topLeft() + QPoint(10, 10));
+        ASSERT_EQ(window->screen(), small) << "the window did not change screens";
+        // Fitted to 800 x 600, or 300 % shown at the largest zoom that fits: 100 %.
+        EXPECT_EQ(window->size(), std::string(stored) == "0" ? QSize(507, 600) : QSize(490, 580))
+            << stored;
+        EXPECT_TRUE(kSmallScreen.contains(window->geometry())) << stored;
+        EXPECT_EQ(toy.Stored["Zoom"], stored) << "the choice itself is kept";
+        window->move(kScreen.topLeft() + QPoint(10, 10));
+        EXPECT_EQ(window->size(), large) << stored << ": back on the large screen";
+    }
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred)
         if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
     }
     if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
-    Start("metacity", {"--replace"}, XEnv());
+    QProcess& metacity = Start("metacity", {"--replace"}, XEnv());
     // Metacity is ready once it has claimed the screen.
     const QDeadlineTimer deadline(kPatienceMs);
     for (;;) {
@@ -156,7 +156,10 @@ TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred)
         probe.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
         probe.waitForFinished(kPatienceMs);
         if (probe.readAllStandardOutput().contains("window id")) break;
-        if (deadline.hasExpired()) GTEST_SKIP() << "metacity did not start";
+        if (deadline.hasExpired() || metacity.state() == QProcess::NotRunning) {
+            GTEST_SKIP() << "metacity did not start on " << display_.toStdString() << ": "
+                         << metacity.readAllStandardError().right(400).toStdString();
+        }
     }
     const QImage empty = SettledShot([](const QImage&) { return true; });
     ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";

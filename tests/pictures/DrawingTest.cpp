@@ -159,6 +159,53 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
     }
 }
 
+// Mean difference per colour channel of two pictures of one size.
+double MeanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// The dialogs' finer pictures, drawn again from the committed finer panel pictures, are what
+// is committed; brought back to the dialog's pixels they are the 1x pictures, taken finer
+// they are not the 1x pictures enlarged.
+TEST_F(Drawing, FinerDialogPicturesAreTheSameDrawingsDrawnFinerAndCurrent) {
+    for (int k : {2, 3}) {
+        std::map<std::string, QImage> panel;
+        for (const auto& [key, coarse] : drawn_) {
+            panel[key] = CommittedPicture(key, k);
+            ASSERT_EQ(panel[key].size(), coarse.size() * k) << key << " at " << k << "x";
+        }
+        const assetgen::DialogPictures finer =
+            assetgen::DrawDialogPictures(panel, QStringLiteral(ZARQ_FONT_FILE), k);
+        EXPECT_TRUE(finer.Icons.empty());
+        ASSERT_EQ(finer.Dialogs.size(), 2u);
+        for (const auto& [key, image] : finer.Dialogs) {
+            const QImage coarse = dialogs_.Dialogs.at(key).convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(image.size(), coarse.size() * k) << key << " at " << k << "x";
+            const QImage committed = CommittedPicture(key, k);
+            ASSERT_EQ(committed.size(), image.size()) << key << " at " << k << "x is missing";
+            EXPECT_LT(WorstBlockDifference(committed, image.convertToFormat(QImage::Format_RGB32)),
+                      8.0)
+                << key << " at " << k << "x is stale: build the regenerate_pictures target";
+            const QImage reduced =
+                committed.scaled(coarse.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QImage enlarged =
+                coarse.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            EXPECT_LT(MeanDifference(reduced, coarse), 4.0) << key << " at " << k << "x";
+            EXPECT_GT(MeanDifference(committed, enlarged), 3.0)
+                << key << " at " << k << "x is the 1x picture enlarged";
+        }
+    }
+}
+
 // Opaque pixels of an image with alpha.
 int OpaquePixels(const QImage& image) {
     int opaque = 0;

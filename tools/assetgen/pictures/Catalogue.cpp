@@ -23,7 +23,8 @@ InertPanel::InertPanel() : seams_(std::make_unique<Seams>()) {
 InertPanel::~InertPanel() = default;
 
 PictureFormat FormatOf(const std::string& key) {
-    return key == "Im_Base" || key == "Puls_Speed" ? PictureFormat::Jpeg : PictureFormat::Png;
+    return key == "Im_Base" || key == "Puls_Speed" || key == "Im_Foto" ? PictureFormat::Jpeg
+                                                                       : PictureFormat::Png;
 }
 
 std::vector<PictureSpec> PictureCatalogue(const TForm1& form) {

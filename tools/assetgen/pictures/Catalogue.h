@@ -44,7 +44,8 @@ class InertPanel {
 // element shares a picture of a different size.
 std::vector<PictureSpec> PictureCatalogue(const TForm1& form);
 
-// The two photographs are JPEG; everything else is PNG, so that the display stays exact.
+// The photographs (the panel's body, the speed button, the author's photograph on the about
+// dialog) are JPEG; everything else is PNG, so that the display and the printing stay exact.
 PictureFormat FormatOf(const std::string& key);
 
 }  // namespace zarq::assetgen

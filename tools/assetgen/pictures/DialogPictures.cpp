@@ -1,7 +1,10 @@
 // The boxed toy, the author's photograph and the icon. The toy in them is the panel itself,
 // painted from its pictures with a race on the screen and reduced with area averaging; the
-// rest is drawn with QPainter at the final size, so the printing stays crisp at 1:1. The only
-// noise is the photograph's grain, from fixed seeds, so every run gives the same pictures.
+// rest is drawn with QPainter at the final size, so the printing stays crisp at 1:1. The two
+// dialogs' pictures are drawn in logical units of the dialog's pixels: a finer set is the
+// same drawing under a scaled painter, its toy reduced from the finer panel pictures, never
+// an enlargement. The only noise is the photograph's grain, from fixed seeds, so every run
+// gives the same pictures.
 #include "DialogPictures.h"
 
 #include <QLinearGradient>
@@ -36,6 +39,11 @@ const QColor kStripeRed(0xdc, 0x1e, 0x1e);
 const QColor kInk(0xf1, 0xf0, 0xea);
 
 // ---- The toy, small ------------------------------------------------------------------------
+
+// Draws `picture`, which has `scale` pixels per logical unit, with its top left at `at`.
+void DrawFine(QPainter& paint, QPointF at, const QImage& picture, int scale) {
+    paint.drawImage(QRectF(at, QSizeF(picture.size()) / scale), picture);
+}
 
 // A race under way, as a box or an icon shows it: a trail through the lattice ending at the
 // player's cyan dash, lives on both sides, a score and the whole boss.
@@ -185,7 +193,7 @@ constexpr double kDepthX = 24, kDepthY = -20;
 // Stripe heights on the front, shared with the side so they run round the corner.
 constexpr double kUpperStripes = 60, kLowerStripes = 225, kStripe = 2.5, kStripeGap = 1.0;
 
-void PaintFront(QPainter& paint, const Typesetter& type, const QImage& toy) {
+void PaintFront(QPainter& paint, const Typesetter& type, const QImage& toy, int scale) {
     const QRectF face(0, 0, kFaceWidth, kFaceHeight);
     QLinearGradient ground(0, 0, 0, kFaceHeight);
     ground.setColorAt(0.0, QColor(0x0c, 0x22, 0x6c));
@@ -233,10 +241,11 @@ void PaintFront(QPainter& paint, const Typesetter& type, const QImage& toy) {
     PaintStripes(paint, 0, kFaceWidth, kUpperStripes, kStripe, kStripeGap);
 
     // The toy, standing a little out of the picture.
-    const QPointF at(std::round((kFaceWidth - toy.width()) / 2), 74);
+    const QPointF at(std::round((kFaceWidth - double(toy.width()) / scale) / 2), 74);
     constexpr int kMargin = 8;
-    paint.drawImage(at + QPointF(3 - kMargin, 4 - kMargin), SoftShadow(toy, 3.0F, kMargin, 0.75F));
-    paint.drawImage(at, toy);
+    DrawFine(paint, at + QPointF(3 - kMargin, 4 - kMargin),
+             SoftShadow(toy, 3.0F * static_cast<float>(scale), kMargin * scale, 0.75F), scale);
+    DrawFine(paint, at, toy, scale);
 
     // "3 games in 1" on a star beside the toy's screen.
     {
@@ -301,30 +310,34 @@ void PaintTop(QPainter& paint) {
     paint.fillRect(top, light);
 }
 
-QImage DrawBoxedToy(const Typesetter& type, const QImage& panel) {
-    QImage box(kBoxedToySize, QImage::Format_ARGB32_Premultiplied);
+// `panel` is the whole panel `scale` times finer than its pixels; so is the box.
+QImage DrawBoxedToy(const Typesetter& type, const QImage& panel, int scale) {
+    QImage box(kBoxedToySize * scale, QImage::Format_ARGB32_Premultiplied);
     box.fill(Qt::black);
     QPainter paint(&box);
     paint.setRenderHint(QPainter::Antialiasing, true);
     paint.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    const QTransform fine = QTransform::fromScale(scale, scale);
+    paint.setTransform(fine);
 
-    const QImage toy = SmallToy(panel, 144, 0.6F);
+    const QImage toy = SmallToy(panel, 144 * scale, 0.6F);
 
     // Top: unit square (x along the width, y into the depth) onto its parallelogram.
     paint.save();
-    paint.setTransform(QTransform(1, 0, kDepthX, kDepthY, kFaceLeft, kFaceTop));
+    paint.setTransform(QTransform(1, 0, kDepthX, kDepthY, kFaceLeft, kFaceTop) * fine);
     PaintTop(paint);
     paint.restore();
 
     // Side: x into the depth, y down the height.
     paint.save();
-    paint.setTransform(QTransform(1, kDepthY / kDepthX, 0, 1, kFaceLeft + kFaceWidth, kFaceTop));
+    paint.setTransform(QTransform(1, kDepthY / kDepthX, 0, 1, kFaceLeft + kFaceWidth, kFaceTop) *
+                       fine);
     PaintSide(paint, type);
     paint.restore();
 
     paint.save();
     paint.translate(kFaceLeft, kFaceTop);
-    PaintFront(paint, type, toy);
+    PaintFront(paint, type, toy, scale);
     paint.restore();
 
     // Light catching the front edges.
@@ -340,14 +353,18 @@ QImage DrawBoxedToy(const Typesetter& type, const QImage& panel) {
 
 // ---- The author's photograph ---------------------------------------------------------------
 
-QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
+// `panel` and `boxedToy` are `scale` times finer than their pixels; so is the photograph.
+QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy, int scale) {
     const int w = kAuthorPhotoSize.width();
     const int h = kAuthorPhotoSize.height();
-    QImage photo(kAuthorPhotoSize, QImage::Format_ARGB32_Premultiplied);
+    const QRect whole(0, 0, w, h);
+    QImage photo(kAuthorPhotoSize * scale, QImage::Format_ARGB32_Premultiplied);
     photo.fill(Qt::black);
     QPainter paint(&photo);
     paint.setRenderHint(QPainter::Antialiasing, true);
     paint.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    const QTransform fine = QTransform::fromScale(scale, scale);
+    paint.setTransform(fine);
     paint.setPen(Qt::NoPen);
 
     const QPointF lamp(214, 17);  // the bulb under the lamp's shade
@@ -357,13 +374,13 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
         QLinearGradient wall(0, 0, w, 0);
         wall.setColorAt(0.0, QColor(0x3a, 0x26, 0x1a));
         wall.setColorAt(1.0, QColor(0x5a, 0x36, 0x1e));
-        paint.fillRect(photo.rect(), wall);
+        paint.fillRect(whole, wall);
         QRadialGradient light(lamp, 160);
         light.setColorAt(0.0, QColor(0xff, 0xc8, 0x78, 210));
         light.setColorAt(0.35, QColor(0xe8, 0x90, 0x48, 110));
         light.setColorAt(1.0, QColor(0xe8, 0x90, 0x48, 0));
         paint.setBrush(light);
-        paint.drawRect(photo.rect());
+        paint.drawRect(whole);
     }
 
     // A shelf with boxed toys.
@@ -372,9 +389,9 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
         paint.drawRect(QRectF(96, 27, w - 96, 4));
         paint.setBrush(QColor(0x8a, 0x58, 0x2e));
         paint.drawRect(QRectF(96, 27, w - 96, 1));
-        const QImage little =
-            boxedToy.scaled(16, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        paint.drawImage(QPointF(104, 5), little);
+        const QImage little = boxedToy.scaled(16 * scale, 22 * scale, Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation);
+        DrawFine(paint, QPointF(104, 5), little, scale);
         const QColor boxes[] = {QColor(0xb8, 0x24, 0x20), QColor(0x1e, 0x6a, 0x3a),
                                 QColor(0xd8, 0x9a, 0x18)};
         const QRectF places[] = {{123, 9, 13, 18}, {138, 12, 18, 15}, {158, 7, 12, 20}};
@@ -417,7 +434,8 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
         pool.setColorAt(1.0, QColor(0xff, 0xc0, 0x70, 0));
         paint.save();
         paint.setClipRect(QRectF(0, 63, w, h - 63));
-        paint.setTransform(QTransform::fromScale(1.0, 0.35) * QTransform::fromTranslate(0, 44));
+        paint.setTransform(QTransform::fromScale(1.0, 0.35) * QTransform::fromTranslate(0, 44) *
+                           fine);
         paint.setBrush(pool);
         paint.drawEllipse(QPointF(196, 68), 70, 70);
         paint.restore();
@@ -425,18 +443,19 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
 
     // The toy itself, standing on the desk, with its shadow thrown away from the lamp.
     {
-        const QImage toy = SmallToy(panel, 38, 0.5F);
-        const QPointF at(122, 66 - toy.height() + 1);
-        QImage shadow = SoftShadow(toy, 1.6F, 4, 0.7F);
+        const QImage toy = SmallToy(panel, 38 * scale, 0.5F);
+        const double toyHeight = double(toy.height()) / scale;
+        const QPointF at(122, 66 - toyHeight + 1);
+        QImage shadow = SoftShadow(toy, 1.6F * static_cast<float>(scale), 4 * scale, 0.7F);
         QTransform lay;
         lay.translate(at.x() - 4, 66);
         lay.shear(-1.1, 0);
         lay.scale(1.0, 0.22);
-        lay.translate(0, -toy.height() - 4);
-        paint.setTransform(lay);
-        paint.drawImage(QPointF(0, 0), shadow);
-        paint.resetTransform();
-        paint.drawImage(at, toy);
+        lay.translate(0, -toyHeight - 4);
+        paint.setTransform(lay * fine);
+        DrawFine(paint, QPointF(0, 0), shadow, scale);
+        paint.setTransform(fine);
+        DrawFine(paint, at, toy, scale);
     }
 
     // A pocket game with a grey liquid-crystal screen, lying on the desk.
@@ -585,13 +604,16 @@ QImage DrawAuthorPhoto(const QImage& panel, const QImage& boxedToy) {
     }
     paint.end();
 
-    // Develop it like a print: a warm cast, darker corners and a fine grain.
-    QImage out(kAuthorPhotoSize, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    // Develop it like a print: a warm cast, darker corners and a fine grain (one grain per
+    // pixel, at every scale). A pixel's place is taken at its centre in the dialog's pixels.
+    QImage out(photo.size(), QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
             const QRgb p = photo.pixel(x, y);
-            const double dx = (x - w / 2.0) / (w / 2.0);
-            const double dy = (y - h / 2.0) / (h / 2.0);
+            const double px = (x + 0.5) / scale - 0.5;
+            const double py = (y + 0.5) / scale - 0.5;
+            const double dx = (px - w / 2.0) / (w / 2.0);
+            const double dy = (py - h / 2.0) / (h / 2.0);
             const double vignette =
                 1.0 - 0.28 * std::pow(std::min(1.0, (dx * dx * 0.6 + dy * dy * 0.5)), 1.5);
             const double grain = HashNoise(x, y, 91U) * 4.0;
@@ -627,15 +649,16 @@ QImage DrawIcon(const QImage& panel, int size) {
 }  // namespace
 
 DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPictures,
-                                  const QString& fontFile) {
+                                  const QString& fontFile, int scale) {
     const Typesetter type(fontFile);
     const InertPanel inert;
-    const QImage panel = PaintPanel(RaceOnScreen(inert.Form()), panelPictures, 0x00000000U);
+    const QImage panel = PaintPanel(RaceOnScreen(inert.Form()), panelPictures, 0x00000000U, scale);
 
     DialogPictures pictures;
-    const QImage boxed = DrawBoxedToy(type, panel);
+    const QImage boxed = DrawBoxedToy(type, panel, scale);
     pictures.Dialogs["Im_Piccina"] = boxed;
-    pictures.Dialogs["Im_Foto"] = DrawAuthorPhoto(panel, boxed);
+    pictures.Dialogs["Im_Foto"] = DrawAuthorPhoto(panel, boxed, scale);
+    if (scale != 1) return pictures;
     const QImage lit = PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U);
     for (const int size : kIconSizes) pictures.Icons[size] = DrawIcon(lit, size);
     return pictures;

@@ -18,16 +18,17 @@ inline constexpr QSize kAuthorPhotoSize{252, 84};
 inline constexpr std::array kIconSizes{48, 64, 128, 256};
 
 struct DialogPictures {
-    // By picture key ("Im_Piccina", "Im_Foto"): PNG files beside the panel's pictures.
+    // By picture key ("Im_Piccina", "Im_Foto"), at the sizes above times the scale they were
+    // drawn at: files beside the panel's pictures.
     std::map<std::string, QImage> Dialogs;
-    // The program's icon by size in pixels, with alpha.
+    // The program's icon by size in pixels, with alpha; drawn with the 1x set only.
     std::map<int, QImage> Icons;
 };
 
-// `panelPictures` are the panel's pictures as DrawAllPictures gives them; `fontFile` is the
-// panel's bold face. Needs a QGuiApplication. Throws std::runtime_error when a panel picture
-// is missing or the font cannot be loaded.
+// `panelPictures` are the panel's pictures as DrawAllPictures gives them for `scale`;
+// `fontFile` is the panel's bold face. Needs a QGuiApplication. Throws std::runtime_error when
+// a panel picture is missing or the font cannot be loaded.
 DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPictures,
-                                  const QString& fontFile);
+                                  const QString& fontFile, int scale = 1);
 
 }  // namespace zarq::assetgen

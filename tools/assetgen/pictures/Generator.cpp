@@ -22,15 +22,26 @@ namespace zarq::assetgen {
 
 namespace {
 
-// The body photograph at the usual quality; the small button picture a little higher, so
-// that its border stays as close as possible to the photograph it sits on.
+// The photographs at the usual quality; the small button picture a little higher, so that its
+// border stays as close as possible to the photograph it sits on.
 int JpegQuality(const std::string& key) {
-    return key == "Im_Base" ? 92 : 97;
+    return key == "Puls_Speed" ? 97 : 92;
 }
 
 void SavePng(const QImage& image, const std::filesystem::path& file) {
     if (!image.save(QString::fromStdString(file.string()), "PNG")) {
         throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+// A picture of the panel or of a dialog, `scale` times finer, in the file its key's format
+// asks for.
+void SavePicture(const std::string& key, const QImage& image, int scale,
+                 const std::filesystem::path& dir) {
+    if (FormatOf(key) == PictureFormat::Jpeg) {
+        WriteJpeg(image, dir / ScaledFileName(key + ".jpg", scale), JpegQuality(key));
+    } else {
+        SavePng(image, dir / ScaledFileName(key + ".png", scale));
     }
 }
 
@@ -126,24 +137,16 @@ void Generate(const GeneratorOptions& options) {
     std::map<std::string, QImage> pictures;
     for (int scale : kPictureScales) {
         std::map<std::string, QImage> set = DrawAllPictures(options.FontFile, scale);
-        for (const auto& [key, image] : set) {
-            if (FormatOf(key) == PictureFormat::Jpeg) {
-                WriteJpeg(image, options.PicturesDir / ScaledFileName(key + ".jpg", scale),
-                          JpegQuality(key));
-            } else {
-                SavePng(image, options.PicturesDir / ScaledFileName(key + ".png", scale));
-            }
+        for (const auto& [key, image] : set) SavePicture(key, image, scale, options.PicturesDir);
+        const DialogPictures dialogs = DrawDialogPictures(set, options.FontFile, scale);
+        for (const auto& [key, image] : dialogs.Dialogs) {
+            SavePicture(key, image, scale, options.PicturesDir);
+        }
+        if (!options.IconDir.empty()) std::filesystem::create_directories(options.IconDir);
+        for (const auto& [size, icon] : dialogs.Icons) {
+            SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
         }
         if (scale == 1) pictures = std::move(set);
-    }
-
-    const DialogPictures dialogs = DrawDialogPictures(pictures, options.FontFile);
-    for (const auto& [key, image] : dialogs.Dialogs) {
-        SavePng(image, options.PicturesDir / (key + ".png"));
-    }
-    if (!options.IconDir.empty()) std::filesystem::create_directories(options.IconDir);
-    for (const auto& [size, icon] : dialogs.Icons) {
-        SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
     }
 
     for (int scale : kPictureScales) {

@@ -23,8 +23,10 @@ std::vector<ShownElement> ElementsShown(const TForm1& form,
 }
 
 QImage PaintPanel(const std::vector<ShownElement>& shown,
-                  const std::map<std::string, QImage>& pictures, QRgb outside) {
-    QImage panel(kPanelWidth, kPanelHeight, QImage::Format_ARGB32);
+                  const std::map<std::string, QImage>& pictures, QRgb outside, int scale) {
+    const int width = kPanelWidth * scale;
+    const int height = kPanelHeight * scale;
+    QImage panel(width, height, QImage::Format_ARGB32);
     panel.fill(outside);
     for (const ShownElement& element : shown) {
         const auto it = pictures.find(element.Picture);
@@ -35,10 +37,10 @@ QImage PaintPanel(const std::vector<ShownElement>& shown,
             for (int x = 0; x < picture.width(); ++x) {
                 const QRgb p = picture.pixel(x, y);
                 if (element.Transparent && p == key) continue;
-                const int px = element.Bounds.Left + x;
-                const int py = element.Bounds.Top + y;
-                if (px < 0 || py < 0 || px >= kPanelWidth || py >= kPanelHeight) continue;
-                if (!InsideOutline(px, py)) continue;
+                const int px = element.Bounds.Left * scale + x;
+                const int py = element.Bounds.Top * scale + y;
+                if (px < 0 || py < 0 || px >= width || py >= height) continue;
+                if (!InsideOutline(px / scale, py / scale)) continue;
                 panel.setPixel(px, py, p | 0xFF000000U);
             }
         }

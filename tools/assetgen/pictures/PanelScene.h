@@ -27,8 +27,9 @@ std::vector<ShownElement> ElementsShown(
 
 // The 490 x 580 panel with `shown` painted in order, a transparent element without its key
 // colour (its bottom-left pixel). Pixels outside the outline are `outside`, which may be
-// transparent; the image is ARGB32 (not premultiplied).
+// transparent; the image is ARGB32 (not premultiplied). `pictures` are drawn `scale` times
+// finer than the panel's pixels, and so is the image.
 QImage PaintPanel(const std::vector<ShownElement>& shown,
-                  const std::map<std::string, QImage>& pictures, QRgb outside);
+                  const std::map<std::string, QImage>& pictures, QRgb outside, int scale = 1);
 
 }  // namespace zarq::assetgen
