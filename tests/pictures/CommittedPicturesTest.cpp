@@ -122,20 +122,6 @@ TEST_F(CommittedPictures, GridPicturesAreTheToysFixedPatterns) {
     }
 }
 
-// Mean difference per colour channel of two pictures of one size.
-double MeanDifference(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 TEST_F(CommittedPictures, TheFinerSetsHoldTheSamePicturesDrawnFinerNotEnlarged) {
     for (int k : {2, 3}) {
         for (const auto& [key, coarse] : pictures_) {
@@ -149,8 +135,8 @@ TEST_F(CommittedPictures, TheFinerSetsHoldTheSamePicturesDrawnFinerNotEnlarged) 
                 // 1x one; taken finer, it differs from the enlarged one all over.
                 const QImage reduced =
                     fine.scaled(coarse.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                EXPECT_LT(MeanDifference(reduced, coarse), 8.0) << key << " at " << k << "x";
-                EXPECT_GT(MeanDifference(fine, enlarged), 2.0) << key << " at " << k << "x";
+                EXPECT_LT(MeanColourDifference(reduced, coarse), 8.0) << key << " at " << k << "x";
+                EXPECT_GT(MeanColourDifference(fine, enlarged), 2.0) << key << " at " << k << "x";
                 continue;
             }
             // The same pixel art: every pixel's colour is still in its block (at 3x, in the

@@ -159,20 +159,6 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
     }
 }
 
-// Mean difference per colour channel of two pictures of one size.
-double MeanDifference(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 // The dialogs' finer pictures, drawn again from the committed finer panel pictures, are what
 // is committed; brought back to the dialog's pixels they are the 1x pictures, taken finer
 // they are not the 1x pictures enlarged.
@@ -199,8 +185,8 @@ TEST_F(Drawing, FinerDialogPicturesAreTheSameDrawingsDrawnFinerAndCurrent) {
                 committed.scaled(coarse.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             const QImage enlarged =
                 coarse.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-            EXPECT_LT(MeanDifference(reduced, coarse), 4.0) << key << " at " << k << "x";
-            EXPECT_GT(MeanDifference(committed, enlarged), 3.0)
+            EXPECT_LT(MeanColourDifference(reduced, coarse), 4.0) << key << " at " << k << "x";
+            EXPECT_GT(MeanColourDifference(committed, enlarged), 3.0)
                 << key << " at " << k << "x is the 1x picture enlarged";
         }
     }

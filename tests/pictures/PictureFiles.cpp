@@ -1,6 +1,7 @@
 // Committed pictures, read the way the program reads them: JPEG with libjpeg, PNG with Qt.
 #include "PictureFiles.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "Catalogue.h"
@@ -38,6 +39,19 @@ std::set<unsigned> ColoursOf(const QImage& image) {
 
 bool IsBlack(QRgb pixel) {
     return (pixel & 0xFFFFFFU) == 0;
+}
+
+double MeanColourDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 }  // namespace zarq::test

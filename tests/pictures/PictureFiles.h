@@ -19,4 +19,7 @@ std::set<unsigned> ColoursOf(const QImage& image);
 
 bool IsBlack(QRgb pixel);
 
+// Mean difference per colour channel of two pictures of one size.
+double MeanColourDifference(const QImage& a, const QImage& b);
+
 }  // namespace zarq::test
