@@ -156,6 +156,7 @@ TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred)
         probe.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
         probe.waitForFinished(kPatienceMs);
         if (probe.readAllStandardOutput().contains("window id")) break;
+        metacity.waitForFinished(100);  // paces the probes and notices an early end
         if (deadline.hasExpired() || metacity.state() == QProcess::NotRunning) {
             GTEST_SKIP() << "metacity did not start on " << display_.toStdString() << ": "
                          << metacity.readAllStandardError().right(400).toStdString();
