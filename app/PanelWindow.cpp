@@ -135,8 +135,10 @@ void PanelWindow::SetZoom(int percent) {
 
 void PanelWindow::ResizeAboutCentre() {
     const QPoint centre = geometry().center();
+    const QSize before = size();
     ApplyGeometry();
-    if (isVisible()) {
+    // Left where it is when its size stays (a drag across screens is never pulled about).
+    if (isVisible() && size() != before) {
         // The window grows or shrinks about its middle and stays on the screen.
         const QRect area = ScreenArea(true);
         QPoint to = centre - QPoint(width() / 2, height() / 2);

@@ -102,7 +102,8 @@ class PanelWindow : public QWidget, public ElementView {
     void UpdateZoomMenu();
     // Size, outline and transform for the current zoom or full screen.
     void ApplyGeometry();
-    // ApplyGeometry for a visible window, keeping its middle where it was, on the screen.
+    // ApplyGeometry for a visible window: a new size keeps its middle where it was, on the
+    // screen.
     void ResizeAboutCentre();
     // The window moved to another screen, or its screen changed size.
     void ScreenChanged();
