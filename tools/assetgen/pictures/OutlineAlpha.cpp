@@ -10,6 +10,15 @@
 
 namespace zarq::assetgen {
 
+QPainterPath ShapeBetween(const QPolygonF& left, const QPolygonF& right) {
+    QPolygonF outline = left;
+    for (auto it = right.rbegin(); it != right.rend(); ++it) outline << *it;
+    QPainterPath path;
+    path.addPolygon(outline);
+    path.closeSubpath();
+    return path;
+}
+
 namespace {
 
 // The smooth outline in panel pixels. At each boundary between two rows, the left edge takes
@@ -25,12 +34,7 @@ QPainterPath SmoothInnerOutline() {
         left << QPointF(std::max(above.Left, below.Left), y);
         right << QPointF(std::min(above.Right, below.Right), y);
     }
-    QPolygonF outline = left;
-    for (auto it = right.rbegin(); it != right.rend(); ++it) outline << *it;
-    QPainterPath path;
-    path.addPolygon(outline);
-    path.closeSubpath();
-    return path;
+    return ShapeBetween(left, right);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
+#include <QPolygonF>
 
 namespace zarq::assetgen {
 
@@ -12,5 +14,8 @@ namespace zarq::assetgen {
 // The smooth edge runs through the inner corners of the region's steps, so it never leaves
 // the region (the window's mask stays the hard limit) and a straight run stays a hard edge.
 QImage DrawOutlineAlpha(int scale);
+
+// The closed shape between a left edge and a right edge, each given from top to bottom.
+QPainterPath ShapeBetween(const QPolygonF& left, const QPolygonF& right);
 
 }  // namespace zarq::assetgen

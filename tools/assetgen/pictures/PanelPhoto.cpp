@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "Outline.h"
+#include "OutlineAlpha.h"
 #include "Relief.h"
 #include "Typesetter.h"
 
@@ -299,12 +300,7 @@ struct Studio {
                 right << QPointF(b.Right, b.Bottom);
             }
         }
-        QPolygonF outline = left;
-        for (auto it = right.rbegin(); it != right.rend(); ++it) outline << *it;
-        QPainterPath path;
-        path.addPolygon(outline);
-        path.closeSubpath();
-        return path;
+        return ShapeBetween(left, right);
     }
 
     // Distance inside the body to its smooth outline, in final-size pixels, measured on a field
