@@ -69,6 +69,14 @@ QRegion ScaledRegion(const QRegion& region, const QTransform& transform) {
     return out;
 }
 
+// Where the compositor alone places windows and never tells a program where they are.
+bool CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Long enough for a window moved step by step to count as still moving between two steps.
+constexpr int kSettleMs = 250;
+
 QString ZoomCaption(int percent) {
     return percent == PanelWindow::kFitToScreen ? QStringLiteral("Fit to screen")
                                                 : QStringLiteral("%1 %").arg(percent);
@@ -94,6 +102,9 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
 
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);  // cursors and hints follow the pointer
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] { Settle(); });
     BuildZoomMenu();
     SettingsStore* store = form_.SettingsStore_.get();
     zoom_ = ZoomFromSetting(store != nullptr ? store->ReadInteger("Zoom", 100) : 100);
@@ -101,7 +112,9 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
     form_.AttachView(this);
 }
 
-PanelWindow::~PanelWindow() { form_.AttachView(nullptr); }
+PanelWindow::~PanelWindow() {
+    form_.AttachView(nullptr);
+}
 
 int PanelWindow::ZoomFromSetting(int stored) {
     if (stored == kFitToScreen) return stored;
@@ -116,10 +129,9 @@ QRect PanelWindow::ScreenArea(bool available) const {
 }
 
 bool PanelWindow::Fits(int percent) const {
-    if (percent == 100 || percent == kFitToScreen) return true;
-    const QRect area = ScreenArea(true);
-    return qRound(kWidth * percent / 100.0) <= area.width() &&
-           qRound(kHeight * percent / 100.0) <= area.height();
+    if (percent == kFitToScreen) return true;
+    const PanelPlacement here = PlaceHere();
+    return PanelFits(percent, here.Area.size());
 }
 
 void PanelWindow::SetZoom(int percent) {
@@ -133,19 +145,45 @@ void PanelWindow::SetZoom(int percent) {
     ResizeAboutCentre();
 }
 
-void PanelWindow::ResizeAboutCentre() {
-    const QPoint centre = geometry().center();
-    const QSize before = size();
-    ApplyGeometry();
-    // Left where it is when its size stays (a drag across screens is never pulled about).
-    if (isVisible() && size() != before) {
-        // The window grows or shrinks about its middle and stays on the screen.
+PanelPlacement PanelWindow::PlaceHere() const {
+    if (!CanPlaceWindows()) {
+        // The window's place is unknown: its size is worked out for the available area of the
+        // screen the compositor shows it on.
         const QRect area = ScreenArea(true);
-        QPoint to = centre - QPoint(width() / 2, height() / 2);
-        to.setX(std::clamp(to.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-        to.setY(std::clamp(to.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
-        move(to);
+        return PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
     }
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens()) areas << s->availableGeometry();
+    const QRect now = geometry();
+    // The exact centre the last decision kept, while the window is still where it put it: zoom
+    // steps back and forth bring the window back to the same pixel.
+    return PlacePanel(areas, now, now == placed_ ? centre_ : ExactCentre(now), zoom_);
+}
+
+bool PanelWindow::Dragging() const {
+    return pressed_ != nullptr && pressed_->Role() == MouseRole::Drag;
+}
+
+void PanelWindow::ResizeAboutCentre() {
+    // Under the pointer a new size would move the point held and the window with it; the drag's
+    // end brings the decision.
+    if (Dragging()) return;
+    const PanelPlacement place = PlaceHere();
+    if (isVisible() && place.Window != geometry()) {
+        // One request for the place and the size: a window resized where it stood, then moved,
+        // could be taken for a window on its old screen in between.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        setGeometry(place.Window);
+    }
+    ApplyScale(place.Scale);
+    placed_ = isVisible() ? geometry() : QRect();
+    centre_ = placed_ == place.Window ? place.Centre : ExactCentre(placed_);
+}
+
+void PanelWindow::Settle() {
+    if (!isVisible() || fullScreen_) return;
+    ResizeAboutCentre();
 }
 
 void PanelWindow::FollowScreen(QScreen* screen) {
@@ -159,11 +197,10 @@ void PanelWindow::FollowScreen(QScreen* screen) {
 
 void PanelWindow::ScreenChanged() {
     FollowScreen(screen());
-    // Full screen follows its own size; a zoom is worked out again for the new screen: "Fit to
-    // screen" fits this one, a zoom too large for it shows at the largest that fits, and the
-    // chosen zoom comes back on a screen large enough.
-    if (fullScreen_) return;
-    ResizeAboutCentre();
+    // Full screen follows its own size; a zoom is worked out again for the new screen once the
+    // window has stopped moving: "Fit to screen" fits this one, a zoom too large for it shows
+    // at the largest that fits, and the chosen zoom comes back on a screen large enough.
+    if (!fullScreen_) settle_.start();
 }
 
 void PanelWindow::ZoomIn() {
@@ -218,19 +255,14 @@ void PanelWindow::ApplyGeometry() {
         clearMask();
         return;
     }
-    if (zoom_ == kFitToScreen) {
-        const QRect area = ScreenArea(true);
-        scale_ = std::min(area.width() / double(kWidth), area.height() / double(kHeight));
-    } else {
-        // A stored zoom too large for this screen shows at the largest one that fits.
-        int percent = 100;
-        for (int p : kZooms) {
-            if (p <= zoom_ && Fits(p)) percent = p;
-        }
-        scale_ = percent / 100.0;
-    }
+    ApplyScale(PlaceHere().Scale);
+}
+
+void PanelWindow::ApplyScale(double scale) {
+    const QRegion outline = coolForm1_.Outline();
+    scale_ = scale;
     toWindow_ = QTransform::fromScale(scale_, scale_);
-    setFixedSize(qRound(kWidth * scale_), qRound(kHeight * scale_));
+    setFixedSize(PanelSizeAt(scale_));
     shape_ = outline.isEmpty() ? QRegion() : ScaledRegion(outline, toWindow_);
     if (shape_.isEmpty()) {
         clearMask();
@@ -267,7 +299,8 @@ void PanelWindow::UpdateZoomMenu() {
     if (zoomGroup_ == nullptr) return;
     for (QAction* action : zoomGroup_->actions()) {
         const int percent = action->data().toInt();
-        action->setEnabled(Fits(percent));
+        // 100 % stays a choice where it does not fit: as large as fits, up to the toy's size.
+        action->setEnabled(percent == 100 || Fits(percent));
         action->setChecked(percent == zoom_);
     }
 }
@@ -343,6 +376,11 @@ bool PanelWindow::event(QEvent* event) {
         case QEvent::Resize:
             if (fullScreen_) ApplyGeometry();
             break;
+        case QEvent::Move:
+            // Moved by the player, the window manager or another program: the zoom is worked
+            // out again once it stops. Its own placement starts nothing.
+            if (isVisible() && !fullScreen_ && geometry() != placed_) settle_.start();
+            break;
         case QEvent::ToolTip: {
             const auto* help = static_cast<QHelpEvent*>(event);
             const QString hint = HintAt(help->pos());
@@ -412,9 +450,12 @@ void PanelWindow::ReleaseHeldKeys() {
 namespace {
 TMouseButton ToyButton(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return TMouseButton::mbLeft;
-        case Qt::RightButton: return TMouseButton::mbRight;
-        default: return TMouseButton::mbMiddle;
+        case Qt::LeftButton:
+            return TMouseButton::mbLeft;
+        case Qt::RightButton:
+            return TMouseButton::mbRight;
+        default:
+            return TMouseButton::mbMiddle;
     }
 }
 }  // namespace
@@ -471,7 +512,10 @@ void PanelWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PanelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton) pressed_ = nullptr;
+    if (event->buttons() == Qt::NoButton) {
+        if (Dragging()) settle_.start();  // the drag is over: the window may adapt once it rests
+        pressed_ = nullptr;
+    }
     UpdatePointer(event->position().toPoint());
 }
 

@@ -1,8 +1,6 @@
 // Qt's side of the window host.
 #include "QtWindowHost.h"
 
-#include "ShellOpen.h"
-
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -10,6 +8,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+
+#include "ShellOpen.h"
 
 namespace zarq {
 
@@ -22,7 +22,8 @@ QRect QtWindowHost::Screen() const {
     const QScreen* screen = window_ && window_->screen() != nullptr
                                 ? window_->screen()
                                 : QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry() : QRect();
+    // The available area: the panel is centred and kept clear of the desktop's own bars.
+    return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
 TPoint QtWindowHost::ScreenSize() {
@@ -51,12 +52,14 @@ void QtWindowHost::MessageBox(const std::string& text, const std::string& captio
     QWidget* owner = QApplication::activeWindow();
     if (owner == nullptr && window_ && window_->isVisible()) owner = window_.data();
     QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, owner);
+                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
+                    owner);
     box.exec();
 }
 
-void QtWindowHost::Beep() { QApplication::beep(); }
+void QtWindowHost::Beep() {
+    QApplication::beep();
+}
 
 void QtWindowHost::ShellOpen(const std::string& target) {
     zarq::ShellOpen(QString::fromStdString(target));
