@@ -112,9 +112,7 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
     form_.AttachView(this);
 }
 
-PanelWindow::~PanelWindow() {
-    form_.AttachView(nullptr);
-}
+PanelWindow::~PanelWindow() { form_.AttachView(nullptr); }
 
 int PanelWindow::ZoomFromSetting(int stored) {
     if (stored == kFitToScreen) return stored;
@@ -450,12 +448,9 @@ void PanelWindow::ReleaseHeldKeys() {
 namespace {
 TMouseButton ToyButton(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton:
-            return TMouseButton::mbLeft;
-        case Qt::RightButton:
-            return TMouseButton::mbRight;
-        default:
-            return TMouseButton::mbMiddle;
+        case Qt::LeftButton: return TMouseButton::mbLeft;
+        case Qt::RightButton: return TMouseButton::mbRight;
+        default: return TMouseButton::mbMiddle;
     }
 }
 }  // namespace

@@ -130,14 +130,15 @@ class PanelWindow : public QWidget, public ElementView {
     int zoom_ = 100;
     double scale_ = 1.0;
     bool fullScreen_ = false;
-    QPoint normalPos_;            // the window's place before full screen
-    QTransform toWindow_;         // toy coordinates to window coordinates
-    QRegion shape_;               // the outline in window coordinates (empty: the whole window)
+    QPoint normalPos_;     // the window's place before full screen
+    QTransform toWindow_;  // toy coordinates to window coordinates
+    QRegion shape_;        // the outline in window coordinates (empty: the whole window)
     bool screenWatched_ = false;  // the window's moves between screens are watched
     QPointer<QScreen> followed_;  // the screen whose size changes are watched
-    QRect placed_;                // where the last decision put the window
-    QPointF centre_;              // that window's exact centre
-    QTimer settle_;               // runs Settle once the window has stopped moving
+
+    QRect placed_;    // where the last decision put the window
+    QPointF centre_;  // that window's exact centre
+    QTimer settle_;   // runs Settle once the window has stopped moving
     QMenu* zoomMenu_ = nullptr;
     QActionGroup* zoomGroup_ = nullptr;
     QAction* fullScreenAction_ = nullptr;

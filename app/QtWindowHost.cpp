@@ -1,6 +1,8 @@
 // Qt's side of the window host.
 #include "QtWindowHost.h"
 
+#include "ShellOpen.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -8,8 +10,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
-
-#include "ShellOpen.h"
 
 namespace zarq {
 
@@ -52,14 +52,12 @@ void QtWindowHost::MessageBox(const std::string& text, const std::string& captio
     QWidget* owner = QApplication::activeWindow();
     if (owner == nullptr && window_ && window_->isVisible()) owner = window_.data();
     QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                    owner);
+                    QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 
-void QtWindowHost::Beep() {
-    QApplication::beep();
-}
+void QtWindowHost::Beep() { QApplication::beep(); }
 
 void QtWindowHost::ShellOpen(const std::string& target) {
     zarq::ShellOpen(QString::fromStdString(target));
