@@ -14,8 +14,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <vector>
+
+// Rectangles and sizes in failure messages as an X geometry.
+void PrintTo(const QRect& r, std::ostream* out) {
+    *out << r.width() << "x" << r.height() << "+" << r.x() << "+" << r.y();
+}
+void PrintTo(const QSize& s, std::ostream* out) { *out << s.width() << "x" << s.height(); }
 
 namespace {
 
@@ -279,8 +286,7 @@ TEST_F(Desktop, DraggedOntoASmallerMonitorThePanelShrinksOnceAndStays) {
     };
     // Play shows it at 200 %, centred on the large monitor.
     const QRect shown = settled([](const QRect& r) { return r.size() == QSize(980, 1160); });
-    ASSERT_EQ(shown, QRect(1430, 500, 980, 1160))
-        << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+    ASSERT_EQ(shown, QRect(1430, 500, 980, 1160));
 
     // Held by its top, inside the outline, and dragged right step by step until its middle is
     // well inside the small monitor; the button comes up only there.
