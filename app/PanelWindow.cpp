@@ -147,7 +147,8 @@ PanelPlacement PanelWindow::PlaceHere() const {
     if (!CanPlaceWindows()) {
         // The window's place is unknown: its size is worked out for the available area of the
         // screen the compositor shows it on.
-        const QRect area = ScreenArea(true);
+        QRect area = ScreenArea(true);
+        if (workArea_.isValid()) area.setSize(area.size().boundedTo(workArea_));
         return PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
     }
     QList<QRect> areas;
@@ -167,6 +168,18 @@ void PanelWindow::ResizeAboutCentre() {
     // end brings the decision.
     if (Dragging()) return;
     const PanelPlacement place = PlaceHere();
+    if (isVisible() && !CanPlaceWindows() &&
+        (place.Window.width() > width() || place.Window.height() > height())) {
+        // Grown from where it is, the window could run off the screen, and only the compositor
+        // can move it: shown anew, it is placed again, whole where it fits. A smaller window
+        // keeps its top-left corner and stays on the screen where it was.
+        hide();
+        ApplyScale(place.Scale);
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
     if (isVisible() && place.Window != geometry()) {
         // One request for the place and the size: a window resized where it stood, then moved,
         // could be taken for a window on its old screen in between.
@@ -177,6 +190,33 @@ void PanelWindow::ResizeAboutCentre() {
     ApplyScale(place.Scale);
     placed_ = isVisible() ? geometry() : QRect();
     centre_ = placed_ == place.Window ? place.Centre : ExactCentre(placed_);
+}
+
+void PanelWindow::ProbeWorkArea() {
+    probe_ = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+    // Nothing of it shows: every pixel is see-through.
+    probe_->setAttribute(Qt::WA_TranslucentBackground);
+    probe_->setAttribute(Qt::WA_ShowWithoutActivating);
+    probe_->resize(1, 1);
+    probe_->installEventFilter(this);
+    probe_->showMaximized();
+    // A compositor that never maximises it: the screen's own area stays.
+    QTimer::singleShot(3000, this, [this] { probe_.reset(); });
+}
+
+bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (probe_ != nullptr && watched == probe_.get() && event->type() == QEvent::Resize &&
+        probe_->isMaximized() && probe_->width() > 1 && probe_->height() > 1) {
+        workArea_ = probe_->size();
+        probe_->removeEventFilter(this);
+        // Not from inside its own event.
+        QTimer::singleShot(0, this, [this] {
+            probe_.reset();
+            activateWindow();
+            ResizeAboutCentre();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PanelWindow::Settle() {
@@ -309,6 +349,7 @@ void PanelWindow::showEvent(QShowEvent* event) {
         screenWatched_ = true;
         connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
         FollowScreen(screen());
+        if (!CanPlaceWindows()) ProbeWorkArea();
     }
     QWidget::showEvent(event);
 }

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTransform>
 #include <QWidget>
+#include <memory>
 #include <set>
 
 #include "KeyBindings.h"
@@ -96,6 +97,7 @@ class PanelWindow : public QWidget, public ElementView {
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Key-ups for every key still held: the toy must not keep a button pressed that the
@@ -114,6 +116,9 @@ class PanelWindow : public QWidget, public ElementView {
     void ApplyScale(double scale);
     // The window follows the pointer: its size must not change under it.
     bool Dragging() const;
+    // Where the compositor places windows: learns the size a maximised window gets there (the
+    // output less the desktop's bars, which the compositor does not report otherwise).
+    void ProbeWorkArea();
     // The window moved to another screen, or its screen changed size.
     void ScreenChanged();
     void FollowScreen(QScreen* screen);
@@ -139,6 +144,8 @@ class PanelWindow : public QWidget, public ElementView {
     QRect placed_;    // where the last decision put the window
     QPointF centre_;  // that window's exact centre
     QTimer settle_;   // runs Settle once the window has stopped moving
+    QSize workArea_;  // where the compositor places windows: its maximised size, once known
+    std::unique_ptr<QWidget> probe_;  // the invisible maximised window that learns it
     QMenu* zoomMenu_ = nullptr;
     QActionGroup* zoomGroup_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
