@@ -401,4 +401,70 @@ TEST_F(Desktop, OnWestonOnlyTheDialogShowsBeforePlayAndTheDesktopShowsBesideTheP
     EXPECT_NE(after.pixel(panel.center()), empty.pixel(panel.center()));
 }
 
+// Weston, whose bar takes the top 32 rows: "Fit to screen" fits the toy into the rows below it.
+// Qt reports the whole output as available there; the room left is what a maximised window gets.
+TEST_F(Desktop, OnWestonFitToScreenShowsTheWholeToyBelowTheBar) {
+    for (const char* tool : {"Xvfb", "weston", "import"}) {
+        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    }
+    const QString plugin =
+        QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+    if (!QFile::exists(plugin))
+        GTEST_SKIP() << "Qt's Wayland platform (qt6-wayland) is not installed";
+    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString socket = QString("zarq-fit-%1").arg(QCoreApplication::applicationPid());
+    QProcessEnvironment wayland = XEnv();
+    wayland.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess& weston = Start("weston",
+                             {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
+                              QString("--width=%1").arg(kScreenWidth),
+                              QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
+                             wayland);
+    constexpr int kBar = 32;
+    constexpr int kClock = 40;  // the rows compared leave out the bar's clock
+    const QDeadlineTimer deadline(kPatienceMs);
+    while (!QFile::exists(runtime.filePath(socket))) {
+        if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
+            GTEST_SKIP() << "weston did not start: "
+                         << weston.readAllStandardError().right(400).toStdString();
+        }
+        weston.waitForFinished(100);
+    }
+    QImage empty = SettledShot([&](const QImage& shot) {
+        return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
+    });
+    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
+    for (QImage next = Screenshot();
+         Changed(empty, next, kClock).isValid() && !deadline.hasExpired(); next = Screenshot()) {
+        empty = next;
+    }
+
+    QProcessEnvironment env = ProgramEnv(wayland, "Zoom=0\n");
+    env.insert("QT_QPA_PLATFORM", "wayland");
+    env.insert("WAYLAND_DISPLAY", socket);
+    env.insert("ZARQ_TEST_STDIN", "1");
+    QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+    program.write("play\n");
+    ASSERT_TRUE(program.waitForBytesWritten(kPatienceMs));
+    // The panel shows once two screenshots agree and it is taller than the dialog.
+    QImage last = Screenshot();
+    QRect panel;
+    for (const QDeadlineTimer until(kPatienceMs); !until.hasExpired();) {
+        QImage now = Screenshot();
+        panel = Changed(empty, now, kClock);
+        if (!Changed(last, now, kClock).isValid() && panel.height() > 600) break;
+        last = std::move(now);
+    }
+    // 621 x 736 fills the 736 rows below the bar; the whole output's height would give 648 x 768
+    // with its foot cut off.
+    EXPECT_GE(panel.height(), kScreenHeight - kBar - (kClock - kBar) - 4)
+        << ::testing::PrintToString(panel);
+    EXPECT_NEAR(panel.width(), 621, 6) << ::testing::PrintToString(panel);
+}
+
 }  // namespace
