@@ -160,7 +160,7 @@ PanelPlacement PanelWindow::PlaceHere() const {
 }
 
 bool PanelWindow::Dragging() const {
-    return pressed_ != nullptr && pressed_->Role() == MouseRole::Drag;
+    return systemMove_ || (pressed_ != nullptr && pressed_->Role() == MouseRole::Drag);
 }
 
 void PanelWindow::ResizeAboutCentre() {
@@ -415,6 +415,15 @@ bool PanelWindow::event(QEvent* event) {
         case QEvent::Resize:
             if (fullScreen_) ApplyGeometry();
             break;
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            // The compositor's move is over once the pointer reports to the window again.
+            if (systemMove_) {
+                systemMove_ = false;
+                settle_.start();
+            }
+            break;
         case QEvent::Move:
             // Moved by the player, the window manager or another program: the zoom is worked
             // out again once it stops. Its own placement starts nothing.
@@ -525,7 +534,7 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
                 windowHandle() != nullptr) {
                 pressed_ = nullptr;
-                windowHandle()->startSystemMove();
+                systemMove_ = windowHandle()->startSystemMove();
             }
             break;
         case MouseRole::None:

@@ -144,6 +144,7 @@ class PanelWindow : public QWidget, public ElementView {
     QRect placed_;    // where the last decision put the window
     QPointF centre_;  // that window's exact centre
     QTimer settle_;   // runs Settle once the window has stopped moving
+    bool systemMove_ = false;  // the compositor moves the window until the pointer comes back
     QSize workArea_;  // where the compositor places windows: its maximised size, once known
     std::unique_ptr<QWidget> probe_;  // the invisible maximised window that learns it
     QMenu* zoomMenu_ = nullptr;
