@@ -14,15 +14,17 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 // Rectangles and sizes in failure messages as an X geometry.
 void PrintTo(const QRect& r, std::ostream* out) {
     *out << r.width() << "x" << r.height() << "+" << r.x() << "+" << r.y();
 }
-void PrintTo(const QSize& s, std::ostream* out) { *out << s.width() << "x" << s.height(); }
+void PrintTo(const QSize& s, std::ostream* out) {
+    *out << s.width() << "x" << s.height();
+}
 
 namespace {
 
