@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
-  xvfb xauth x11-utils fonts-liberation fonts-dejavu-core
+  xvfb xauth x11-utils x11-xserver-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
   metacity openbox weston qt6-wayland
   dpkg-dev file lintian desktop-file-utils appstream man-db

@@ -69,6 +69,14 @@ QRegion ScaledRegion(const QRegion& region, const QTransform& transform) {
     return out;
 }
 
+// Where the compositor alone places windows and never tells a program where they are.
+bool CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Long enough for a window moved step by step to count as still moving between two steps.
+constexpr int kSettleMs = 250;
+
 QString ZoomCaption(int percent) {
     return percent == PanelWindow::kFitToScreen ? QStringLiteral("Fit to screen")
                                                 : QStringLiteral("%1 %").arg(percent);
@@ -94,6 +102,9 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
 
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);  // cursors and hints follow the pointer
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] { Settle(); });
     BuildZoomMenu();
     SettingsStore* store = form_.SettingsStore_.get();
     zoom_ = ZoomFromSetting(store != nullptr ? store->ReadInteger("Zoom", 100) : 100);
@@ -116,10 +127,9 @@ QRect PanelWindow::ScreenArea(bool available) const {
 }
 
 bool PanelWindow::Fits(int percent) const {
-    if (percent == 100 || percent == kFitToScreen) return true;
-    const QRect area = ScreenArea(true);
-    return qRound(kWidth * percent / 100.0) <= area.width() &&
-           qRound(kHeight * percent / 100.0) <= area.height();
+    if (percent == kFitToScreen) return true;
+    const PanelPlacement here = PlaceHere();
+    return PanelFits(percent, here.Area.size());
 }
 
 void PanelWindow::SetZoom(int percent) {
@@ -133,19 +143,85 @@ void PanelWindow::SetZoom(int percent) {
     ResizeAboutCentre();
 }
 
-void PanelWindow::ResizeAboutCentre() {
-    const QPoint centre = geometry().center();
-    const QSize before = size();
-    ApplyGeometry();
-    // Left where it is when its size stays (a drag across screens is never pulled about).
-    if (isVisible() && size() != before) {
-        // The window grows or shrinks about its middle and stays on the screen.
-        const QRect area = ScreenArea(true);
-        QPoint to = centre - QPoint(width() / 2, height() / 2);
-        to.setX(std::clamp(to.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-        to.setY(std::clamp(to.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
-        move(to);
+PanelPlacement PanelWindow::PlaceHere() const {
+    if (!CanPlaceWindows()) {
+        // The window's place is unknown: its size is worked out for the available area of the
+        // screen the compositor shows it on.
+        QRect area = ScreenArea(true);
+        if (workArea_.isValid()) area.setSize(area.size().boundedTo(workArea_));
+        return PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
     }
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens()) areas << s->availableGeometry();
+    const QRect now = geometry();
+    // The exact centre the last decision kept, while the window is still where it put it: zoom
+    // steps back and forth bring the window back to the same pixel.
+    return PlacePanel(areas, now, now == placed_ ? centre_ : ExactCentre(now), zoom_);
+}
+
+bool PanelWindow::Dragging() const {
+    return systemMove_ || (pressed_ != nullptr && pressed_->Role() == MouseRole::Drag);
+}
+
+void PanelWindow::ResizeAboutCentre() {
+    // Under the pointer a new size would move the point held and the window with it; the drag's
+    // end brings the decision.
+    if (Dragging()) return;
+    const PanelPlacement place = PlaceHere();
+    if (isVisible() && !CanPlaceWindows() &&
+        (place.Window.width() > width() || place.Window.height() > height())) {
+        // Grown from where it is, the window could run off the screen, and only the compositor
+        // can move it: shown anew, it is placed again, whole where it fits. A smaller window
+        // keeps its top-left corner and stays on the screen where it was.
+        hide();
+        ApplyScale(place.Scale);
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    if (isVisible() && place.Window != geometry()) {
+        // One request for the place and the size: a window resized where it stood, then moved,
+        // could be taken for a window on its old screen in between.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        setGeometry(place.Window);
+    }
+    ApplyScale(place.Scale);
+    placed_ = isVisible() ? geometry() : QRect();
+    centre_ = placed_ == place.Window ? place.Centre : ExactCentre(placed_);
+}
+
+void PanelWindow::ProbeWorkArea() {
+    probe_ = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+    // Nothing of it shows: every pixel is see-through.
+    probe_->setAttribute(Qt::WA_TranslucentBackground);
+    probe_->setAttribute(Qt::WA_ShowWithoutActivating);
+    probe_->resize(1, 1);
+    probe_->installEventFilter(this);
+    probe_->showMaximized();
+    // A compositor that never maximises it: the screen's own area stays.
+    QTimer::singleShot(3000, this, [this] { probe_.reset(); });
+}
+
+bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (probe_ != nullptr && watched == probe_.get() && event->type() == QEvent::Resize &&
+        probe_->isMaximized() && probe_->width() > 1 && probe_->height() > 1) {
+        workArea_ = probe_->size();
+        probe_->removeEventFilter(this);
+        // Not from inside its own event.
+        QTimer::singleShot(0, this, [this] {
+            probe_.reset();
+            activateWindow();
+            ResizeAboutCentre();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PanelWindow::Settle() {
+    if (!isVisible() || fullScreen_) return;
+    ResizeAboutCentre();
 }
 
 void PanelWindow::FollowScreen(QScreen* screen) {
@@ -159,11 +235,10 @@ void PanelWindow::FollowScreen(QScreen* screen) {
 
 void PanelWindow::ScreenChanged() {
     FollowScreen(screen());
-    // Full screen follows its own size; a zoom is worked out again for the new screen: "Fit to
-    // screen" fits this one, a zoom too large for it shows at the largest that fits, and the
-    // chosen zoom comes back on a screen large enough.
-    if (fullScreen_) return;
-    ResizeAboutCentre();
+    // Full screen follows its own size; a zoom is worked out again for the new screen once the
+    // window has stopped moving: "Fit to screen" fits this one, a zoom too large for it shows
+    // at the largest that fits, and the chosen zoom comes back on a screen large enough.
+    if (!fullScreen_) settle_.start();
 }
 
 void PanelWindow::ZoomIn() {
@@ -218,19 +293,14 @@ void PanelWindow::ApplyGeometry() {
         clearMask();
         return;
     }
-    if (zoom_ == kFitToScreen) {
-        const QRect area = ScreenArea(true);
-        scale_ = std::min(area.width() / double(kWidth), area.height() / double(kHeight));
-    } else {
-        // A stored zoom too large for this screen shows at the largest one that fits.
-        int percent = 100;
-        for (int p : kZooms) {
-            if (p <= zoom_ && Fits(p)) percent = p;
-        }
-        scale_ = percent / 100.0;
-    }
+    ApplyScale(PlaceHere().Scale);
+}
+
+void PanelWindow::ApplyScale(double scale) {
+    const QRegion outline = coolForm1_.Outline();
+    scale_ = scale;
     toWindow_ = QTransform::fromScale(scale_, scale_);
-    setFixedSize(qRound(kWidth * scale_), qRound(kHeight * scale_));
+    setFixedSize(PanelSizeAt(scale_));
     shape_ = outline.isEmpty() ? QRegion() : ScaledRegion(outline, toWindow_);
     if (shape_.isEmpty()) {
         clearMask();
@@ -267,7 +337,8 @@ void PanelWindow::UpdateZoomMenu() {
     if (zoomGroup_ == nullptr) return;
     for (QAction* action : zoomGroup_->actions()) {
         const int percent = action->data().toInt();
-        action->setEnabled(Fits(percent));
+        // 100 % stays a choice where it does not fit: as large as fits, up to the toy's size.
+        action->setEnabled(percent == 100 || Fits(percent));
         action->setChecked(percent == zoom_);
     }
 }
@@ -278,6 +349,7 @@ void PanelWindow::showEvent(QShowEvent* event) {
         screenWatched_ = true;
         connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
         FollowScreen(screen());
+        if (!CanPlaceWindows()) ProbeWorkArea();
     }
     QWidget::showEvent(event);
 }
@@ -342,6 +414,20 @@ bool PanelWindow::event(QEvent* event) {
             break;
         case QEvent::Resize:
             if (fullScreen_) ApplyGeometry();
+            break;
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            // The compositor's move is over once the pointer reports to the window again.
+            if (systemMove_) {
+                systemMove_ = false;
+                settle_.start();
+            }
+            break;
+        case QEvent::Move:
+            // Moved by the player, the window manager or another program: the zoom is worked
+            // out again once it stops. Its own placement starts nothing.
+            if (isVisible() && !fullScreen_ && geometry() != placed_) settle_.start();
             break;
         case QEvent::ToolTip: {
             const auto* help = static_cast<QHelpEvent*>(event);
@@ -448,7 +534,7 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
                 windowHandle() != nullptr) {
                 pressed_ = nullptr;
-                windowHandle()->startSystemMove();
+                systemMove_ = windowHandle()->startSystemMove();
             }
             break;
         case MouseRole::None:
@@ -471,7 +557,10 @@ void PanelWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PanelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton) pressed_ = nullptr;
+    if (event->buttons() == Qt::NoButton) {
+        if (Dragging()) settle_.start();  // the drag is over: the window may adapt once it rests
+        pressed_ = nullptr;
+    }
     UpdatePointer(event->position().toPoint());
 }
 

@@ -8,12 +8,15 @@
 #include <QMenu>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QTransform>
 #include <QWidget>
+#include <memory>
 #include <set>
 
 #include "KeyBindings.h"
 #include "PanelPainter.h"
+#include "PanelPlacement.h"
 #include "PictureSet.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
@@ -29,7 +32,7 @@ class PanelWindow : public QWidget, public ElementView {
     static constexpr int kHeight = 580;
     // The zooms offered, in percent; 0 is "Fit to screen".
     static constexpr int kFitToScreen = 0;
-    static constexpr int kZooms[] = {100, 150, 200, 300};
+    static constexpr auto& kZooms = kOfferedZooms;
 
     // `form` and `pictures` must outlive the window. `mask2` is the stored outline. The zoom
     // is taken from the form's settings store ("Zoom").
@@ -55,9 +58,11 @@ class PanelWindow : public QWidget, public ElementView {
     // The next larger / smaller offered zoom that fits the screen (Ctrl + '+' / Ctrl + '-').
     void ZoomIn();
     void ZoomOut();
-    // Whether the window at that zoom fits the screen's available area (100 % always does:
-    // it is the toy's own size).
+    // Whether the window at that zoom fits the available area of the screen it is on.
     bool Fits(int percent) const;
+    // Works the size out again for the screen the window is on now, and its place when the size
+    // changes; what happens once the window has stopped moving. Never while it is dragged.
+    void Settle();
     bool IsFullScreen() const { return fullScreen_; }
     void SetFullScreen(bool on);
     // The "Zoom" submenu: the zooms, then "Full screen" (F11).
@@ -92,6 +97,7 @@ class PanelWindow : public QWidget, public ElementView {
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Key-ups for every key still held: the toy must not keep a button pressed that the
@@ -105,6 +111,14 @@ class PanelWindow : public QWidget, public ElementView {
     // ApplyGeometry for a visible window: a new size keeps its middle where it was, on the
     // screen.
     void ResizeAboutCentre();
+    // The decision for the window as it is now (PlacePanel over the screens' available areas).
+    PanelPlacement PlaceHere() const;
+    void ApplyScale(double scale);
+    // The window follows the pointer: its size must not change under it.
+    bool Dragging() const;
+    // Where the compositor places windows: learns the size a maximised window gets there (the
+    // output less the desktop's bars, which the compositor does not report otherwise).
+    void ProbeWorkArea();
     // The window moved to another screen, or its screen changed size.
     void ScreenChanged();
     void FollowScreen(QScreen* screen);
@@ -126,6 +140,13 @@ class PanelWindow : public QWidget, public ElementView {
     QRegion shape_;        // the outline in window coordinates (empty: the whole window)
     bool screenWatched_ = false;  // the window's moves between screens are watched
     QPointer<QScreen> followed_;  // the screen whose size changes are watched
+
+    QRect placed_;    // where the last decision put the window
+    QPointF centre_;  // that window's exact centre
+    QTimer settle_;   // runs Settle once the window has stopped moving
+    bool systemMove_ = false;  // the compositor moves the window until the pointer comes back
+    QSize workArea_;  // where the compositor places windows: its maximised size, once known
+    std::unique_ptr<QWidget> probe_;  // the invisible maximised window that learns it
     QMenu* zoomMenu_ = nullptr;
     QActionGroup* zoomGroup_ = nullptr;
     QAction* fullScreenAction_ = nullptr;

@@ -22,7 +22,8 @@ QRect QtWindowHost::Screen() const {
     const QScreen* screen = window_ && window_->screen() != nullptr
                                 ? window_->screen()
                                 : QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry() : QRect();
+    // The available area: the panel is centred and kept clear of the desktop's own bars.
+    return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
 TPoint QtWindowHost::ScreenSize() {

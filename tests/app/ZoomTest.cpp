@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <functional>
 #include <memory>
 
 #include "AboutForm.h"
@@ -207,7 +209,16 @@ TEST_F(Zoom, TheDialogsPicturesAreTheDoubleFilesPixelForPixel) {
     }
 }
 
-TEST_F(Zoom, MovedToASmallerScreenTheZoomIsWorkedOutAgainForIt) {
+// Runs the event loop until `done` holds (false when it still does not after ten seconds).
+bool Eventually(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return done();
+}
+
+TEST_F(Zoom, DraggedToASmallerScreenTheZoomIsWorkedOutAgainOnceTheDragEnds) {
     QScreen* small = nullptr;
     for (QScreen* s : QGuiApplication::screens()) {
         if (s->geometry() == kSmallScreen) small = s;
@@ -219,15 +230,47 @@ TEST_F(Zoom, MovedToASmallerScreenTheZoomIsWorkedOutAgainForIt) {
         window->move(kScreen.topLeft());
         ASSERT_EQ(window->screen(), QGuiApplication::primaryScreen());
         const QSize large = window->size();
+        // The left button held on the panel's top, inside the outline, while the window goes
+        // over to the small screen: it keeps its size under the pointer, even when asked.
+        const QPointF held = QPointF(245, 20) * window->Scale();
+        QMouseEvent press(QEvent::MouseButtonPress, held, window->mapToGlobal(held), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &press);
         window->move(kSmallScreen.topLeft() + QPoint(10, 10));
         ASSERT_EQ(window->screen(), small) << "the window did not change screens";
+        window->Settle();
+        EXPECT_EQ(window->size(), large) << stored << ": resized under the pointer";
+        QMouseEvent release(QEvent::MouseButtonRelease, held, window->mapToGlobal(held),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &release);
         // Fitted to 800 x 600, or 300 % shown at the largest zoom that fits: 100 %.
-        EXPECT_EQ(window->size(), std::string(stored) == "0" ? QSize(507, 600) : QSize(490, 580))
-            << stored;
+        const QSize expected = std::string(stored) == "0" ? QSize(507, 600) : QSize(490, 580);
+        EXPECT_TRUE(Eventually([&] { return window->size() == expected; }))
+            << stored << ": " << window->width() << "x" << window->height();
         EXPECT_TRUE(kSmallScreen.contains(window->geometry())) << stored;
         EXPECT_EQ(toy.Stored["Zoom"], stored) << "the choice itself is kept";
         window->move(kScreen.topLeft() + QPoint(10, 10));
-        EXPECT_EQ(window->size(), large) << stored << ": back on the large screen";
+        EXPECT_TRUE(Eventually([&] { return window->size() == large; }))
+            << stored << ": back on the large screen";
+    }
+}
+
+TEST_F(Zoom, CtrlPlusThenCtrlMinusBringsTheWindowBackToTheSamePixel) {
+    auto window = Open("100");
+    window->show();
+    // Far enough from the edges for 200 % to grow about its middle.
+    const QRect start(kScreen.topLeft() + QPoint(501, 507), QSize(490, 580));
+    window->setGeometry(start);
+    for (int round = 0; round < 20; ++round) {
+        for (Qt::Key key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Minus}) {
+            QKeyEvent step(QEvent::KeyPress, key, Qt::ControlModifier);
+            QApplication::sendEvent(window.get(), &step);
+            // The middle stays within half a pixel of where it was.
+            EXPECT_LE(std::abs(window->geometry().x() * 2 + window->width() -
+                               (start.x() * 2 + start.width())),
+                      1);
+        }
+        ASSERT_EQ(window->geometry(), start) << "round " << round;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLibraryInfo>
@@ -14,7 +15,16 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
+
+// Rectangles and sizes in failure messages as an X geometry.
+void PrintTo(const QRect& r, std::ostream* out) {
+    *out << r.width() << "x" << r.height() << "+" << r.x() << "+" << r.y();
+}
+void PrintTo(const QSize& s, std::ostream* out) {
+    *out << s.width() << "x" << s.height();
+}
 
 namespace {
 
@@ -76,10 +86,11 @@ class Desktop : public ::testing::Test {
 
     // An X server of its own, its root woven black and white (so that a see-through pixel
     // cannot pass for a black one); empty when it did not start.
-    QString StartXvfb() {
+    // -noreset keeps what clients set up (monitors) after the last of them has gone.
+    QString StartXvfb(QSize size = QSize(kScreenWidth, kScreenHeight)) {
         QProcess& x = Start("Xvfb",
-                            {"-displayfd", "1", "-nolisten", "tcp", "-retro", "-screen", "0",
-                             QString("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight)},
+                            {"-displayfd", "1", "-nolisten", "tcp", "-retro", "-noreset", "-screen",
+                             "0", QString("%1x%2x24").arg(size.width()).arg(size.height())},
                             QProcessEnvironment::systemEnvironment());
         QByteArray number;
         const QDeadlineTimer deadline(kPatienceMs);
@@ -124,16 +135,44 @@ class Desktop : public ::testing::Test {
 
     // A settings folder with both choices made and the first-run warning already seen, so
     // "- PLAY -" is enabled and nothing else opens after it.
-    QProcessEnvironment ProgramEnv(QProcessEnvironment env) {
+    QProcessEnvironment ProgramEnv(QProcessEnvironment env, const QByteArray& more = {}) {
         const QString folder = config_.filePath("Quarvel");
         QDir().mkpath(folder);
         QFile conf(folder + "/KeldoZarq.conf");
         if (conf.open(QIODevice::WriteOnly))
-            conf.write("[General]\nSoundMode=2\nSystem=1\nFirstRun=1\n");
+            conf.write("[General]\nSoundMode=2\nSystem=1\nFirstRun=1\n" + more);
         env.insert("XDG_CONFIG_HOME", config_.path());
         env.insert("SDL_AUDIODRIVER", "dummy");
         env.remove("QT_SCALE_FACTOR");
         return env;
+    }
+
+    // A program run on this display to its end; its standard output, or null when it failed.
+    QByteArray Run(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(XEnv());
+        p.start(program, args);
+        if (!p.waitForFinished(kPatienceMs) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            return {};
+        }
+        return p.readAllStandardOutput() + ' ';  // never null once it ran
+    }
+
+    // A top-level window's place and size as the X server has them.
+    QRect WindowGeometry(const QString& id) {
+        QRect r;
+        const QByteArray shell = Run("xdotool", {"getwindowgeometry", "--shell", id});
+        for (const QByteArray& line : shell.split('\n')) {
+            const QList<QByteArray> pair = line.trimmed().split('=');
+            if (pair.size() != 2) continue;
+            const int value = pair[1].toInt();
+            if (pair[0] == "X") r.moveLeft(value);
+            if (pair[0] == "Y") r.moveTop(value);
+            if (pair[0] == "WIDTH") r.setWidth(value);
+            if (pair[0] == "HEIGHT") r.setHeight(value);
+        }
+        return r;
     }
 
     QTemporaryDir config_;
@@ -201,6 +240,80 @@ TEST_F(Desktop, UnderMetacityNothingOfThePanelShowsBeforePlayThenItShowsCentred)
     // The top-left corner lies outside the outline: the desktop shows there.
     EXPECT_EQ(after.pixel(panel.topLeft() + QPoint(2, 2)),
               empty.pixel(panel.topLeft() + QPoint(2, 2)));
+}
+
+// One X screen as two monitors of different sizes, no window manager: the panel at 200 %
+// dragged from the large monitor onto the small one keeps its size while it is dragged, then
+// shrinks once to the largest zoom that fits there, and stays so.
+TEST_F(Desktop, DraggedOntoASmallerMonitorThePanelShrinksOnceAndStays) {
+    for (const char* tool : {"Xvfb", "xrandr", "xdotool"}) {
+        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    }
+    if (StartXvfb(QSize(5120, 2160)).isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    const QRect big(0, 0, 3840, 2160);
+    const QRect small(3840, 0, 1280, 1024);
+    if (Run("xrandr", {"--setmonitor", "BIG", "3840/600x2160/340+0+0", "screen"}).isNull() ||
+        Run("xrandr", {"--setmonitor", "SMALL", "1280/340x1024/270+3840+0", "none"}).isNull()) {
+        GTEST_SKIP() << "xrandr could not make two monitors of the X screen";
+    }
+    QProcessEnvironment env = ProgramEnv(XEnv(), "Zoom=200\n");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+    ASSERT_FALSE(Run("xdotool", {"search", "--sync", "--name", "^About Zarq", "mousemove",
+                                 "--window", "%1", "134", "494", "click", "1"})
+                     .isNull());
+    const QByteArray found =
+        Run("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Zarq .Keldo. Simulator$"});
+    ASSERT_FALSE(found.isNull()) << "the panel did not show after play";
+    const QString panel = QString::fromLatin1(found.trimmed().split('\n').first());
+
+    // Geometries until `done` holds for one and the window has then kept it for a while: at
+    // least 20 readings and a second and a half, any change starting the count again.
+    auto settled = [&](const std::function<bool(const QRect&)>& done) {
+        const QDeadlineTimer deadline(kPatienceMs);
+        QRect last;
+        int same = 0;
+        QElapsedTimer since;
+        while (!deadline.hasExpired() && program.state() == QProcess::Running) {
+            const QRect now = WindowGeometry(panel);
+            if (now != last || !done(now)) {
+                same = 0;
+                since.start();
+            }
+            last = now;
+            if (++same >= 20 && since.elapsed() >= 1500) break;
+        }
+        return last;
+    };
+    // Play shows it at 200 %, centred on the large monitor.
+    const QRect shown = settled([](const QRect& r) { return r.size() == QSize(980, 1160); });
+    ASSERT_EQ(shown, QRect(1430, 500, 980, 1160));
+
+    // Held by its top, inside the outline, and dragged right step by step until its middle is
+    // well inside the small monitor; the button comes up only there.
+    QStringList drag = {"mousemove", QString::number(shown.x() + 490),
+                        QString::number(shown.y() + 40), "mousedown", "1"};
+    for (int step = 0; step < 24; ++step) {
+        drag << "mousemove_relative"
+             << "--"
+             << "100" << (step < 12 ? "0" : "-20") << "sleep"
+             << "0.02";
+    }
+    const QByteArray dragged = Run("xdotool", drag);
+    // Under the pointer the window never changed size, however many screens it crossed.
+    const QRect carried = WindowGeometry(panel);
+    Run("xdotool", {"mouseup", "1"});
+    ASSERT_FALSE(dragged.isNull());
+    EXPECT_EQ(carried.size(), shown.size()) << "resized while being dragged";
+
+    // Then 150 %, the largest zoom that fits the small monitor, wholly on it, for good.
+    const QRect rest = settled([&](const QRect& r) { return small.contains(r); });
+    EXPECT_EQ(rest.size(), QSize(735, 870)) << "settled at " << rest.x() << "," << rest.y() << " "
+                                            << rest.width() << "x" << rest.height();
+    EXPECT_TRUE(small.contains(rest)) << "settled at " << rest.x() << "," << rest.y() << " "
+                                      << rest.width() << "x" << rest.height();
+    EXPECT_FALSE(big.intersects(rest));
 }
 
 // Wayland: no program may place its windows; the panel must simply not exist before play.
@@ -288,6 +401,72 @@ TEST_F(Desktop, OnWestonOnlyTheDialogShowsBeforePlayAndTheDesktopShowsBesideTheP
     const QPoint corner = panel.topLeft() + QPoint(3, 3);
     EXPECT_EQ(after.pixel(corner), empty.pixel(corner)) << "the window's corner is not transparent";
     EXPECT_NE(after.pixel(panel.center()), empty.pixel(panel.center()));
+}
+
+// Weston, whose bar takes the top 32 rows: "Fit to screen" fits the toy into the rows below it.
+// Qt reports the whole output as available there; the room left is what a maximised window gets.
+TEST_F(Desktop, OnWestonFitToScreenShowsTheWholeToyBelowTheBar) {
+    for (const char* tool : {"Xvfb", "weston", "import"}) {
+        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    }
+    const QString plugin =
+        QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+    if (!QFile::exists(plugin))
+        GTEST_SKIP() << "Qt's Wayland platform (qt6-wayland) is not installed";
+    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString socket = QString("zarq-fit-%1").arg(QCoreApplication::applicationPid());
+    QProcessEnvironment wayland = XEnv();
+    wayland.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess& weston = Start("weston",
+                             {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
+                              QString("--width=%1").arg(kScreenWidth),
+                              QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
+                             wayland);
+    constexpr int kBar = 32;
+    constexpr int kClock = 40;  // the rows compared leave out the bar's clock
+    const QDeadlineTimer deadline(kPatienceMs);
+    while (!QFile::exists(runtime.filePath(socket))) {
+        if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
+            GTEST_SKIP() << "weston did not start: "
+                         << weston.readAllStandardError().right(400).toStdString();
+        }
+        weston.waitForFinished(100);
+    }
+    QImage empty = SettledShot([&](const QImage& shot) {
+        return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
+    });
+    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
+    for (QImage next = Screenshot();
+         Changed(empty, next, kClock).isValid() && !deadline.hasExpired(); next = Screenshot()) {
+        empty = next;
+    }
+
+    QProcessEnvironment env = ProgramEnv(wayland, "Zoom=0\n");
+    env.insert("QT_QPA_PLATFORM", "wayland");
+    env.insert("WAYLAND_DISPLAY", socket);
+    env.insert("ZARQ_TEST_STDIN", "1");
+    QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+    program.write("play\n");
+    ASSERT_TRUE(program.waitForBytesWritten(kPatienceMs));
+    // The panel shows once two screenshots agree and it is taller than the dialog.
+    QImage last = Screenshot();
+    QRect panel;
+    for (const QDeadlineTimer until(kPatienceMs); !until.hasExpired();) {
+        QImage now = Screenshot();
+        panel = Changed(empty, now, kClock);
+        if (!Changed(last, now, kClock).isValid() && panel.height() > 600) break;
+        last = std::move(now);
+    }
+    // 621 x 736 fills the 736 rows below the bar; the whole output's height would give 648 x 768
+    // with its foot cut off.
+    EXPECT_GE(panel.height(), kScreenHeight - kBar - (kClock - kBar) - 4)
+        << ::testing::PrintToString(panel);
+    EXPECT_NEAR(panel.width(), 621, 6) << ::testing::PrintToString(panel);
 }
 
 }  // namespace
