@@ -15,6 +15,7 @@
 #include "KeyBindings.h"
 #include "PanelPainter.h"
 #include "PictureSet.h"
+#include "input/SharedControls.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "skin/TCoolForm.h"
@@ -42,6 +43,9 @@ class PanelWindow : public QWidget, public ElementView {
     TForm1& Form() { return form_; }
     // Where every player input for the toy goes: keys, switch clicks, other devices.
     InputPath& Input() { return input_; }
+    // The toy's controls as the keyboard and the controllers hold them together: a control
+    // held on one stays held when another lets go.
+    SharedControls& Controls() { return controls_; }
     TCoolForm& CoolForm1() { return coolForm1_; }
     const PanelPainter& Painter() const { return painter_; }
 
@@ -112,6 +116,7 @@ class PanelWindow : public QWidget, public ElementView {
 
     TForm1& form_;
     InputPath input_{form_};
+    SharedControls controls_{input_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();

@@ -414,7 +414,7 @@ TEST_F(DiskOutput, AllSixtyFourChannelsPlayAtOnceAndASixtyFifthCutsNone) {
     EXPECT_EQ(Count(left, 6500), 0u);
 }
 
-TEST_F(DiskOutput, StopAllSilencesEverySampleAtOnceButNotTheHum) {
+TEST_F(DiskOutput, StopAllSilencesEverySampleWithinAFadeButNotTheHum) {
     const std::string a = WriteWave("a.wav", Constant(2000, 3 * kRate));
     const std::string b = WriteWave("b.wav", Constant(1000, 3 * kRate));
     Mark stop;
