@@ -342,6 +342,7 @@ void MixerLibrary::Keep() {
             // No output to be had: what waited cannot be heard. The next sound tries again,
             // and so does the hum, at a modest pace.
             mixer_.SetVoices(mixer_.Voices());
+            ++failedOpenings_;
             lock.lock();
             output_ = Output::Closed;
             lost_ = true;

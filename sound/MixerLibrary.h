@@ -76,8 +76,10 @@ class MixerLibrary final : public SoundLibrary {
     std::uint64_t FramesMixed() const { return framesMixed_.load(std::memory_order_acquire); }
     // The value of FramesMixed when the device last decided to rest after a quiet second.
     std::uint64_t FramesAtLastRest() const { return restFrame_.load(std::memory_order_acquire); }
-    // Devices opened since the start (the first included), and devices found gone.
+    // Devices opened since the start (the first included), openings that found no device,
+    // and devices found gone.
     int Openings() const { return openings_.load(); }
+    int FailedOpenings() const { return failedOpenings_.load(); }
     int Losses() const { return losses_.load(); }
 
   private:
@@ -109,6 +111,7 @@ class MixerLibrary final : public SoundLibrary {
     std::atomic<std::uint64_t> framesMixed_{0};
     std::atomic<std::uint64_t> restFrame_{0};
     std::atomic<int> openings_{0};
+    std::atomic<int> failedOpenings_{0};
     std::atomic<int> losses_{0};
 
     // Under the mixer's lock, shared by the toy's thread, the audio thread and the keeper:

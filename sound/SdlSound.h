@@ -33,6 +33,7 @@ class SdlSound {
     std::uint64_t FramesMixed() const { return library_.FramesMixed(); }
     std::uint64_t FramesAtLastRest() const { return library_.FramesAtLastRest(); }
     int Openings() const { return library_.Openings(); }
+    int FailedOpenings() const { return library_.FailedOpenings(); }
     int Losses() const { return library_.Losses(); }
     double SpeakerFrequency() const { return speaker_.Frequency(); }
 
