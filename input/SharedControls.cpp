@@ -36,9 +36,4 @@ void SharedControls::Release(int holder, int key) {
     input_.KeyUp(key);
 }
 
-bool SharedControls::Held(int key) const {
-    const auto it = holders_.find(key);
-    return it != holders_.end() && !it->second.empty();
-}
-
 }  // namespace zarq

@@ -27,10 +27,7 @@ class SharedControls {
     void Press(int holder, int key);
     // `holder` lets go: a key-up for the toy when nobody else holds it.
     void Release(int holder, int key);
-    // Whether anyone holds `key`.
-    bool Held(int key) const;
 
-    InputPath& Input() { return input_; }
 
   private:
     InputPath& input_;
