@@ -28,7 +28,6 @@ class SharedControls {
     // `holder` lets go: a key-up for the toy when nobody else holds it.
     void Release(int holder, int key);
 
-
   private:
     InputPath& input_;
     std::map<int, std::vector<int>> holders_;  // per key, in the order they pressed
