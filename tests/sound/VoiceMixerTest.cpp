@@ -2,7 +2,6 @@
 // when dozens of loud sounds pile up, never wrapped round to the other sign.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -57,41 +56,6 @@ TEST(VoiceMixer, SixtyFourLoudVoicesAreClippedSoftlyNeverWrapped) {
     std::vector<std::int16_t> after(512, 1);
     EXPECT_FALSE(mixer.Mix(after.data(), after.size(), silent, 22050));
     EXPECT_EQ(std::count(after.begin(), after.end(), 0), 512);
-}
-
-// A voice given a start frame is silent up to it, in whichever buffer it falls; a stopped
-// voice ends with a short fade instead of a step, and is silent after it.
-TEST(VoiceMixer, AVoiceBeginsAtItsFrameAndAStoppedOneFadesOutInAboutOneAndAHalfMilliseconds) {
-    const std::vector<std::int16_t> level(5000, 10000);
-    VoiceMixer mixer;
-    SpeakerTone silent;
-    mixer.SetVoices(4);
-    ASSERT_EQ(mixer.Play(-1, level.data(), level.size(), 1000), 0);
-    std::vector<std::int16_t> out(1536, 1);
-    for (std::size_t at = 0; at < out.size(); at += 512) {
-        EXPECT_TRUE(mixer.Mix(out.data() + at, 512, silent, 22050, at)) << "waiting counts";
-    }
-    EXPECT_EQ(std::count(out.begin(), out.begin() + 1000, 0), 1000);
-    EXPECT_EQ(std::count(out.begin() + 1000, out.end(), 10000), 536);
-
-    mixer.StopAll();
-    std::vector<std::int16_t> tail(512, 1);
-    EXPECT_TRUE(mixer.Mix(tail.data(), tail.size(), silent, 22050, 1536));
-    const auto fade = static_cast<std::size_t>(
-        std::find(tail.begin(), tail.end(), std::int16_t{0}) - tail.begin());
-    EXPECT_NEAR(static_cast<double>(fade), 22050 * 0.0015, 2.0);
-    for (std::size_t i = 1; i < fade; ++i) {
-        EXPECT_LT(tail[i], tail[i - 1]) << "falling at " << i;
-        EXPECT_LT(tail[i - 1] - tail[i], 10000 / 12) << "no step at " << i;
-    }
-    EXPECT_EQ(std::count(tail.begin() + static_cast<std::ptrdiff_t>(fade), tail.end(), 0),
-              static_cast<std::ptrdiff_t>(tail.size() - fade));
-    EXPECT_FALSE(mixer.Mix(tail.data(), tail.size(), silent, 22050, 2048)) << "ended";
-
-    // Stopped before its start, a voice is simply dropped.
-    ASSERT_EQ(mixer.Play(-1, level.data(), level.size(), 5000), 0);
-    mixer.Stop(0);
-    EXPECT_FALSE(mixer.Mix(tail.data(), tail.size(), silent, 22050, 2560));
 }
 
 }  // namespace
