@@ -94,7 +94,12 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
     SDL_PauseAudioDevice(device_, 0);
     for (const auto& sample : samples_) PrepareForDevice(*sample);
-    keeper_ = std::thread([this] { Keep(); });
+    keeper_ = std::thread([this] {
+        Keep();
+        // SDL keeps an error message for each thread that met one (a failed opening); a thread
+        // SDL did not make must free it itself.
+        SDL_TLSCleanup();
+    });
     return true;
 }
 
