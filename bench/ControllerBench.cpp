@@ -34,7 +34,8 @@ void BM_ControllerPolling(benchmark::State& state) {
     const int seconds = static_cast<int>(state.range(1));
     test::Toy toy;
     InputPath path(toy.F());
-    GameControllers pads(path);
+    SharedControls controls(path);
+    GameControllers pads(controls);
     if (!pads.Started()) {
         state.SkipWithError("SDL's game controller support did not start");
         return;
@@ -84,7 +85,8 @@ BENCHMARK(BM_ControllerPolling)
 void BM_OnePollOfAnIdleController(benchmark::State& state) {
     test::Toy toy;
     InputPath path(toy.F());
-    GameControllers pads(path);
+    SharedControls controls(path);
+    GameControllers pads(controls);
     test::VirtualPad pad;
     if (!pads.Started() || !pad.Plugged()) {
         state.SkipWithError("no virtual controller");

@@ -20,6 +20,11 @@ using Held = std::bitset<kActions>;
 
 // Half the stick's travel: a light touch or a worn stick does not steer.
 constexpr int kStickThreshold = 16384;
+
+// A controller's name on the shared controls: above the keyboard's.
+int Holder(SDL_JoystickID id) {
+    return kKeyboardHolder + 1 + static_cast<int>(id);
+}
 }  // namespace
 
 struct GameControllers::Pad {
@@ -31,8 +36,8 @@ struct GameControllers::Pad {
     std::bitset<SDL_CONTROLLER_BUTTON_MAX> buttons;  // for the controls dialog
 };
 
-GameControllers::GameControllers(InputPath& input, const std::string& mappingFile)
-    : input_(input), mappingFile_(mappingFile) {}
+GameControllers::GameControllers(SharedControls& controls, const std::string& mappingFile)
+    : controls_(controls), mappingFile_(mappingFile) {}
 
 bool GameControllers::Started() {
     if (tried_) return started_;
@@ -160,14 +165,14 @@ bool GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
     // Releases first, so that a release of one direction and a press of another in the same
     // look reach the toy in the order a rolling thumb makes them.
     for (int c = 0; c < kToyControlCount; ++c) {
-        if (released[c]) input_.KeyUp(ToyCode(static_cast<ToyControl>(c)));
+        if (released[c]) controls_.Release(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
     }
     for (int c = 0; c < kToyControlCount; ++c) {
         if (pressed[c]) {
-            input_.KeyDown(ToyCode(static_cast<ToyControl>(c)));
+            controls_.Press(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
             pad.nextRepeat[c] = nowMs + repeatDelay_;
         } else if (now[c] && repeatDelay_ > 0 && nowMs >= pad.nextRepeat[c]) {
-            input_.KeyDown(ToyCode(static_cast<ToyControl>(c)));
+            controls_.Press(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
             // A late look repeats once, as a keyboard does not catch up either.
             pad.nextRepeat[c] = std::max(pad.nextRepeat[c] + repeatInterval_, nowMs + 1);
         }
@@ -179,7 +184,7 @@ bool GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
 
 void GameControllers::Release(Pad& pad) {
     for (int c = 0; c < kToyControlCount; ++c) {
-        if (pad.held[c]) input_.KeyUp(ToyCode(static_cast<ToyControl>(c)));
+        if (pad.held[c]) controls_.Release(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
     }
     pad.latched |= pad.held;
     pad.held.reset();

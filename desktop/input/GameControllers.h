@@ -1,8 +1,9 @@
-// Game controllers through SDL: attached and removed at any time, polled by the caller (no
+// Game controllers through SDL: attached and removed at any time, looked at by the caller (no
 // thread, no event loop of its own), their buttons and left stick turned into the toy's key
-// presses and releases on the input path, exactly as the keyboard delivers them, repeats of a
-// held control included. Start works the power switch and Back opens the menu, through the
-// handlers the program gives.
+// presses and releases, exactly as the keyboard delivers them, repeats of a held control
+// included. Each controller holds controls in its own name on the shared controls, so a
+// control held on another controller or on the keyboard stays held when this one lets go.
+// Start works the power switch and Back opens the menu, through the handlers the program gives.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "input/SharedControls.h"
 #include "input/ToyControl.h"
-#include "panel/InputPath.h"
 
 typedef struct _SDL_GameController SDL_GameController;
 
@@ -21,7 +22,7 @@ class GameControllers {
   public:
     // SDL's controller support with its mapping database, plus the mappings in `mappingFile`
     // (gamecontrollerdb.txt format) when that file exists; started at the first use.
-    explicit GameControllers(InputPath& input, const std::string& mappingFile = {});
+    explicit GameControllers(SharedControls& controls, const std::string& mappingFile = {});
     ~GameControllers();
     GameControllers(const GameControllers&) = delete;
     GameControllers& operator=(const GameControllers&) = delete;
@@ -60,7 +61,7 @@ class GameControllers {
     bool Deliver(Pad& pad, std::int64_t nowMs);
     void Release(Pad& pad);
 
-    InputPath& input_;
+    SharedControls& controls_;
     std::string mappingFile_;
     bool tried_ = false;
     bool started_ = false;

@@ -47,7 +47,7 @@ PlayerControls::PlayerControls(PanelWindow& panel, QMenu& menu, QSettings& setti
     // An optional mapping file of the player's own beside the settings.
     const QString mappings =
         QFileInfo(settings_.fileName()).absolutePath() + QStringLiteral("/gamecontrollerdb.txt");
-    pads_ = std::make_unique<GameControllers>(panel_.Input(), mappings.toStdString());
+    pads_ = std::make_unique<GameControllers>(panel_.Controls(), mappings.toStdString());
     pads_->SetBindings(LoadPadBindings(settings_));
     pads_->SetPowerHandler([this] {
         if (panel_.Form().Puls_Off->Visible()) {

@@ -1,11 +1,12 @@
 // SDL's audio device behind the seven calls: the device, the fixed set of voices, the samples
 // (decoded once, converted to the device's 16-bit mono once), the device closed after a quiet
-// second and opened again for the next sound by the keeper thread.
+// second or when it went away, and opened again for the next sound by the keeper thread.
 #include "MixerLibrary.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 
@@ -26,7 +27,6 @@ namespace {
 
 // A toy's effects are a few hundred kilobytes; anything far larger is not one of them.
 constexpr std::uintmax_t kLargestWave = 64u << 20;
-constexpr Uint16 kBufferFrames = 512;
 constexpr int kDefaultChannels = 32;
 constexpr int kMostChannels = 256;
 
@@ -48,10 +48,18 @@ struct WaveBuffer {
     ~WaveBuffer() { SDL_FreeWAV(data); }
 };
 
+std::int64_t SteadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace
 
-MixerLibrary::MixerLibrary(SpeakerTone& speaker, int quietSeconds)
-    : speaker_(speaker), quietSeconds_(std::max(quietSeconds, 1)) {}
+MixerLibrary::MixerLibrary(SpeakerTone& speaker, int quietSeconds, Clock clock)
+    : speaker_(speaker),
+      quietSeconds_(std::max(quietSeconds, 1)),
+      clock_(clock ? std::move(clock) : Clock(&SteadyNs)) {}
 
 MixerLibrary::~MixerLibrary() {
     FSOUND_Close();
@@ -80,12 +88,18 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
         return false;
     }
     hasDevice_ = true;
+    ++openings_;
     output_ = Output::Running;
     // Started at once: a device held paused writes silence, which would put the output out
     // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
     SDL_PauseAudioDevice(device_, 0);
     for (const auto& sample : samples_) PrepareForDevice(*sample);
-    keeper_ = std::thread([this] { Keep(); });
+    keeper_ = std::thread([this] {
+        Keep();
+        // SDL keeps an error message for each thread that met one (a failed opening); a thread
+        // SDL did not make must free it itself.
+        SDL_TLSCleanup();
+    });
     return true;
 }
 
@@ -97,7 +111,7 @@ std::uint32_t MixerLibrary::OpenDevice() {
     want.freq = deviceRate_;
     want.format = AUDIO_S16SYS;
     want.channels = 1;
-    want.samples = kBufferFrames;
+    want.samples = static_cast<Uint16>(kBufferFrames);
     want.callback = &MixerLibrary::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -167,9 +181,20 @@ bool MixerLibrary::Owns(const FSOUND_SAMPLE* sample) const {
 
 int MixerLibrary::FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
     if (!hasDevice_ || sample == nullptr || !Owns(sample) || sample->mixed.empty()) return -1;
-    // -1 takes the first voice that is not sounding; when all are busy nothing is cut and
-    // the sample is simply not heard.
-    const int voice = mixer_.Play(channel, sample->mixed.data(), sample->mixed.size());
+    const std::int64_t now = clock_();
+    int voice = -1;
+    {
+        // The start is placed on the stream's clock as the callback last left it; a device that
+        // is not running has no clock, and the sample waits for its first frame.
+        const std::lock_guard guard(mixer_.Lock());
+        const Output output = output_.load();
+        const bool clocked = output == Output::Running || output == Output::Quiet;
+        const std::uint64_t startAt =
+            clocked ? StartFrame(anchor_, now, deviceRate_, kBufferFrames) : 0;
+        // -1 takes the first voice that is not sounding; when all are busy nothing is cut and
+        // the sample is simply not heard.
+        voice = mixer_.PlayHeld(channel, sample->mixed.data(), sample->mixed.size(), startAt);
+    }
     if (voice >= 0) Resume();
     return voice;
 }
@@ -216,6 +241,8 @@ void MixerLibrary::FSOUND_Close() {
         output_ = Output::Closed;
         quietFrames_ = 0;
         reopen_ = false;
+        lost_ = false;
+        anchor_ = {};
     }
     if (audioSubsystem_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -246,6 +273,7 @@ void MixerLibrary::Resume() {
             case Output::Quiet:
                 output_ = Output::Running;
                 break;
+            case Output::Lost:  // the keeper closes it first, then sees reopen_
             case Output::Closing:
             case Output::Closed:
                 wake = !reopen_;
@@ -256,43 +284,86 @@ void MixerLibrary::Resume() {
     if (wake) keeperWake_.notify_one();
 }
 
-// The keeper thread: closes the device when the callback found a quiet second and opens it
-// again when a sound waits. It sleeps on its condition in between, costing no wake-ups.
-// SDL_CloseAudioDevice waits for the audio thread, which takes the mixer's lock, so SDL is
-// called with the lock released; the states Closing and Opening keep the others out meanwhile.
+// After a loss a device of the same driver may not open again until SDL's audio is started
+// afresh: some drivers keep one connection to the sound server for every device, and it died
+// with the server.
+std::uint32_t MixerLibrary::OpenAfterLoss() {
+    std::uint32_t opened = audioSubsystem_ ? OpenDevice() : 0;
+    if (opened != 0) return opened;
+    if (audioSubsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audioSubsystem_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return audioSubsystem_ ? OpenDevice() : 0;
+}
+
+// The keeper thread: closes the device when the callback found a quiet second or a lost
+// device, and opens it again when a sound waits. It sleeps on its condition in between, costing
+// no wake-ups; only while the hum sounds with no device to be had does it try again, once every
+// kRetryMs. SDL_CloseAudioDevice waits for the audio thread, which takes the mixer's lock, so
+// SDL is called with the lock released; the states Closing and Opening keep the others out
+// meanwhile.
 void MixerLibrary::Keep() {
+    using Steady = std::chrono::steady_clock;
     std::unique_lock lock(mixer_.Lock());
+    bool retry = false;
+    Steady::time_point retryAt;
     for (;;) {
-        keeperWake_.wait(lock, [this] {
-            return stopKeeper_ || output_ == Output::Quiet ||
+        const auto due = [this] {
+            return stopKeeper_ || output_ == Output::Quiet || output_ == Output::Lost ||
                    (output_ == Output::Closed && reopen_);
-        });
+        };
+        if (!retry) {
+            keeperWake_.wait(lock, due);
+        } else if (!keeperWake_.wait_until(lock, retryAt, due)) {
+            retry = false;
+            if (output_ == Output::Closed && speaker_.Frequency() > 0.0) reopen_ = true;
+            continue;
+        }
         if (stopKeeper_) return;
-        if (output_ == Output::Quiet) {
+        if (output_ == Output::Quiet || output_ == Output::Lost) {
+            const bool lost = output_ == Output::Lost;
             output_ = Output::Closing;
             const std::uint32_t closing = device_;
             lock.unlock();
             SDL_CloseAudioDevice(closing);  // its callbacks only write silence now
+            // What sounded on a lost device was not heard and is not worth hearing late.
+            if (lost) mixer_.SetVoices(mixer_.Voices());
             lock.lock();
             device_ = 0;
             output_ = Output::Closed;  // a sound that came meanwhile has set reopen_
+            if (lost) {
+                lost_ = true;
+                // The hum goes on: it is heard again as soon as a device opens.
+                if (speaker_.Frequency() > 0.0) reopen_ = true;
+            }
             continue;
         }
         reopen_ = false;
+        retry = false;
         output_ = Output::Opening;
+        const bool afterLoss = lost_;
         lock.unlock();
-        const std::uint32_t opened = OpenDevice();
+        const std::uint32_t opened = afterLoss ? OpenAfterLoss() : OpenDevice();
         if (opened == 0) {
-            // The output went away: what waited cannot be heard. The next sound tries again.
-            mixer_.StopAll();
+            // No output to be had: what waited cannot be heard. The next sound tries again,
+            // and so does the hum, at a modest pace.
+            mixer_.SetVoices(mixer_.Voices());
+            ++failedOpenings_;
             lock.lock();
             output_ = Output::Closed;
+            lost_ = true;
+            if (speaker_.Frequency() > 0.0) {
+                retry = true;
+                retryAt = Steady::now() + std::chrono::milliseconds(kRetryMs);
+            }
             continue;
         }
+        ++openings_;
         lock.lock();
+        lost_ = false;
         device_ = opened;
         output_ = Output::Running;
         quietFrames_ = 0;
+        anchor_ = {};  // a new stream, a new clock
         lock.unlock();
         // The first callback mixes what waited from its first frame.
         SDL_PauseAudioDevice(opened, 0);
@@ -303,16 +374,43 @@ void MixerLibrary::Keep() {
 void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
     auto& library = *static_cast<MixerLibrary*>(self);
     const auto frames = static_cast<std::size_t>(length) / sizeof(std::int16_t);
+    // Taken before the lock: a test's clock may hold this thread until its time has come.
+    const std::int64_t now = library.clock_();
+    const std::uint64_t first = library.framesMixed_.load(std::memory_order_acquire);
     bool running = false;
+    std::uint32_t device = 0;
     {
         const std::lock_guard guard(library.mixer_.Lock());
+        library.anchor_ = FollowStream(library.anchor_, now, first, library.deviceRate_,
+                                       static_cast<int>(frames));
         running = library.output_ == Output::Running;
+        device = library.device_;
+    }
+    // SDL goes on calling for the buffers of a device that went away (its sound server ended,
+    // a write failed) but reports it stopped: it is closed and a new one opened for the next
+    // sound.
+    if (device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
+        std::memset(stream, 0, static_cast<std::size_t>(length));
+        library.framesMixed_.fetch_add(frames, std::memory_order_release);
+        bool tell = false;
+        {
+            const std::lock_guard guard(library.mixer_.Lock());
+            if (library.output_ == Output::Running || library.output_ == Output::Quiet) {
+                library.output_ = Output::Lost;
+                tell = true;
+            }
+        }
+        if (tell) {
+            ++library.losses_;
+            library.keeperWake_.notify_one();
+        }
+        return;
     }
     // Only the callback turns Running into anything else, so it stays running through the mix.
     // Otherwise silence, and the voices stay where they are for the reopened device.
     const bool sounded =
         running && library.mixer_.Mix(reinterpret_cast<std::int16_t*>(stream), frames,
-                                      library.speaker_, library.deviceRate_);
+                                      library.speaker_, library.deviceRate_, first);
     if (!running) std::memset(stream, 0, static_cast<std::size_t>(length));
     library.framesMixed_.fetch_add(frames, std::memory_order_release);
     if (!running) return;
@@ -326,6 +424,7 @@ void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
         if (library.quietFrames_ >= static_cast<std::uint64_t>(library.quietSeconds_) *
                                         static_cast<std::uint64_t>(library.deviceRate_)) {
             library.output_ = Output::Quiet;
+            library.restFrame_.store(first + frames, std::memory_order_release);
             rest = true;
         }
     }

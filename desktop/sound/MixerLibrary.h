@@ -3,19 +3,24 @@
 // tone are mixed in 32 bits and soft-clipped (VoiceMixer). After a second in which nothing
 // sounded the device is closed, so a toy that is off or quiet has no audio thread waking the
 // machine (a paused SDL device would still write silence at the buffer rate); the next sample
-// or hum opens it again and is heard from its first frame. Opening and closing take tens of
-// milliseconds on some systems, so a small keeper thread does both and the toy's calls never
-// wait for them. Only one of these may be started at a time.
+// or hum opens it again and is heard from its first frame. A device that goes away (its sound
+// server ended) is closed the same way and opened anew for the next sound. Opening and closing
+// take tens of milliseconds on some systems, so a small keeper thread does both and the toy's
+// calls never wait for them. Each sample begins at the output frame that matches the time of
+// its call (StreamClock), so effects keep their spacing. Only one of these may be started at a
+// time.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "panel/Seams.h"
+#include "sound/StreamClock.h"
 #include "sound/VoiceMixer.h"
 
 namespace zarq {
@@ -26,10 +31,18 @@ class MixerLibrary final : public SoundLibrary {
   public:
     // Seconds of silence after which the device is closed.
     static constexpr int kQuietSeconds = 1;
+    // Frames in each buffer the device asks for.
+    static constexpr int kBufferFrames = 512;
+    // While the hum sounds and no device can be opened, a new try this often.
+    static constexpr int kRetryMs = 1000;
+    // A steady clock in nanoseconds; called on the toy's thread for each sample played and on
+    // the audio thread for each buffer.
+    using Clock = std::function<std::int64_t()>;
 
     // The speaker's tone is mixed into the output while the library is started. The device
-    // rests after `quietSeconds` of silence.
-    explicit MixerLibrary(SpeakerTone& speaker, int quietSeconds = kQuietSeconds);
+    // rests after `quietSeconds` of silence. `clock` (the steady clock when empty) times the
+    // calls and the device's buffers.
+    explicit MixerLibrary(SpeakerTone& speaker, int quietSeconds = kQuietSeconds, Clock clock = {});
     ~MixerLibrary() override;
     MixerLibrary(const MixerLibrary&) = delete;
     MixerLibrary& operator=(const MixerLibrary&) = delete;
@@ -61,22 +74,33 @@ class MixerLibrary final : public SoundLibrary {
     // Frames the callback wrote since the start, over every reopening: lets a test find its
     // place in the output.
     std::uint64_t FramesMixed() const { return framesMixed_.load(std::memory_order_acquire); }
+    // The value of FramesMixed when the device last decided to rest after a quiet second.
+    std::uint64_t FramesAtLastRest() const { return restFrame_.load(std::memory_order_acquire); }
+    // Devices opened since the start (the first included), openings that found no device,
+    // and devices found gone.
+    int Openings() const { return openings_.load(); }
+    int FailedOpenings() const { return failedOpenings_.load(); }
+    int Losses() const { return losses_.load(); }
 
   private:
     // Where the device stands. Running: the callback mixes. Quiet: the callback found a quiet
     // second and writes silence, holding back any new sound, until the keeper closes the device
-    // or a new sound sets it running again. Closing and Opening: the keeper is at work.
-    enum class Output { Running, Quiet, Closing, Closed, Opening };
+    // or a new sound sets it running again. Lost: the callback found the device gone (SDL stopped
+    // it) and writes silence until the keeper closes it. Closing and Opening: the keeper is at
+    // work.
+    enum class Output { Running, Quiet, Lost, Closing, Closed, Opening };
 
     static void Callback(void* self, std::uint8_t* stream, int length);
     bool Owns(const FSOUND_SAMPLE* sample) const;
     bool PrepareForDevice(FSOUND_SAMPLE& sample) const;
     std::uint32_t OpenDevice();
+    std::uint32_t OpenAfterLoss();
     void Resume();
     void Keep();
 
     SpeakerTone& speaker_;
     const int quietSeconds_;
+    const Clock clock_;
     VoiceMixer mixer_;
     int outputType_ = 1;
     bool started_ = false;
@@ -85,10 +109,15 @@ class MixerLibrary final : public SoundLibrary {
     int deviceRate_ = 0;      // the device takes 16-bit mono at this rate, whatever the hardware
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples_;
     std::atomic<std::uint64_t> framesMixed_{0};
+    std::atomic<std::uint64_t> restFrame_{0};
+    std::atomic<int> openings_{0};
+    std::atomic<int> failedOpenings_{0};
+    std::atomic<int> losses_{0};
 
     // Under the mixer's lock, shared by the toy's thread, the audio thread and the keeper:
     // SDL's device id (0 while closed), where it stands, frames of silence in a row, whether a
-    // sound waits for the closed device, and whether the keeper is to end. The keeper alone
+    // sound waits for the closed device, whether the keeper is to end, whether the last device
+    // went away, and the stream's clock line. The keeper alone
     // opens and closes the device while it runs, the toy's thread before and after it; SDL's
     // own calls are made without the lock, because the audio thread takes it inside SDL's
     // device lock. `output_` is atomic only so that DeviceResting may look without the lock.
@@ -97,6 +126,8 @@ class MixerLibrary final : public SoundLibrary {
     std::uint64_t quietFrames_ = 0;
     bool reopen_ = false;
     bool stopKeeper_ = false;
+    bool lost_ = false;
+    StreamAnchor anchor_;
     std::condition_variable keeperWake_;
     std::thread keeper_;
 };

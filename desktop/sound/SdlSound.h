@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "panel/Seams.h"
 #include "sound/MixerLibrary.h"
@@ -14,9 +15,11 @@ namespace zarq {
 
 class SdlSound {
   public:
-    // The device is closed after `quietSeconds` of silence.
-    explicit SdlSound(int quietSeconds = MixerLibrary::kQuietSeconds)
-        : library_(speaker_, quietSeconds) {}
+    // The device is closed after `quietSeconds` of silence; `clock` (the steady clock when
+    // empty) times the sounds.
+    explicit SdlSound(int quietSeconds = MixerLibrary::kQuietSeconds,
+                      MixerLibrary::Clock clock = {})
+        : library_(speaker_, quietSeconds, std::move(clock)) {}
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
@@ -28,6 +31,10 @@ class SdlSound {
     // True while the device is closed after a second of silence.
     bool DeviceResting() const { return library_.DeviceResting(); }
     std::uint64_t FramesMixed() const { return library_.FramesMixed(); }
+    std::uint64_t FramesAtLastRest() const { return library_.FramesAtLastRest(); }
+    int Openings() const { return library_.Openings(); }
+    int FailedOpenings() const { return library_.FailedOpenings(); }
+    int Losses() const { return library_.Losses(); }
     double SpeakerFrequency() const { return speaker_.Frequency(); }
 
   private:

@@ -18,23 +18,32 @@ class VoiceMixer {
     // Sums below this magnitude reach the output unchanged; above it they bend smoothly
     // towards full scale, which they never pass.
     static constexpr int kKnee = 24576;
+    // A stopped voice fades out over this long (a cut in one step is a click).
+    static constexpr int kFadeMicroseconds = 1500;
 
     // Allocates `voices` voices; every one falls silent.
     void SetVoices(int voices);
     int Voices() const { return static_cast<int>(voices_.size()); }
 
     // Starts `frames` frames of mono 16-bit audio at `data` on voice `voice`, or on the first
-    // silent voice for -1. The data must stay valid until the voice is stopped or forgotten.
-    // Returns the voice, or -1 when none is free or `voice` is out of range.
-    int Play(int voice, const std::int16_t* data, std::size_t frames);
+    // silent voice for -1, from output frame `startAt` (counted as Mix counts them; a frame
+    // already mixed means at once). The data must stay valid until the voice has ended, been
+    // stopped and faded, or been forgotten. Returns the voice, or -1 when none is free or
+    // `voice` is out of range.
+    int Play(int voice, const std::int16_t* data, std::size_t frames, std::uint64_t startAt = 0);
+    // The same for a caller that holds Lock().
+    int PlayHeld(int voice, const std::int16_t* data, std::size_t frames, std::uint64_t startAt);
+    // A sounding voice fades out over kFadeMicroseconds; one that has not begun is dropped.
     void Stop(int voice);
     void StopAll();
-    // Stops every voice playing `data`, so that it may be freed.
+    // Stops every voice playing `data` at once, so that it may be freed.
     void Forget(const std::int16_t* data);
 
-    // The audio thread: writes `frames` frames of the mix of every voice and `tone` at `rate`.
-    // Returns false when nothing at all sounded (the output is silence).
-    bool Mix(std::int16_t* out, std::size_t frames, SpeakerTone& tone, int rate);
+    // The audio thread: writes `frames` frames of the mix of every voice and `tone` at `rate`,
+    // the first of them being output frame `firstFrame`. Returns false when nothing at all
+    // sounded and no voice waits for its start (the output is silence).
+    bool Mix(std::int16_t* out, std::size_t frames, SpeakerTone& tone, int rate,
+             std::uint64_t firstFrame = 0);
 
     // The mix's limit on a 32-bit sum.
     static std::int16_t SoftClip(std::int32_t sum);
@@ -47,9 +56,13 @@ class VoiceMixer {
         const std::int16_t* Data = nullptr;  // null: silent
         std::size_t Frames = 0;
         std::size_t At = 0;
+        std::uint64_t StartAt = 0;  // the output frame of its first frame
+        int FadeLeft = 0;           // frames of its fade still to come; 0 while not fading
     };
+    void Fade(Voice& voice) const;
     std::mutex lock_;
     std::vector<Voice> voices_;
+    int fadeFrames_ = 33;  // kFadeMicroseconds at the rate last mixed
     std::vector<std::int32_t> sum_ = std::vector<std::int32_t>(512);  // audio thread's scratch
 };
 

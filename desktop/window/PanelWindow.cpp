@@ -473,7 +473,7 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
     const int key = keys_.ToyKey(event->key());
     heldKeys_.insert(key);
     // Automatic repeats reach the toy as further key-downs.
-    input_.KeyDown(key);
+    controls_.Press(kKeyboardHolder, key);
     QWidget::keyPressEvent(event);
 }
 
@@ -482,7 +482,7 @@ void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
     const int key = keys_.ToyKey(event->key());
     heldKeys_.erase(key);
-    input_.KeyUp(key);
+    controls_.Release(kKeyboardHolder, key);
 }
 
 void PanelWindow::focusOutEvent(QFocusEvent* event) {
@@ -492,7 +492,7 @@ void PanelWindow::focusOutEvent(QFocusEvent* event) {
 
 void PanelWindow::ReleaseHeldKeys() {
     const std::set<int> held = std::exchange(heldKeys_, {});
-    for (int key : held) input_.KeyUp(key);
+    for (int key : held) controls_.Release(kKeyboardHolder, key);
 }
 
 namespace {

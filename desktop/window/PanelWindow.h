@@ -18,6 +18,7 @@
 #include "PanelPainter.h"
 #include "PanelPlacement.h"
 #include "PictureSet.h"
+#include "input/SharedControls.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "TCoolForm.h"
@@ -45,6 +46,9 @@ class PanelWindow : public QWidget, public ElementView {
     TForm1& Form() { return form_; }
     // Where every player input for the toy goes: keys, switch clicks, other devices.
     InputPath& Input() { return input_; }
+    // The toy's controls as the keyboard and the controllers hold them together: a control
+    // held on one stays held when another lets go.
+    SharedControls& Controls() { return controls_; }
     TCoolForm& CoolForm1() { return coolForm1_; }
     const PanelPainter& Painter() const { return painter_; }
 
@@ -126,6 +130,7 @@ class PanelWindow : public QWidget, public ElementView {
 
     TForm1& form_;
     InputPath input_{form_};
+    SharedControls controls_{input_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();

@@ -1,6 +1,7 @@
 // A game controller plugged in during a race: what its buttons and stick deliver on the
 // toy's input path, held controls repeating as held keys do, and everything held let go when
-// it is unplugged or when the panel loses the focus.
+// it is unplugged or when the panel loses the focus; and two controllers and the keyboard
+// holding the same control.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -28,7 +29,7 @@ ToyInput Up(int key) {
 class Controller : public Race {
   protected:
     void SetUp() override {
-        pads = std::make_unique<GameControllers>(path);
+        pads = std::make_unique<GameControllers>(controls);
         if (!pads->Started()) GTEST_SKIP() << "SDL's game controller support did not start";
         pads->SetRepeat(500, 40);
         path.SetObserver(&seen);
@@ -46,6 +47,7 @@ class Controller : public Race {
     }
 
     InputPath path{f};
+    SharedControls controls{path};
     SeenInputs seen;
     std::unique_ptr<GameControllers> pads;
     std::int64_t now = 0;
@@ -131,6 +133,51 @@ TEST_F(Controller, LetGoOnFocusLossAButtonStillHeldMustBeReleasedBeforeItCountsA
     EXPECT_EQ(Delivered(), (std::vector<ToyInput>{Down(VK_CONTROL)}));
     EXPECT_EQ(power, 2);
     EXPECT_EQ(menu, 1);
+}
+
+// The toy has one speed button; two controllers and the keyboard may hold it together. It is
+// pressed when the first presses it and let go when the last lets go, whatever the order,
+// and held, it repeats as one key does, not once per holder.
+TEST_F(Controller, AControlHeldOnTwoControllersAndTheKeyboardIsLetGoOnlyByItsLastHolder) {
+    StartGame1();
+    VirtualPad one;
+    VirtualPad two;
+    if (!one.Plugged() || !two.Plugged()) GTEST_SKIP() << "SDL could not attach two controllers";
+    Poll();
+    ASSERT_EQ(pads->Attached(), 2);
+
+    one.Button(SDL_CONTROLLER_BUTTON_A, true);
+    Poll();
+    two.Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
+    controls.Press(kKeyboardHolder, VK_CONTROL);  // the keyboard's CTRL, as the window sends it
+    Poll();
+    EXPECT_EQ(Delivered(), (std::vector<ToyInput>{Down(VK_CONTROL)}));
+    for (int i = 0; i < 75; ++i) Poll();  // 600 ms held by all three: the first one repeats
+    EXPECT_EQ(Delivered(), std::vector<ToyInput>(3, Down(VK_CONTROL)));
+
+    one.Button(SDL_CONTROLLER_BUTTON_A, false);
+    Poll();
+    EXPECT_TRUE(g.SpeedButtonDown) << "still held on the second controller and the keyboard";
+    controls.Release(kKeyboardHolder, VK_CONTROL);
+    EXPECT_TRUE(Delivered().empty());
+    EXPECT_TRUE(g.SpeedButtonDown) << "still held on the second controller";
+    EXPECT_TRUE(FastSteps());
+    for (int i = 0; i < 10; ++i) Poll();  // 80 ms: now the second one repeats
+    EXPECT_EQ(Delivered(), std::vector<ToyInput>(2, Down(VK_CONTROL)));
+    two.Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false);
+    Poll();
+    EXPECT_EQ(Delivered(), (std::vector<ToyInput>{Up(VK_CONTROL)}));
+    EXPECT_FALSE(g.SpeedButtonDown);
+
+    // The same with the key first, and a controller unplugged while it holds.
+    controls.Press(kKeyboardHolder, VK_UP);
+    two.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+    Poll();
+    two.Unplug();
+    Poll();
+    EXPECT_EQ(Delivered(), (std::vector<ToyInput>{Down(VK_UP)}));
+    controls.Release(kKeyboardHolder, VK_UP);
+    EXPECT_EQ(Delivered(), (std::vector<ToyInput>{Up(VK_UP)}));
 }
 
 }  // namespace
