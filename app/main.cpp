@@ -101,11 +101,11 @@ int main(int argc, char** argv) {
     QObject::connect(
         &exitSignals, &zarq::ExitSignals::Received, &app,
         [&exitItem] {
-            if (exitItem != nullptr) {
-                exitItem->trigger();  // Ctrl+C, kill and a closed terminal: the exit item's way
-            } else {
-                QCoreApplication::exit(0);  // ends the message box's loop
-            }
+            // Ctrl+C, kill and a closed terminal: the exit item's way out. Every event loop
+            // ends too, a dialog's or a message box's before the main loop runs included (where
+            // quit() does nothing).
+            if (exitItem != nullptr) exitItem->trigger();
+            QCoreApplication::exit(0);
         },
         Qt::SingleShotConnection);
 

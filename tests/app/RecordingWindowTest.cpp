@@ -129,7 +129,7 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
     // next beep was already due: the beeps are 320 ms apart from the switch-on.
     const ReadResult read = ReadRecordingFile(file.Path());
     ASSERT_TRUE(read.Value) << read.Error;
-    const std::vector<Step>& steps = read.Value->Steps;
+    const StepList& steps = read.Value->Steps;
     ASSERT_EQ(steps.size(), 5u);
     for (std::size_t i = 1; i < steps.size(); ++i) {
         if (i > 1) {
