@@ -253,9 +253,59 @@ TEST_F(OffscreenRun, ARelativeRecordingIsWrittenInTheStartFolder) {
 TEST_F(OffscreenRun, ASignalEndsTheProgramWhileItsEventLoopIsHeld) {
     Start({}, {"ZARQ_TEST_STDIN=1"});
     program.write("busy\n");
+    ASSERT_TRUE(program.waitForBytesWritten(20000));
     ASSERT_TRUE(ErrShows("holding the event loop")) << err.toStdString();
     EXPECT_EQ(EndsWithin1s(SIGTERM), 128 + SIGTERM);
 }
+
+// The panel resized from outside as fast as the X server takes it, the event loop busy with
+// nothing else: an ending signal still ends the program within the second.
+class Resized : public Endings {};
+
+TEST_P(Resized, ASignalEndsTheProgramWhileItsWindowIsResizedInALoop) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display::Shared().Name());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("ZARQ_TEST_STDIN", "1");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(ZARQ_PROGRAM, {});
+    ASSERT_TRUE(program.waitForStarted(20000));
+    const QByteArray stored = Stored();
+    program.write("play\n");
+    ASSERT_TRUE(program.waitForBytesWritten(20000));
+    QString panel;
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name",
+                         "^Zarq \\(Keldo\\) Simulator$"},
+                        &panel))
+        << "the panel did not show";
+    panel = panel.section('\n', 0, 0);
+
+    QProcess resizer;
+    resizer.setProcessEnvironment(env);
+    resizer.setReadChannel(QProcess::StandardOutput);
+    resizer.start("sh", {"-c", "while :; do xdotool windowsize " + panel +
+                                   " 300 300 windowsize " + panel + " 900 700 || exit 1; echo; done"});
+    ASSERT_TRUE(resizer.waitForStarted(20000));
+    QByteArray rounds;
+    while (rounds.count('\n') < 20 && resizer.waitForReadyRead(20000)) rounds += resizer.readAll();
+    ASSERT_GE(rounds.count('\n'), 20) << "xdotool could not resize the panel";
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(program.processId()), SIGTERM), 0);
+    const bool ended = program.waitForFinished(1000);
+    resizer.kill();
+    resizer.waitForFinished(5000);
+    ASSERT_TRUE(ended) << "still running a second after the signal";
+    // The orderly end (0) is expected here; the watchdog's (128 + 15) would mean the event
+    // loop never got round to the signal.
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(Stored(), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sigterm, Resized, ::testing::Values(Ending{SIGTERM, 2, true}));
 
 }  // namespace
 }  // namespace zarq::test
