@@ -79,8 +79,8 @@ void Recorder::Write(const std::string& text) {
             const int why = n < 0 ? errno : ENOSPC;
             const int cut = ::ftruncate(fd_, static_cast<off_t>(written_));
             static_cast<void>(cut);
-            error_ = std::string("The recording could not be written on (") +
-                     std::strerror(why) + "); it ends with what was played until now.";
+            error_ = std::string("The recording has stopped: its file could not be written (") +
+                     std::strerror(why) + "). It keeps the play up to this moment.";
             input_.SetObserver(nullptr);
             clock_.SetTickObserver(nullptr);
             Close();

@@ -36,8 +36,8 @@ struct NamedField {
 constexpr std::int64_t kOff = 0;
 constexpr std::int64_t kCounter = 10'000;  // positions, phases and the sequences' steps
 constexpr std::int64_t kLives = 99;
-#define ZARQ_FIELD(name, low, high)        \
-    NamedField {                           \
+#define ZARQ_FIELD(name, low, high)         \
+    NamedField {                            \
 #name, &TGameState::name, low, high \
     }
 const NamedField kFields[] = {
@@ -92,7 +92,7 @@ const NamedField kFields[] = {
 
 // Counters stay far inside these bounds in any play; a value outside is damage.
 constexpr std::int64_t kIntLimit = 1'000'000'000;
-constexpr unsigned kIntervalLimit = 10'000;  // the toy's longest is 4 s
+constexpr unsigned kIntervalLimit = 10'000;      // the toy's longest is 4 s
 constexpr Millis kClockLimit = Millis{1} << 42;  // about 139 years
 constexpr std::uint64_t kTicksLimit = std::uint64_t{1} << 42;
 constexpr std::size_t kFileLimit = 256u << 20;
@@ -183,9 +183,9 @@ class FileLines : public LineSource {
     explicit FileLines(int fd) : fd_(fd), buffer_(1 << 16) {}
     Got Next(std::string_view& line) override {
         for (;;) {
-            const auto newline = std::find(buffer_.begin() + static_cast<std::ptrdiff_t>(start_),
-                                           buffer_.begin() + static_cast<std::ptrdiff_t>(filled_),
-                                           '\n');
+            const auto newline =
+                std::find(buffer_.begin() + static_cast<std::ptrdiff_t>(start_),
+                          buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), '\n');
             if (newline != buffer_.begin() + static_cast<std::ptrdiff_t>(filled_)) {
                 const auto at = static_cast<std::size_t>(newline - buffer_.begin());
                 line = std::string_view(buffer_.data() + start_, at - start_);
@@ -580,15 +580,15 @@ ReadResult ReadRecordingFile(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0)
         return {std::nullopt, "cannot open " + name + ": " + std::strerror(errno)};
     if (!S_ISREG(info.st_mode))
-        return {std::nullopt, name + " is " + std::string(FileKind(info.st_mode)) +
-                                  ", not a recording file"};
+        return {std::nullopt,
+                name + " is " + std::string(FileKind(info.st_mode)) + ", not a recording file"};
     // Without waiting, and checked again once open: it may have been swapped meanwhile.
     const FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.Fd < 0) return {std::nullopt, "cannot open " + name + ": " + std::strerror(errno)};
     if (::fstat(file.Fd, &info) != 0) return {std::nullopt, "cannot read " + name};
     if (!S_ISREG(info.st_mode))
-        return {std::nullopt, name + " is " + std::string(FileKind(info.st_mode)) +
-                                  ", not a recording file"};
+        return {std::nullopt,
+                name + " is " + std::string(FileKind(info.st_mode)) + ", not a recording file"};
     if (static_cast<std::uint64_t>(info.st_size) > kFileLimit)
         return {std::nullopt, name + " is too large for a recording"};
     FileLines lines(file.Fd);
@@ -679,10 +679,10 @@ void StepList::push_back(const Step& step) {
     Packed& p = blocks_[size_ / kBlock][size_ % kBlock];
     p.ClockAndLine = (static_cast<std::uint64_t>(step.Clock) & kWideMask) |
                      (std::uint64_t{line & kLineLowMask} << kWideBits);
-    p.TicksAndKind = (step.Ticks & kWideMask) |
-                     (std::uint64_t{line >> kLineLowBits} << kWideBits) |
-                     (std::uint64_t{static_cast<std::uint8_t>(step.Kind)} << kKindShift) |
-                     (std::uint64_t{static_cast<std::uint8_t>(step.Input.Kind)} << (kKindShift + 1));
+    p.TicksAndKind =
+        (step.Ticks & kWideMask) | (std::uint64_t{line >> kLineLowBits} << kWideBits) |
+        (std::uint64_t{static_cast<std::uint8_t>(step.Kind)} << kKindShift) |
+        (std::uint64_t{static_cast<std::uint8_t>(step.Input.Kind)} << (kKindShift + 1));
     p.KeyOrFrom = step.Kind == StepKind::HeldUp ? step.HeldUpFrom : step.Input.Key;
     ++size_;
 }

@@ -1,6 +1,7 @@
 // A play in the real window on the real Qt clock, recorded and then verified: keys and clicks
 // that arrive when a tick is due but has not yet run keep their place before it in the replay.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,8 +10,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
-#include <sys/resource.h>
-
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -208,7 +207,8 @@ TEST_F(RecordedWindow, AFileThatCanNoLongerBeWrittenEndsTheRecordingOnce) {
     EXPECT_EQ(menu.actions().front()->text(), "Record...");
     const QList<QMessageBox*> told = window->findChildren<QMessageBox*>();
     ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told.front()->text().contains("could not be written")) << told.front()->text().toStdString();
+    EXPECT_TRUE(told.front()->text().contains("could not be written"))
+        << told.front()->text().toStdString();
 
     const std::string kept = file.Read();
     EXPECT_LE(kept.size(), header + 50);

@@ -1,7 +1,6 @@
 // Damaged and foreign files are refused with the line at fault, and a recording whose end
 // does not follow from its play fails verification: never a crash, never a false "verified".
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,8 +70,8 @@ class DamagedFile : public ::testing::Test {
 TEST_F(DamagedFile, ACutShortFileIsVerifiedUpToItsLastWholeLine) {
     const std::size_t endLine = text.rfind("end ");
     const std::size_t lastEvent = text.rfind('\n', endLine - 2) + 1;
-    const int wholeLines = static_cast<int>(std::count(text.begin(),
-                                                       text.begin() + static_cast<std::ptrdiff_t>(lastEvent), '\n'));
+    const int wholeLines = static_cast<int>(
+        std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(lastEvent), '\n'));
     const std::string upToLastEvent = text.substr(0, lastEvent);
     for (const std::string& cut : {text.substr(0, endLine - 3), upToLastEvent}) {
         const Result v = VerifyText(cut);
@@ -133,8 +132,7 @@ TEST_F(DamagedFile, UnprintableBytesInAMessageAreEscaped) {
     EXPECT_EQ(v.Exit, kVerifyUnreadable);
     EXPECT_NE(v.Message.find("unknown key '\\x1b[2J\\x00x'"), std::string::npos) << v.Message;
     v = VerifyText(Replace("switch-on", "switch\x07\xff"));
-    EXPECT_NE(v.Message.find("unknown event 'switch\\x07\\xff'"), std::string::npos)
-        << v.Message;
+    EXPECT_NE(v.Message.find("unknown event 'switch\\x07\\xff'"), std::string::npos) << v.Message;
 }
 
 TEST_F(DamagedFile, TimesGoingBackAreRefusedAtTheLineThatGoesBack) {

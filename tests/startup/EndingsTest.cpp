@@ -193,7 +193,8 @@ class OffscreenRun : public ::testing::Test {
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("SDL_AUDIODRIVER", "dummy");
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
-        for (const QString& pair : extraEnv) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        for (const QString& pair : extraEnv)
+            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(dir.path());
         program.setReadChannel(QProcess::StandardError);
@@ -234,7 +235,8 @@ TEST_F(OffscreenRun, ARelativeNameIsTheStartFoldersAndASignalEndsTheBoxBeforeThe
         err.clear();
         Start({"--playback", "bad.zrec"});
         ASSERT_TRUE(ErrShows("line 1: not a recording")) << err.toStdString();
-        EXPECT_TRUE(err.contains(QDir(dir.path()).filePath("bad.zrec").toUtf8())) << err.toStdString();
+        EXPECT_TRUE(err.contains(QDir(dir.path()).filePath("bad.zrec").toUtf8()))
+            << err.toStdString();
         EXPECT_EQ(EndsWithin1s(signal), 2) << "signal " << signal;  // the box's own exit code
     }
 }
@@ -278,17 +280,16 @@ TEST_P(Resized, ASignalEndsTheProgramWhileItsWindowIsResizedInALoop) {
     program.write("play\n");
     ASSERT_TRUE(program.waitForBytesWritten(20000));
     QString panel;
-    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name",
-                         "^Zarq \\(Keldo\\) Simulator$"},
-                        &panel))
+    ASSERT_TRUE(Xdotool(
+        {"search", "--sync", "--onlyvisible", "--name", "^Zarq \\(Keldo\\) Simulator$"}, &panel))
         << "the panel did not show";
     panel = panel.section('\n', 0, 0);
 
     QProcess resizer;
     resizer.setProcessEnvironment(env);
     resizer.setReadChannel(QProcess::StandardOutput);
-    resizer.start("sh", {"-c", "while :; do xdotool windowsize " + panel +
-                                   " 300 300 windowsize " + panel + " 900 700 || exit 1; echo; done"});
+    resizer.start("sh", {"-c", "while :; do xdotool windowsize " + panel + " 300 300 windowsize " +
+                                   panel + " 900 700 || exit 1; echo; done"});
     ASSERT_TRUE(resizer.waitForStarted(20000));
     QByteArray rounds;
     while (rounds.count('\n') < 20 && resizer.waitForReadyRead(20000)) rounds += resizer.readAll();
