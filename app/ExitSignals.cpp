@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -25,6 +26,8 @@ constexpr unsigned char kStop = 0;  // from the destructor: the orderly end has 
 // A handler can reach nothing but globals; they are set while an ExitSignals exists.
 volatile std::sig_atomic_t gWriteEnd = -1;
 volatile std::sig_atomic_t gWatchEnd = -1;
+// Set once the GUI thread has taken a signal up: its orderly end is under way.
+std::atomic<bool> gAnswered{false};
 
 void Send(int fd, unsigned char byte) {
     // A full socket drops the byte: the end is already on its way.
@@ -64,13 +67,18 @@ void Watch(int fd) {
         number = ReadByte(fd, -1);
     } while (number < 0);
     if (number == kStop) return;
-    // The deadline counts from the first signal; further ones change nothing.
-    const auto deadline = std::chrono::steady_clock::now() + ExitSignals::kGrace;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        if (ReadByte(fd, static_cast<int>(left.count())) == kStop) return;
+    // The deadlines count from the first signal; further ones change nothing. A GUI thread
+    // that has not even taken the signal up by the first is held: the end comes then. One
+    // that has is given until the second to finish what it does.
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto grace : {ExitSignals::kGrace, ExitSignals::kGraceUnderWay}) {
+        if (grace == ExitSignals::kGraceUnderWay && !gAnswered.load()) break;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                start + grace - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            if (ReadByte(fd, static_cast<int>(left.count())) == kStop) return;
+        }
     }
     ::_exit(128 + number);
 }
@@ -129,6 +137,7 @@ void ExitSignals::ReadPending() {
     unsigned char bytes[16];
     ssize_t n = 0;
     while ((n = ::read(readEnd_, bytes, sizeof bytes)) > 0) {
+        gAnswered = true;
         for (ssize_t i = 0; i < n; ++i) emit Received(bytes[i]);
     }
 }

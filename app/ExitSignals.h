@@ -17,8 +17,10 @@ class ExitSignals : public QObject {
     Q_OBJECT
 
   public:
-    // Short enough that the process is gone within a second of the signal.
-    static constexpr std::chrono::milliseconds kGrace{700};
+    // The process is gone within a second of the signal: after kGrace when the GUI thread has
+    // not taken the signal up by then (it is held in a loop), else after kGraceUnderWay.
+    static constexpr std::chrono::milliseconds kGrace{400};
+    static constexpr std::chrono::milliseconds kGraceUnderWay{850};
 
     // Installs the handlers; only one instance may exist at a time. Must be built before any
     // sound or controller start-up, so that no library's handler is in place first. The
