@@ -2,8 +2,6 @@
 // panel built on the real seams and kept hidden, the options dialog and the about dialog; the
 // first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound
 // and shows the panel centred.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
@@ -12,6 +10,8 @@
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
