@@ -284,15 +284,16 @@ class Reader {
         for (;;) {
             const LineSource::Got got = lines_.Next(line);
             if (got == LineSource::Got::End) return false;
-            ++lineNo_;
             if (got == LineSource::Got::Fragment) {
-                --lineNo_;
+                fragment_ = true;
                 return false;
             }
+            ++lineNo_;
             if (got == LineSource::Got::TooLong) return Error("the line is too long");
             if (got == LineSource::Got::Failed) return Error("the file could not be read");
             wholeLines_ = lineNo_;
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (line.size() > kLineLimit) return Error("the line is too long");
             if (!line.empty() && line[0] == '#') continue;
             if (line.empty()) return Error("an empty line");
             return true;
@@ -320,7 +321,8 @@ class Reader {
         if (!NextLine(first)) {
             if (error_.empty()) {
                 lineNo_ = std::max(lineNo_, 1);
-                error_ = "the file is empty: not a recording";
+                error_ = fragment_ ? "the file stops inside its first line: not a recording"
+                                   : "the file is empty: not a recording";
             }
             return false;
         }
@@ -496,6 +498,7 @@ class Reader {
     LineSource& lines_;
     int lineNo_ = 0;
     int wholeLines_ = 0;
+    bool fragment_ = false;  // the text stopped inside a line
     std::string error_;
     std::uint64_t lastHeld_ = 0;
     std::optional<Step> lastStep_;
