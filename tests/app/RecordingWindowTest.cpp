@@ -97,6 +97,7 @@ class RecordedWindow : public ::testing::Test {
     PictureFolder folder{form};
     PictureSet pictures;
     std::unique_ptr<PanelWindow> window;
+    QMenu menu;  // outlives the control, which keeps its items
     std::unique_ptr<RecordingControl> control;
     TempFile file{"zarq-window"};
 };
@@ -175,7 +176,6 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
 // A full disk (here a file-size limit) in the middle of a play: the player is told once, the
 // file ends at its last whole line and the menu offers "Record..." again.
 TEST_F(RecordedWindow, AFileThatCanNoLongerBeWrittenEndsTheRecordingOnce) {
-    QMenu menu;
     control->AddMenuItems(&menu, nullptr);
     ASSERT_EQ(control->StartRecording(QString::fromStdString(file.Path())), QString());
     ASSERT_EQ(menu.actions().front()->text(), "Stop recording");
