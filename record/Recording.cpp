@@ -1,4 +1,5 @@
-// The recording's text format: writing it, and reading it back strictly.
+// The recording's text format: writing it, and reading it back strictly, line by line; a file
+// that its writer left without an end line is read up to its last whole line.
 #include "Recording.h"
 
 #include <fcntl.h>
@@ -244,6 +245,10 @@ class Reader {
             }
         }
         if (!error_.empty()) return Fail();
+        if (ended && fragment_) {
+            ++lineNo_;
+            return Fail("there is more after the 'end' line");
+        }
         if (!ended) {
             // The program that wrote it died: what it wrote is whole up to the last line end.
             r.CutShort = true;

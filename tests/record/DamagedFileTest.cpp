@@ -88,8 +88,9 @@ TEST_F(DamagedFile, ACutShortFileIsVerifiedUpToItsLastWholeLine) {
     EXPECT_TRUE(cut.Value->CutShort);
     ASSERT_EQ(cut.Value->Steps.size() + 1, whole.Value->Steps.size());
     EXPECT_EQ(cut.Value->End.Clock, cut.Value->Steps.back().Clock);
-    // A damaged line is no cut: it is refused where it is.
+    // A damaged line is no cut, nor is anything after the end line: refused where they are.
     EXPECT_EQ(VerifyText(upToLastEvent + "12x\n").Exit, kVerifyUnreadable);
+    EXPECT_EQ(VerifyText(text + "12").Exit, kVerifyUnreadable);
     // Cut inside the header, nothing can be replayed.
     EXPECT_EQ(VerifyText(text.substr(0, text.find("intervals"))).Exit, kVerifyUnreadable);
 }
