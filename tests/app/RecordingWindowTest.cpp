@@ -217,6 +217,19 @@ TEST_F(RecordedWindow, AFileThatCanNoLongerBeWrittenEndsTheRecordingOnce) {
     ASSERT_TRUE(read.Value) << read.Error;
     EXPECT_TRUE(read.Value->CutShort);
     EXPECT_GE(read.Value->Steps.size(), 2u) << "the switch and a key fit";
+
+    // The cut file plays back in the window to its last whole line, without a complaint.
+    told.front()->close();
+    ASSERT_EQ(control->StartPlayback(QString::fromStdString(file.Path())), QString());
+    QElapsedTimer waited;
+    waited.start();
+    while (control->PlayingBack() && waited.elapsed() < 20'000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    EXPECT_FALSE(control->PlayingBack());
+    EXPECT_TRUE(form.G.PowerOn) << "the recorded switch-on was played";
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(window->findChildren<QMessageBox*>().isEmpty());
 }
 
 }  // namespace
