@@ -1,11 +1,15 @@
 // --verify of an hour of play: the seeded player plays through races, duels, barrier stages
 // and game overs (starting again each time) while the recorder writes; the benchmark then
 // reads the file and replays it headless, as the command line does. Target: under 0.1 s.
+// And the reader's memory on a file of the shortest lines there are, as the heap holds it
+// once read: target under twice the file's size ("heap_per_file_byte" below 2).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "harness/Harness.h"
 #include "harness/PlayBot.h"
@@ -15,8 +19,9 @@
 namespace {
 
 std::string RecordAnHour() {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("zarq-bench-hour-" + std::to_string(::getpid()) + ".zrec")).string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zarq-bench-hour-" + std::to_string(::getpid()) + ".zrec"))
+                                 .string();
     zarq::test::Toy toy;
     toy.SoundOn();
     zarq::InputPath input(toy.F());
@@ -49,5 +54,52 @@ void BM_VerifyAnHourOfPlay(benchmark::State& state) {
     if (exit != zarq::kVerifyMatch) state.SkipWithError("the hour of play did not verify");
 }
 BENCHMARK(BM_VerifyAnHourOfPlay)->Unit(benchmark::kMillisecond);
+
+std::size_t HeapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+void BM_ReadTheShortestLines(benchmark::State& state) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zarq-bench-short-" + std::to_string(::getpid()) + ".zrec"))
+                                 .string();
+    {
+        // A header from a recorder, then 16 MiB of 14-byte lines.
+        zarq::test::Toy toy;
+        zarq::InputPath input(toy.F());
+        zarq::Recorder recorder(toy.F(), input, toy.Clock.Scheduler(), {"bench", 0, false});
+        if (!recorder.Start(path)) {
+            state.SkipWithError("the recording could not be written");
+            return;
+        }
+    }
+    std::string text;
+    {
+        std::ifstream in(path);
+        std::getline(in, text, '\0');
+    }
+    text.resize(text.find("end "));
+    std::string lines;
+    for (int i = 0; i < 1024; ++i) lines += "0 0 key-up up\n";
+    {
+        std::ofstream out(path, std::ios::trunc);
+        out << text;
+        for (int i = 0; i < 1200; ++i) out << lines;
+    }
+    const double bytes = static_cast<double>(std::filesystem::file_size(path));
+    double held = 0;
+    for (auto _ : state) {
+        const std::size_t before = HeapInUse();
+        const zarq::ReadResult read = zarq::ReadRecordingFile(path);
+        held = static_cast<double>(HeapInUse() - before);
+        benchmark::DoNotOptimize(read);
+        if (!read.Value) state.SkipWithError(read.Error.c_str());
+    }
+    state.counters["bytes"] = bytes;
+    state.counters["heap_per_file_byte"] = held / bytes;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_ReadTheShortestLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace

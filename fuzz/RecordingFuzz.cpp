@@ -13,7 +13,7 @@ namespace {
 std::string Written(const zarq::Recording& r) {
     std::string text = zarq::HeaderText(r);
     for (const zarq::Step& s : r.Steps) text += zarq::StepText(s);
-    return text + zarq::EndText(r.End);
+    return r.CutShort ? text : text + zarq::EndText(r.End);
 }
 }  // namespace
 

@@ -1,6 +1,9 @@
 // The recorder.
 #include "Recorder.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -28,12 +31,12 @@ Recorder::~Recorder() {
 bool Recorder::Start(const std::string& path) {
     Stop();
     error_.clear();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        error_ = "Cannot write " + path + ": " + std::strerror(errno);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        error_ = "Cannot write " + Shown(path) + ": " + std::strerror(errno);
         return false;
     }
-    file_.reset(f);
+    written_ = 0;
     if (form_.G.PowerOn) input_.SwitchOff();
 
     Recording header;
@@ -45,25 +48,47 @@ bool Recorder::Start(const std::string& path) {
     ticksAtStart_ = clock_.TicksRun();
     cycles_ = std::make_unique<CycleCount>(form_);
     Write(HeaderText(header));
-    if (file_ == nullptr) return false;
+    if (fd_ < 0) return false;
     input_.SetObserver(this);
     clock_.SetTickObserver(this);
     return true;
 }
 
 void Recorder::Stop(EndReason reason) {
-    if (file_ != nullptr) Finish(reason, Clock());
+    if (fd_ >= 0) Finish(reason, Clock());
 }
 
-void Recorder::Write(const std::string& line) {
-    if (file_ == nullptr) return;
-    // Flushed at once: a crash or a kill loses nothing already played.
-    if (std::fputs(line.c_str(), file_.get()) < 0 || std::fflush(file_.get()) != 0) {
-        error_ = std::string("The recording could not be written: ") + std::strerror(errno);
-        input_.SetObserver(nullptr);
-        clock_.SetTickObserver(nullptr);
-        file_.reset();
+void Recorder::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void Recorder::Write(const std::string& text) {
+    if (fd_ < 0) return;
+    // Written at once: a crash or a kill loses nothing already played.
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            // A full disk or a size limit: the part of a line that went out is taken back, so
+            // that the file ends with the last whole line and reads as a play cut short.
+            const int why = n < 0 ? errno : ENOSPC;
+            const int cut = ::ftruncate(fd_, static_cast<off_t>(written_));
+            static_cast<void>(cut);
+            error_ = std::string("The recording has stopped: its file could not be written (") +
+                     std::strerror(why) + "). It keeps the play up to this moment.";
+            input_.SetObserver(nullptr);
+            clock_.SetTickObserver(nullptr);
+            Close();
+            if (onFailed_) onFailed_(error_);
+            return;
+        }
     }
+    written_ += text.size();
 }
 
 void Recorder::Finish(EndReason reason, Millis clock) {
@@ -76,8 +101,9 @@ void Recorder::Finish(EndReason reason, Millis clock) {
     end.Score = TotalScore(form_);
     end.Cycles = cycles_ != nullptr ? cycles_->Cycles() : 0;
     Write(EndText(end));
-    file_.reset();
-    if (onEnded_) onEnded_(reason);
+    const bool wrote = fd_ >= 0;
+    Close();
+    if (wrote && onEnded_) onEnded_(reason);
 }
 
 void Recorder::InputDelivered(const ToyInput& input) {

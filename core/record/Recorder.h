@@ -1,8 +1,8 @@
 // The recorder: watches the input path and the timer schedule of one panel and writes every
-// input, and every tick a hold-up moved, to a file as it happens, flushed line by line.
+// input, and every tick a hold-up moved, to a file as it happens, one whole line per write
+// call and nothing kept back, so that whatever ends the program the file ends at a whole line.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,34 +46,38 @@ class Recorder : public InputObserver, public TickObserver {
     // Writes the end line and closes the file.
     void Stop(EndReason reason = EndReason::Closed);
 
-    bool Active() const { return file_ != nullptr; }
+    bool Active() const { return fd_ >= 0; }
     const std::string& Error() const { return error_; }
     // Called once the recording has ended, whatever ended it.
     void SetOnEnded(std::function<void(EndReason)> onEnded) { onEnded_ = std::move(onEnded); }
+    // Called once when the file can no longer be written (a full disk): the recording has then
+    // stopped, the file cut back to its last whole line; `why` is also Error().
+    void SetOnFailed(std::function<void(const std::string& why)> onFailed) {
+        onFailed_ = std::move(onFailed);
+    }
 
     void InputDelivered(const ToyInput& input) override;
     void TickRun(const TTimer& timer, Millis due, std::optional<Millis> heldUpFrom) override;
 
   private:
     void Write(const std::string& line);
+    void Close();
     void Finish(EndReason reason, Millis clock);
     Millis Clock() const { return clock_.Now() - origin_; }
     std::uint64_t Ticks() const { return clock_.TicksRun() - ticksAtStart_; }
-
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
 
     TForm1& form_;
     InputPath& input_;
     TimerScheduler& clock_;
     Options options_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    int fd_ = -1;
+    std::uint64_t written_ = 0;  // the bytes of the whole lines written
     std::unique_ptr<CycleCount> cycles_;
     Millis origin_ = 0;
     std::uint64_t ticksAtStart_ = 0;
     std::string error_;
     std::function<void(EndReason)> onEnded_;
+    std::function<void(const std::string&)> onFailed_;
 };
 
 // Today's date and time, UTC, as the header gives it.

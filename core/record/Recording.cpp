@@ -1,9 +1,15 @@
-// The recording's text format: writing it, and reading it back strictly.
+// The recording's text format: writing it, and reading it back strictly, line by line; a file
+// that its writer left without an end line is read up to its last whole line.
 #include "Recording.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <sstream>
@@ -23,46 +29,75 @@ using Field = std::variant<bool TGameState::*, int TGameState::*, std::uint32_t 
 struct NamedField {
     std::string_view Name;
     Field Member;
+    std::int64_t Low, High;  // what the toy can leave in it when it is switched off
 };
-#define ZARQ_FIELD(name)         \
-    NamedField {                 \
-#name, &TGameState::name \
+// A recording begins with the toy off: nothing running, nothing started. Lives, levels and
+// counters stay within what the games give them; a hand-made start beyond them could keep a
+// verification busy for days.
+constexpr std::int64_t kOff = 0;
+constexpr std::int64_t kCounter = 10'000;  // positions, phases and the sequences' steps
+constexpr std::int64_t kLives = 99;
+#define ZARQ_FIELD(name, low, high)         \
+    NamedField {                            \
+#name, &TGameState::name, low, high \
     }
 const NamedField kFields[] = {
-    ZARQ_FIELD(PowerOn),       ZARQ_FIELD(GameStarted),     ZARQ_FIELD(PlayEnabled),
-    ZARQ_FIELD(MoveLocked),    ZARQ_FIELD(SpeedButtonDown), ZARQ_FIELD(CurrentGame),
-    ZARQ_FIELD(SpeedLevel),    ZARQ_FIELD(EngineTone),      ZARQ_FIELD(Score),
-    ZARQ_FIELD(ScoreWraps),    ZARQ_FIELD(ScoreTickCount),  ZARQ_FIELD(ZarqLives),
-    ZARQ_FIELD(KrevLives),     ZARQ_FIELD(CycleKrevLives),  ZARQ_FIELD(DiscZarqLives),
-    ZARQ_FIELD(DiscKrevLives), ZARQ_FIELD(ZarqDirection),   ZARQ_FIELD(ZarqTurnRequest),
-    ZARQ_FIELD(KrevDirection), ZARQ_FIELD(KrevCol),         ZARQ_FIELD(KrevRow),
-    ZARQ_FIELD(ZarqRow),       ZARQ_FIELD(DiscCol),         ZARQ_FIELD(DiscRow),
-    ZARQ_FIELD(DiscStartRow),  ZARQ_FIELD(ZarqHasDisc),     ZARQ_FIELD(KrevHasDisc),
-    ZARQ_FIELD(AvvioStep),     ZARQ_FIELD(XomPhase),        ZARQ_FIELD(WinCycleStep),
-    ZARQ_FIELD(MissCycleStep), ZARQ_FIELD(AvvioGioco2Step), ZARQ_FIELD(ZarqDiscStep),
-    ZARQ_FIELD(KrevDiscStep),  ZARQ_FIELD(WinDiscStep),     ZARQ_FIELD(MissDiscStep),
-    ZARQ_FIELD(TogliVitaStep), ZARQ_FIELD(AvvioGioco3Step), ZARQ_FIELD(Game3Time),
-    ZARQ_FIELD(Disc3Pos),      ZARQ_FIELD(BarrierState),    ZARQ_FIELD(Xom2Phase),
-    ZARQ_FIELD(VittoriaStep),  ZARQ_FIELD(Miss3Step),       ZARQ_FIELD(BarrierOpen),
-    ZARQ_FIELD(RandomSeed),
+    ZARQ_FIELD(PowerOn, 0, kOff),
+    ZARQ_FIELD(GameStarted, 0, kOff),
+    ZARQ_FIELD(PlayEnabled, 0, kOff),
+    ZARQ_FIELD(MoveLocked, 0, 1),
+    ZARQ_FIELD(SpeedButtonDown, 0, 1),
+    ZARQ_FIELD(CurrentGame, 0, 3),
+    ZARQ_FIELD(SpeedLevel, 1, 6),
+    ZARQ_FIELD(EngineTone, 0, 1000),
+    ZARQ_FIELD(Score, 0, 1'000'000),
+    ZARQ_FIELD(ScoreWraps, 0, 1'000'000),
+    ZARQ_FIELD(ScoreTickCount, -kCounter, kCounter),
+    ZARQ_FIELD(ZarqLives, 0, kLives),
+    ZARQ_FIELD(KrevLives, 0, kLives),
+    ZARQ_FIELD(CycleKrevLives, 0, kLives),
+    ZARQ_FIELD(DiscZarqLives, 0, kLives),
+    ZARQ_FIELD(DiscKrevLives, 0, kLives),
+    ZARQ_FIELD(ZarqDirection, -kCounter, kCounter),
+    ZARQ_FIELD(ZarqTurnRequest, -kCounter, kCounter),
+    ZARQ_FIELD(KrevDirection, -kCounter, kCounter),
+    ZARQ_FIELD(KrevCol, -kCounter, kCounter),
+    ZARQ_FIELD(KrevRow, -kCounter, kCounter),
+    ZARQ_FIELD(ZarqRow, -kCounter, kCounter),
+    ZARQ_FIELD(DiscCol, -kCounter, kCounter),
+    ZARQ_FIELD(DiscRow, -kCounter, kCounter),
+    ZARQ_FIELD(DiscStartRow, -kCounter, kCounter),
+    ZARQ_FIELD(ZarqHasDisc, 0, 1),
+    ZARQ_FIELD(KrevHasDisc, 0, 1),
+    ZARQ_FIELD(AvvioStep, -kCounter, kCounter),
+    ZARQ_FIELD(XomPhase, -kCounter, kCounter),
+    ZARQ_FIELD(WinCycleStep, -kCounter, kCounter),
+    ZARQ_FIELD(MissCycleStep, -kCounter, kCounter),
+    ZARQ_FIELD(AvvioGioco2Step, -kCounter, kCounter),
+    ZARQ_FIELD(ZarqDiscStep, -kCounter, kCounter),
+    ZARQ_FIELD(KrevDiscStep, -kCounter, kCounter),
+    ZARQ_FIELD(WinDiscStep, -kCounter, kCounter),
+    ZARQ_FIELD(MissDiscStep, -kCounter, kCounter),
+    ZARQ_FIELD(TogliVitaStep, -kCounter, kCounter),
+    ZARQ_FIELD(AvvioGioco3Step, -kCounter, kCounter),
+    ZARQ_FIELD(Game3Time, -kCounter, kCounter),
+    ZARQ_FIELD(Disc3Pos, -kCounter, kCounter),
+    ZARQ_FIELD(BarrierState, -kCounter, kCounter),
+    ZARQ_FIELD(Xom2Phase, -kCounter, kCounter),
+    ZARQ_FIELD(VittoriaStep, -kCounter, kCounter),
+    ZARQ_FIELD(Miss3Step, -kCounter, kCounter),
+    ZARQ_FIELD(BarrierOpen, 0, 1),
+    ZARQ_FIELD(RandomSeed, 0, 0xFFFF'FFFFLL),
 };
 #undef ZARQ_FIELD
 
 // Counters stay far inside these bounds in any play; a value outside is damage.
 constexpr std::int64_t kIntLimit = 1'000'000'000;
+constexpr unsigned kIntervalLimit = 10'000;      // the toy's longest is 4 s
 constexpr Millis kClockLimit = Millis{1} << 42;  // about 139 years
 constexpr std::uint64_t kTicksLimit = std::uint64_t{1} << 42;
 constexpr std::size_t kFileLimit = 256u << 20;
-constexpr std::int32_t kCellLimit = 1'000'000;
-
-struct Range {
-    std::int64_t Low, High;
-};
-Range RangeOf(const Field& f) {
-    if (std::holds_alternative<bool TGameState::*>(f)) return {0, 1};
-    if (std::holds_alternative<std::uint32_t TGameState::*>(f)) return {0, 0xFFFF'FFFFLL};
-    return {-kIntLimit, kIntLimit};
-}
+constexpr std::int32_t kCellLimit = 3;  // both segments of a lattice point lit
 
 constexpr int kLabyrinthColumns = LabyrinthGrid::High - LabyrinthGrid::Low + 1;
 constexpr int kLabyrinthRows = LabyrinthColumn::High - LabyrinthColumn::Low + 1;
@@ -85,18 +120,6 @@ std::string KeyText(int code) {
 }
 
 constexpr std::string_view kEndReasons[] = {"game-over", "switched-off", "closed"};
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t end = std::min(line.find(' ', at), line.size());
-        words.push_back(line.substr(at, end - at));
-        at = end + 1;
-    }
-    if (!line.empty() && line.back() == ' ') words.push_back({});
-    return words;
-}
 
 template <typename T>
 bool Number(std::string_view text, T& out, T low, T high) {
@@ -126,31 +149,115 @@ bool Printable(std::string_view text) {
     return true;
 }
 
+constexpr std::size_t kLineLimit = 4096;
+
+// Where the reader's lines come from: a text in memory, or a file read piece by piece.
+class LineSource {
+  public:
+    virtual ~LineSource() = default;
+    enum class Got { Line, Fragment, End, TooLong, Failed };
+    // The next line without its '\n'. Fragment: the text stops inside a line (no '\n').
+    virtual Got Next(std::string_view& line) = 0;
+};
+
+class TextLines : public LineSource {
+  public:
+    explicit TextLines(std::string_view text) : text_(text) {}
+    Got Next(std::string_view& line) override {
+        if (pos_ >= text_.size()) return Got::End;
+        const std::size_t end = text_.find('\n', pos_);
+        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+        line = text_.substr(pos_, stop - pos_);
+        pos_ = stop + 1;
+        if (line.size() > kLineLimit + 1) return Got::TooLong;
+        return end == std::string_view::npos ? Got::Fragment : Got::Line;
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// Reads through a buffer of its own: the file is never held whole.
+class FileLines : public LineSource {
+  public:
+    explicit FileLines(int fd) : fd_(fd), buffer_(1 << 16) {}
+    Got Next(std::string_view& line) override {
+        for (;;) {
+            const auto newline =
+                std::find(buffer_.begin() + static_cast<std::ptrdiff_t>(start_),
+                          buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), '\n');
+            if (newline != buffer_.begin() + static_cast<std::ptrdiff_t>(filled_)) {
+                const auto at = static_cast<std::size_t>(newline - buffer_.begin());
+                line = std::string_view(buffer_.data() + start_, at - start_);
+                start_ = at + 1;
+                return line.size() > kLineLimit + 1 ? Got::TooLong : Got::Line;
+            }
+            if (filled_ - start_ > kLineLimit + 1) return Got::TooLong;
+            // Keep the unfinished line, read more behind it.
+            std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(start_),
+                      buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), buffer_.begin());
+            filled_ -= start_;
+            start_ = 0;
+            ssize_t n = 0;
+            do {
+                n = ::read(fd_, buffer_.data() + filled_, buffer_.size() - filled_);
+            } while (n < 0 && errno == EINTR);
+            if (n < 0) return Got::Failed;
+            if (n == 0) {
+                if (filled_ == 0) return Got::End;
+                line = std::string_view(buffer_.data(), filled_);
+                start_ = filled_;
+                return Got::Fragment;
+            }
+            filled_ += static_cast<std::size_t>(n);
+        }
+    }
+
+  private:
+    int fd_;
+    std::vector<char> buffer_;
+    std::size_t start_ = 0;
+    std::size_t filled_ = 0;
+};
+
 class Reader {
   public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    explicit Reader(LineSource& lines) : lines_(lines) {}
 
     ReadResult Read() {
         Recording r;
         if (!ReadHeader(r)) return Fail();
         bool ended = false;
         std::string_view line;
+        std::vector<std::string_view> w;
         while (NextLine(line)) {
             if (ended) return Fail("there is more after the 'end' line");
-            const std::vector<std::string_view> w = Words(line);
-            if (!w.empty() && w[0] == "end") {
+            Words(line, w);
+            if (w[0] == "end") {
                 if (!ReadEnd(w, r)) return Fail();
                 ended = true;
             } else {
                 Step step;
-                if (!ReadStep(w, step, r)) return Fail();
+                if (!ReadStep(w, step)) return Fail();
                 r.Steps.push_back(step);
+                lastStep_ = step;
             }
         }
         if (!error_.empty()) return Fail();
+        if (ended && fragment_) {
+            ++lineNo_;
+            return Fail("there is more after the 'end' line");
+        }
         if (!ended) {
-            error_ = "the recording is cut short: it has no 'end' line";
-            return Fail();
+            // The program that wrote it died: what it wrote is whole up to the last line end.
+            r.CutShort = true;
+            r.End.Reason = EndReason::Closed;
+            r.End.Line = wholeLines_ + 1;
+            if (lastStep_) {
+                r.End.Clock = lastStep_->Clock;
+                r.End.Ticks = lastStep_->Ticks;
+            }
         }
         return {std::move(r), {}};
     }
@@ -165,20 +272,37 @@ class Reader {
         return false;
     }
 
-    // The next line that is not a comment, without its line end.
+    static void Words(std::string_view line, std::vector<std::string_view>& words) {
+        words.clear();
+        std::size_t at = 0;
+        while (at < line.size()) {
+            const std::size_t end = std::min(line.find(' ', at), line.size());
+            words.push_back(line.substr(at, end - at));
+            at = end + 1;
+        }
+        if (line.empty() || line.back() == ' ') words.push_back({});
+    }
+
+    // The next line that is not a comment, without its line end. False at the end of the text,
+    // where a last line without its line end is left out: it was cut while it was written.
     bool NextLine(std::string_view& line) {
-        while (pos_ < text_.size()) {
-            const std::size_t end = std::min(text_.find('\n', pos_), text_.size());
-            line = text_.substr(pos_, end - pos_);
-            pos_ = end + 1;
+        for (;;) {
+            const LineSource::Got got = lines_.Next(line);
+            if (got == LineSource::Got::End) return false;
+            if (got == LineSource::Got::Fragment) {
+                fragment_ = true;
+                return false;
+            }
             ++lineNo_;
+            if (got == LineSource::Got::TooLong) return Error("the line is too long");
+            if (got == LineSource::Got::Failed) return Error("the file could not be read");
+            wholeLines_ = lineNo_;
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            if (line.size() > 4096) return Error("the line is too long");
+            if (line.size() > kLineLimit) return Error("the line is too long");
             if (!line.empty() && line[0] == '#') continue;
             if (line.empty()) return Error("an empty line");
             return true;
         }
-        return false;
     }
 
     bool Expect(std::string_view keyword, std::vector<std::string_view>& w) {
@@ -190,7 +314,7 @@ class Reader {
             }
             return false;
         }
-        w = Words(line);
+        Words(line, w);
         if (w[0] != keyword) {
             return Error("expected the '" + std::string(keyword) + "' line of the header");
         }
@@ -202,18 +326,20 @@ class Reader {
         if (!NextLine(first)) {
             if (error_.empty()) {
                 lineNo_ = std::max(lineNo_, 1);
-                error_ = "the file is empty: not a recording";
+                error_ = fragment_ ? "the file stops inside its first line: not a recording"
+                                   : "the file is empty: not a recording";
             }
             return false;
         }
-        const std::vector<std::string_view> magic = Words(first);
-        if (magic[0] != kRecordingMagic || magic.size() != 2) {
+        std::vector<std::string_view> w;
+        Words(first, w);
+        if (w[0] != kRecordingMagic || w.size() != 2) {
             return Error("not a recording (it does not begin with '" +
                          std::string(kRecordingMagic) + " " + std::to_string(kRecordingVersion) +
                          "')");
         }
         int version = 0;
-        if (!Number(magic[1], version, 0, 1'000'000))
+        if (!Number(w[1], version, 0, 1'000'000))
             return Error("the format version is not a number");
         if (version != kRecordingVersion) {
             return Error("format version " + std::to_string(version) +
@@ -221,7 +347,6 @@ class Reader {
                          std::to_string(kRecordingVersion) + ")");
         }
 
-        std::vector<std::string_view> w;
         if (!Expect("program", w)) return false;
         if (w.size() != 2 || w[1].empty() || w[1].size() > 64 || !Printable(w[1])) {
             return Error("the program version is malformed");
@@ -243,12 +368,15 @@ class Reader {
                          std::to_string(names.size()));
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
-            const Range range = RangeOf(kFields[i].Member);
+            const NamedField& f = kFields[i];
             std::int64_t value = 0;
-            if (!Named(w[i + 1], names[i], value, range.Low, range.High)) {
+            if (!Named(w[i + 1], names[i], value, f.Low, f.High)) {
+                if (f.High == kOff && Named(w[i + 1], names[i], value, -kIntLimit, kIntLimit))
+                    return Error("a recording begins with the toy off, not with " +
+                                 std::string(names[i]) + "=" + std::to_string(value));
                 return Error("state value " + std::to_string(i + 1) + " must be " +
-                             std::string(names[i]) + "=<" + std::to_string(range.Low) + " .. " +
-                             std::to_string(range.High) + ">");
+                             std::string(names[i]) + "=<" + std::to_string(f.Low) + " .. " +
+                             std::to_string(f.High) + ">");
             }
             r.Start.Values.push_back(value);
         }
@@ -257,8 +385,10 @@ class Reader {
         if (w.size() != 27) return Error("there must be 26 timer intervals");
         for (std::size_t i = 1; i < w.size(); ++i) {
             unsigned interval = 0;
-            if (!Number(w[i], interval, 0u, 1'000'000u))
-                return Error("a timer interval is malformed");
+            if (!Number(w[i], interval, 0u, kIntervalLimit)) {
+                return Error("timer interval " + std::to_string(i) + " must be 0 .. " +
+                             std::to_string(kIntervalLimit) + " ms");
+            }
             r.Start.Intervals.push_back(interval);
         }
 
@@ -272,11 +402,12 @@ class Reader {
             for (int row = 0; row < kLabyrinthRows; ++row) {
                 const std::size_t comma = std::min(column.find(','), column.size());
                 std::int32_t cell = 0;
-                if (!Number(column.substr(0, comma), cell, std::int32_t{-kCellLimit},
+                if (!Number(column.substr(0, comma), cell, std::int32_t{0},
                             std::int32_t{kCellLimit}) ||
                     (row + 1 < kLabyrinthRows) != (comma < column.size())) {
                     return Error("a labyrinth column must be " + std::to_string(kLabyrinthRows) +
-                                 " small numbers joined by commas");
+                                 " numbers 0 .. " + std::to_string(kCellLimit) +
+                                 " joined by commas");
                 }
                 r.Start.Labyrinth.push_back(cell);
                 column.remove_prefix(std::min(comma + 1, column.size()));
@@ -285,7 +416,7 @@ class Reader {
         return true;
     }
 
-    bool ReadStep(const std::vector<std::string_view>& w, Step& step, const Recording& r) {
+    bool ReadStep(const std::vector<std::string_view>& w, Step& step) {
         step.Line = lineNo_;
         if (w.size() < 3 || !Number(w[0], step.Clock, Millis{0}, kClockLimit) ||
             !Number(w[1], step.Ticks, std::uint64_t{0}, kTicksLimit)) {
@@ -303,7 +434,7 @@ class Reader {
                 }
             }
             if (!known && !Number(w[3], step.Input.Key, 0, kKeyCodeLimit)) {
-                return Error("unknown key '" + std::string(w[3]) + "'");
+                return Error("unknown key '" + Shown(w[3]) + "'");
             }
         } else if (what == "switch-on" || what == "switch-off") {
             if (w.size() != 3) return Error("a switch event takes nothing more");
@@ -315,10 +446,10 @@ class Reader {
             }
             if (step.Ticks == 0) return Error("a hold-up belongs to a tick, not to tick 0");
         } else {
-            return Error("unknown event '" + std::string(what) + "'");
+            return Error("unknown event '" + Shown(what) + "'");
         }
-        if (!r.Steps.empty()) {
-            const Step& last = r.Steps.back();
+        if (lastStep_) {
+            const Step& last = *lastStep_;
             if (step.Clock < last.Clock)
                 return Error("the time goes back (" + std::to_string(step.Clock) + " after " +
                              std::to_string(last.Clock) + ")");
@@ -355,25 +486,43 @@ class Reader {
                 "expected 'end game-over|switched-off|closed clock=<ms> ticks=<n> score=<n> "
                 "cycles=<n>'");
         }
-        if (!r.Steps.empty()) {
-            const Step& last = r.Steps.back();
+        if (lastStep_) {
+            const Step& last = *lastStep_;
             if (e.Clock < last.Clock || e.Ticks < last.Ticks)
                 return Error("the end comes before the last event");
         }
         if (e.Reason == EndReason::SwitchedOff &&
-            (r.Steps.empty() || r.Steps.back().Input.Kind != InputKind::SwitchOff ||
-             r.Steps.back().Kind != StepKind::Input)) {
+            (!lastStep_ || lastStep_->Input.Kind != InputKind::SwitchOff ||
+             lastStep_->Kind != StepKind::Input)) {
             return Error(
                 "the recording says the toy was switched off, but its last event is not that");
         }
         return true;
     }
 
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    LineSource& lines_;
     int lineNo_ = 0;
+    int wholeLines_ = 0;
+    bool fragment_ = false;  // the text stopped inside a line
     std::string error_;
     std::uint64_t lastHeld_ = 0;
+    std::optional<Step> lastStep_;
+};
+
+std::string_view FileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+struct FdCloser {
+    int Fd;
+    ~FdCloser() {
+        if (Fd >= 0) ::close(Fd);
+    }
 };
 
 }  // namespace
@@ -428,22 +577,30 @@ void RestoreSnapshot(TForm1& form, const ToySnapshot& s) {
 }
 
 ReadResult ReadRecording(std::string_view text) {
-    return Reader(text).Read();
+    TextLines lines(text);
+    return Reader(lines).Read();
 }
 
 ReadResult ReadRecordingFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {std::nullopt, "cannot open " + path};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) return {std::nullopt, "cannot read " + path};
-    if (static_cast<std::uint64_t>(size) > kFileLimit)
-        return {std::nullopt, path + " is too large for a recording"};
-    in.seekg(0);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
-        return {std::nullopt, "cannot read " + path};
-    return ReadRecording(text);
+    const std::string name = Shown(path);
+    // Looked at before it is opened: opening a FIFO nobody writes would wait for ever.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {std::nullopt, "cannot open " + name + ": " + std::strerror(errno)};
+    if (!S_ISREG(info.st_mode))
+        return {std::nullopt,
+                name + " is " + std::string(FileKind(info.st_mode)) + ", not a recording file"};
+    // Without waiting, and checked again once open: it may have been swapped meanwhile.
+    const FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.Fd < 0) return {std::nullopt, "cannot open " + name + ": " + std::strerror(errno)};
+    if (::fstat(file.Fd, &info) != 0) return {std::nullopt, "cannot read " + name};
+    if (!S_ISREG(info.st_mode))
+        return {std::nullopt,
+                name + " is " + std::string(FileKind(info.st_mode)) + ", not a recording file"};
+    if (static_cast<std::uint64_t>(info.st_size) > kFileLimit)
+        return {std::nullopt, name + " is too large for a recording"};
+    FileLines lines(file.Fd);
+    return Reader(lines).Read();
 }
 
 std::string HeaderText(const Recording& h) {
@@ -491,6 +648,68 @@ std::string EndText(const RecordingEnd& e) {
 
 std::string_view EndReasonName(EndReason reason) {
     return kEndReasons[static_cast<std::size_t>(reason)];
+}
+
+std::string Shown(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte <= 0x7E && byte != '\\') {
+            shown += c;
+        } else {
+            constexpr char kHex[] = "0123456789abcdef";
+            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        }
+    }
+    return shown;
+}
+
+StepList& StepList::operator=(const StepList& other) {
+    if (this == &other) return *this;
+    blocks_.clear();
+    size_ = 0;
+    for (const Step step : other) push_back(step);
+    return *this;
+}
+
+namespace {
+constexpr int kWideBits = 44;
+constexpr std::uint64_t kWideMask = (std::uint64_t{1} << kWideBits) - 1;
+constexpr int kLineLowBits = 20;
+constexpr std::uint64_t kLineLowMask = (std::uint64_t{1} << kLineLowBits) - 1;
+constexpr int kKindShift = kWideBits + 12;
+}  // namespace
+
+void StepList::push_back(const Step& step) {
+    if (size_ % kBlock == 0) blocks_.push_back(std::make_unique<Packed[]>(kBlock));
+    const auto line = static_cast<std::uint32_t>(step.Line);
+    Packed& p = blocks_[size_ / kBlock][size_ % kBlock];
+    p.ClockAndLine = (static_cast<std::uint64_t>(step.Clock) & kWideMask) |
+                     (std::uint64_t{line & kLineLowMask} << kWideBits);
+    p.TicksAndKind =
+        (step.Ticks & kWideMask) | (std::uint64_t{line >> kLineLowBits} << kWideBits) |
+        (std::uint64_t{static_cast<std::uint8_t>(step.Kind)} << kKindShift) |
+        (std::uint64_t{static_cast<std::uint8_t>(step.Input.Kind)} << (kKindShift + 1));
+    p.KeyOrFrom = step.Kind == StepKind::HeldUp ? step.HeldUpFrom : step.Input.Key;
+    ++size_;
+}
+
+Step StepList::operator[](std::size_t i) const {
+    const Packed& p = blocks_[i / kBlock][i % kBlock];
+    Step step;
+    step.Clock = static_cast<Millis>(p.ClockAndLine & kWideMask);
+    step.Ticks = p.TicksAndKind & kWideMask;
+    step.Line = static_cast<int>((p.ClockAndLine >> kWideBits) |
+                                 (((p.TicksAndKind >> kWideBits) & 0xFFF) << kLineLowBits));
+    step.Kind = static_cast<StepKind>((p.TicksAndKind >> kKindShift) & 1);
+    step.Input.Kind = static_cast<InputKind>((p.TicksAndKind >> (kKindShift + 1)) & 3);
+    if (step.Kind == StepKind::HeldUp) {
+        step.HeldUpFrom = p.KeyOrFrom;
+    } else {
+        step.Input.Key = static_cast<int>(p.KeyOrFrom);
+    }
+    return step;
 }
 
 std::int64_t TotalScore(const TForm1& form) {

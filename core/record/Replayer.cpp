@@ -33,11 +33,13 @@ std::uint64_t Replayer::Ticks() const {
 }
 
 void Replayer::AdvanceTo(Millis until) {
-    const std::vector<Step>& steps = recording_.Steps;
+    const StepList& steps = recording_.Steps;
     const RecordingEnd& end = recording_.End;
     while (began_ && !ended_) {
         const std::uint64_t ticks = Ticks();
-        const Step* s = next_ < steps.size() ? &steps[next_] : nullptr;
+        const std::optional<Step> next =
+            next_ < steps.size() ? std::optional<Step>(steps[next_]) : std::nullopt;
+        const Step* s = next ? &*next : nullptr;
         if (s != nullptr && s->Kind == StepKind::Input && s->Ticks == ticks) {
             if (s->Clock > until) break;
             now_ = std::max(now_, s->Clock);
@@ -91,7 +93,7 @@ void Replayer::AdvanceTo(Millis until) {
 
 std::optional<Millis> Replayer::NextWake() const {
     if (!began_ || ended_) return std::nullopt;
-    const std::vector<Step>& steps = recording_.Steps;
+    const StepList& steps = recording_.Steps;
     const std::uint64_t ticks = Ticks();
     if (next_ < steps.size() && steps[next_].Kind == StepKind::Input &&
         steps[next_].Ticks == ticks) {

@@ -35,6 +35,11 @@ Verdict VerifyRecording(const Recording& recording) {
     if (!replay.Failure().empty()) {
         v.Exit = kVerifyMismatch;
         v.Message = replay.Failure();
+    } else if (recording.CutShort) {
+        // Nothing is claimed: the play followed the file as far as it goes, no further.
+        v.Exit = kVerifyMismatch;
+        v.Message = "the recording is cut short after line " + std::to_string(end.Line - 1) +
+                    " (it has no 'end' line): its play follows it up to there";
     } else if (v.Outcome != PlayOutcome{end.Score, end.Cycles, end.Clock}) {
         v.Exit = kVerifyMismatch;
         v.Message = "line " + std::to_string(end.Line) + ": the recording claims score " +
@@ -49,7 +54,7 @@ Verdict VerifyRecording(const Recording& recording) {
 int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err) {
     const ReadResult read = ReadRecordingFile(path);
     if (!read.Value) {
-        err << path << ": " << read.Error << '\n';
+        err << Shown(path) << ": " << read.Error << '\n';
         return kVerifyUnreadable;
     }
     const Recording& r = *read.Value;
@@ -58,11 +63,12 @@ int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err) {
         << '\n';
     out << "score  " << v.Outcome.Score << '\n';
     out << "cycles " << v.Outcome.Cycles << '\n';
-    out << "end    " << ClockText(v.Outcome.Clock) << ", " << EndReasonName(r.End.Reason) << '\n';
+    out << "end    " << ClockText(v.Outcome.Clock) << ", "
+        << (r.CutShort ? std::string_view("cut short") : EndReasonName(r.End.Reason)) << '\n';
     if (v.Exit == kVerifyMatch) {
         out << "verified: the play gives what the recording claims\n";
     } else {
-        err << path << ": " << v.Message << '\n';
+        err << Shown(path) << ": " << v.Message << '\n';
     }
     return v.Exit;
 }

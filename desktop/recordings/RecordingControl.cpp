@@ -38,6 +38,18 @@ QString RecordingControl::StartRecording(const QString& path) {
     // The end of the play ends the recording; the menu says so at once.
     recorder_->SetOnEnded(
         [this](EndReason) { QTimer::singleShot(0, this, [this] { UpdateMenu(); }); });
+    // A full disk: the recorder has stopped and kept what it could; the player is told once,
+    // after the input or tick that found it, and the menu offers "Record..." again.
+    recorder_->SetOnFailed([this](const std::string& why) {
+        const QString text = QString::fromStdString(why);
+        QTimer::singleShot(0, this, [this, text] {
+            UpdateMenu();
+            auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Record"), text,
+                                        QMessageBox::Ok, &window_);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();  // not modal to the loop: the play goes on meanwhile
+        });
+    });
     if (!recorder_->Start(path.toStdString())) {
         const QString error = QString::fromStdString(recorder_->Error());
         recorder_.reset();

@@ -65,6 +65,12 @@ ParsedCommandLine ParseCommandLine(std::span<const char* const> args,
                 "option '" + std::string(name) + "' needs a " + std::string(option->Value);
             return parsed;
         }
+        // An empty name is a mistake (an unset shell variable), never "option not given".
+        if (!option->Value.empty() && value.empty()) {
+            parsed.Error = "option '" + std::string(name) + "' needs a " +
+                           std::string(option->Value) + ", not an empty name";
+            return parsed;
+        }
         option->Apply(parsed.Line, value);
     }
     return parsed;

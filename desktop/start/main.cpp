@@ -6,12 +6,14 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     // answer at once, without a display.
     const std::string program =
         argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator";
-    const zarq::ParsedCommandLine command =
+    zarq::ParsedCommandLine command =
         zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc});
     const auto dataFolder = [argv] {
         return zarq::FindDataDir(zarq::RunningExecutableDir(argv[0])).toStdString();
@@ -58,7 +60,7 @@ int main(int argc, char** argv) {
             zarq::AnswerBeforeStart(command, program, dataFolder, std::cout, std::cerr)) {
         return *exitCode;
     }
-    const zarq::CommandLine& line = command.Line;
+    zarq::CommandLine& line = command.Line;
     if (!line.Record.empty() + !line.Playback.empty() + !line.Verify.empty() > 1) {
         std::cerr << program << ": --record, --playback and --verify go one at a time\n";
         return 2;
@@ -77,13 +79,35 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     zarq::QuitAfterFirstPaintIfAsked();
 
+    // Names given on the command line are relative to the folder the program was started in,
+    // as every command-line program's are; made absolute before that folder is left.
+    for (std::string* name : {&line.Record, &line.Playback}) {
+        std::error_code failed;
+        if (!name->empty()) *name = std::filesystem::absolute(*name, failed).string();
+    }
     // The sound files and documents are opened by names relative to the current directory:
     // make the data folder current, wherever the program was started from.
     zarq::EnterDataDir(QApplication::applicationDirPath());
 
     // Before any sound start-up, so that the termination signals are ours, not the sound
-    // library's; they are answered once the event loop runs.
+    // library's; they are answered in whatever event loop runs, the message boxes shown
+    // before the main loop included (the exit item once there is one), and the watchdog ends
+    // the process should that not be done within its grace period.
+    QPointer<QAction> exitItem;
     zarq::ExitSignals exitSignals;
+    // A file-size limit fails the write (a recording then says so and stops) instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QObject::connect(
+        &exitSignals, &zarq::ExitSignals::Received, &app,
+        [&exitItem] {
+            // Ctrl+C, kill and a closed terminal: the exit item's way out. Every event loop
+            // ends too, a dialog's or a message box's before the main loop runs included (where
+            // quit() does nothing).
+            if (exitItem != nullptr) exitItem->trigger();
+            QCoreApplication::exit(0);
+        },
+        Qt::SingleShotConnection);
 
     zarq::QtTimerHost timers;
     const std::unique_ptr<zarq::SdlSound> sound = zarq::OpenSdlSound();
@@ -121,13 +145,11 @@ int main(int argc, char** argv) {
     // The player's keys and game controllers, and the "Controls..." item.
     QSettings settings(QStringLiteral("Quarvel"), QStringLiteral("KeldoZarq"));
     zarq::PlayerControls controls(window, *splash.PM_Menu, settings);
-    // Ctrl+C, kill and a closed terminal: the exit item's way out, taken once.
-    QObject::connect(
-        &exitSignals, &zarq::ExitSignals::Received, &splash,
-        [&splash] { splash.PM_10Exit->trigger(); }, Qt::SingleShotConnection);
+    exitItem = splash.PM_10Exit;
 
     // For tests of the whole program on a desktop where no click can be aimed at the dialog
-    // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -".
+    // (Wayland): with ZARQ_TEST_STDIN set, a line "play" on standard input presses "- PLAY -";
+    // "busy" holds the GUI thread in a loop for ever, for tests of the ending signals.
     if (qEnvironmentVariableIsSet("ZARQ_TEST_STDIN")) {
         auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
         QObject::connect(input, &QSocketNotifier::activated, &splash, [input, &splash] {
@@ -137,8 +159,16 @@ int main(int argc, char** argv) {
                 input->setEnabled(false);  // end of input: nothing more will come
                 return;
             }
-            if (QByteArray(text, static_cast<int>(n)).startsWith("play")) {
-                splash.Puls_Play->click();
+            const QByteArray said(text, static_cast<int>(n));
+            if (said.startsWith("play")) splash.Puls_Play->click();
+            // An event loop that never comes back, as a window resized in a loop would keep
+            // it: only the watchdog can end the program now.
+            if (said.startsWith("busy")) {
+                std::cerr << "holding the event loop" << std::endl;
+                for (int i = 0;; ++i) {
+                    splash.move(i % 2 * 40, 0);
+                    QCoreApplication::sendPostedEvents();
+                }
             }
         });
     }

@@ -1,12 +1,17 @@
 // A play in the real window on the real Qt clock, recorded and then verified: keys and clicks
 // that arrive when a tick is due but has not yet run keep their place before it in the replay.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
+#include <csignal>
+#include <fstream>
 #include <sstream>
 
 #include "PanelWindow.h"
@@ -92,6 +97,7 @@ class RecordedWindow : public ::testing::Test {
     PictureFolder folder{form};
     PictureSet pictures;
     std::unique_ptr<PanelWindow> window;
+    QMenu menu;  // outlives the control, which keeps its items
     std::unique_ptr<RecordingControl> control;
     TempFile file{"zarq-window"};
 };
@@ -123,7 +129,7 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
     // next beep was already due: the beeps are 320 ms apart from the switch-on.
     const ReadResult read = ReadRecordingFile(file.Path());
     ASSERT_TRUE(read.Value) << read.Error;
-    const std::vector<Step>& steps = read.Value->Steps;
+    const StepList& steps = read.Value->Steps;
     ASSERT_EQ(steps.size(), 5u);
     for (std::size_t i = 1; i < steps.size(); ++i) {
         if (i > 1) {
@@ -165,6 +171,65 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
     Key(QEvent::KeyRelease, Qt::Key_Control);
     ClickSwitch();
     EXPECT_TRUE(form.G.PowerOn);
+}
+
+// A full disk (here a file-size limit) in the middle of a play: the player is told once, the
+// file ends at its last whole line and the menu offers "Record..." again.
+TEST_F(RecordedWindow, AFileThatCanNoLongerBeWrittenEndsTheRecordingOnce) {
+    control->AddMenuItems(&menu, nullptr);
+    ASSERT_EQ(control->StartRecording(QString::fromStdString(file.Path())), QString());
+    ASSERT_EQ(menu.actions().front()->text(), "Stop recording");
+    const std::size_t header = file.Read().size();
+    {
+        // Room for a few lines; the limit is the test process's own and goes with the block.
+        struct Limit {
+            rlimit before{};
+            void (*xfsz)(int) = std::signal(SIGXFSZ, SIG_IGN);
+            explicit Limit(rlim_t bytes) {
+                getrlimit(RLIMIT_FSIZE, &before);
+                const rlimit tight{bytes, before.rlim_max};
+                setrlimit(RLIMIT_FSIZE, &tight);
+            }
+            ~Limit() {
+                setrlimit(RLIMIT_FSIZE, &before);
+                std::signal(SIGXFSZ, xfsz);
+            }
+        } limit(header + 50);
+        ClickSwitch();
+        for (int i = 0; i < 10; ++i) {
+            Key(QEvent::KeyPress, Qt::Key_Up);
+            Key(QEvent::KeyRelease, Qt::Key_Up);
+        }
+    }
+    EXPECT_FALSE(control->IsRecording());
+    Key(QEvent::KeyPress, Qt::Key_Down);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(menu.actions().front()->text(), "Record...");
+    const QList<QMessageBox*> told = window->findChildren<QMessageBox*>();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told.front()->text().contains("could not be written"))
+        << told.front()->text().toStdString();
+
+    const std::string kept = file.Read();
+    EXPECT_LE(kept.size(), header + 50);
+    EXPECT_EQ(kept.back(), '\n');
+    const ReadResult read = ReadRecordingFile(file.Path());
+    ASSERT_TRUE(read.Value) << read.Error;
+    EXPECT_TRUE(read.Value->CutShort);
+    EXPECT_GE(read.Value->Steps.size(), 2u) << "the switch and a key fit";
+
+    // The cut file plays back in the window to its last whole line, without a complaint.
+    told.front()->close();
+    ASSERT_EQ(control->StartPlayback(QString::fromStdString(file.Path())), QString());
+    QElapsedTimer waited;
+    waited.start();
+    while (control->PlayingBack() && waited.elapsed() < 20'000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    EXPECT_FALSE(control->PlayingBack());
+    EXPECT_TRUE(form.G.PowerOn) << "the recorded switch-on was played";
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(window->findChildren<QMessageBox*>().isEmpty());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Damaged and foreign files are refused with the line at fault, and a recording whose end
 // does not follow from its play fails verification: never a crash, never a false "verified".
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <sstream>
@@ -30,12 +32,18 @@ class DamagedFile : public ::testing::Test {
         ASSERT_EQ(VerifyText(text).Exit, kVerifyMatch);
     }
 
-    Verdict VerifyText(const std::string& t) {
+    struct Result {
+        VerifyExit Exit = kVerifyUnreadable;
+        std::string Message;  // standard error
+        std::string Out;
+    };
+    Result VerifyText(const std::string& t) {
         file.Write(t);
         std::ostringstream out, err;
-        Verdict v;
+        Result v;
         v.Exit = static_cast<VerifyExit>(VerifyFile(file.Path(), out, err));
         v.Message = err.str();
+        v.Out = out.str();
         return v;
     }
     // The number of the first line holding `part`, counted from 1.
@@ -57,21 +65,75 @@ class DamagedFile : public ::testing::Test {
     std::string text;
 };
 
-TEST_F(DamagedFile, ACutShortFileIsUnreadableAtItsEnd) {
-    // Cut in the middle of the last event line and before the end line.
+// A program that dies while it records leaves no end line, perhaps half a line: what was
+// played is verified up to the last whole line, reported, and still fails (exit 1).
+TEST_F(DamagedFile, ACutShortFileIsVerifiedUpToItsLastWholeLine) {
     const std::size_t endLine = text.rfind("end ");
-    const std::string cut = text.substr(0, endLine - 3);
-    const int lines = static_cast<int>(std::count(cut.begin(), cut.end(), '\n')) + 1;
-    const Verdict v = VerifyText(cut);
-    EXPECT_EQ(v.Exit, kVerifyUnreadable);
-    EXPECT_NE(v.Message.find("line " + std::to_string(lines) + ":"), std::string::npos)
-        << v.Message;
-    // Without the end line, a complete body is still a cut-short recording.
-    const Verdict noEnd = VerifyText(text.substr(0, endLine));
-    EXPECT_EQ(noEnd.Exit, kVerifyUnreadable);
-    EXPECT_NE(noEnd.Message.find("no 'end' line"), std::string::npos) << noEnd.Message;
-    // Cut inside the header.
+    const std::size_t lastEvent = text.rfind('\n', endLine - 2) + 1;
+    const int wholeLines = static_cast<int>(
+        std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(lastEvent), '\n'));
+    const std::string upToLastEvent = text.substr(0, lastEvent);
+    for (const std::string& cut : {text.substr(0, endLine - 3), upToLastEvent}) {
+        const Result v = VerifyText(cut);
+        EXPECT_EQ(v.Exit, kVerifyMismatch) << v.Message;
+        EXPECT_NE(v.Message.find("cut short after line " + std::to_string(wholeLines) + " "),
+                  std::string::npos)
+            << v.Message;
+        EXPECT_NE(v.Out.find(", cut short\n"), std::string::npos) << v.Out;
+    }
+    // It reaches the same play as the whole file does up to that line.
+    const ReadResult whole = ReadRecording(text);
+    const ReadResult cut = ReadRecording(text.substr(0, endLine - 3));
+    ASSERT_TRUE(whole.Value && cut.Value) << cut.Error;
+    EXPECT_TRUE(cut.Value->CutShort);
+    ASSERT_EQ(cut.Value->Steps.size() + 1, whole.Value->Steps.size());
+    EXPECT_EQ(cut.Value->End.Clock, cut.Value->Steps.back().Clock);
+    // A damaged line is no cut, nor is anything after the end line: refused where they are.
+    EXPECT_EQ(VerifyText(upToLastEvent + "12x\n").Exit, kVerifyUnreadable);
+    EXPECT_EQ(VerifyText(text + "12").Exit, kVerifyUnreadable);
+    // Cut inside the header, nothing can be replayed.
     EXPECT_EQ(VerifyText(text.substr(0, text.find("intervals"))).Exit, kVerifyUnreadable);
+}
+
+// A hand-made start the toy can never be in (on, at the barrier stage, a billion lives, its
+// timers at 1 ms, an end 2^42 ms away) is refused before any replay.
+TEST_F(DamagedFile, AStartNoRecordingCanHaveIsRefusedAtOnce) {
+    std::string t = Replace("PowerOn=0", "PowerOn=1");
+    Result v = VerifyText(t);
+    EXPECT_EQ(v.Exit, kVerifyUnreadable);
+    EXPECT_NE(v.Message.find("line 5: a recording begins with the toy off"), std::string::npos)
+        << v.Message;
+    EXPECT_EQ(VerifyText(Replace("ZarqLives=0", "ZarqLives=1000000000")).Exit, kVerifyUnreadable);
+    EXPECT_EQ(VerifyText(Replace("SpeedLevel=1", "SpeedLevel=9")).Exit, kVerifyUnreadable);
+    EXPECT_EQ(VerifyText(Replace("intervals 1 ", "intervals 86400000 ")).Exit, kVerifyUnreadable);
+    EXPECT_EQ(VerifyText(Replace(",0,", ",7,")).Exit, kVerifyUnreadable);  // a lattice cell
+}
+
+// Only regular files are recordings; a FIFO that nobody writes must not hold the reader.
+TEST_F(DamagedFile, WhatIsNotARegularFileIsNamedAndRefused) {
+    const std::string fifo = file.Path() + ".fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string dir = file.Path() + ".dir";
+    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+    for (const auto& [path, kind] : std::vector<std::pair<std::string, std::string>>{
+             {fifo, "a FIFO"}, {dir, "a directory"}, {"/dev/zero", "a character device"}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(VerifyFile(path, out, err), kVerifyUnreadable) << path;
+        EXPECT_NE(err.str().find(path + " is " + kind + ", not a recording file"),
+                  std::string::npos)
+            << err.str();
+    }
+    ::unlink(fifo.c_str());
+    ::rmdir(dir.c_str());
+}
+
+// Bytes from the file reach the terminal escaped: no escape sequence, no NUL.
+TEST_F(DamagedFile, UnprintableBytesInAMessageAreEscaped) {
+    Result v = VerifyText(Replace("key-down ctrl", std::string("key-down \x1b[2J\0x", 15)));
+    EXPECT_EQ(v.Exit, kVerifyUnreadable);
+    EXPECT_NE(v.Message.find("unknown key '\\x1b[2J\\x00x'"), std::string::npos) << v.Message;
+    v = VerifyText(Replace("switch-on", "switch\x07\xff"));
+    EXPECT_NE(v.Message.find("unknown event 'switch\\x07\\xff'"), std::string::npos) << v.Message;
 }
 
 TEST_F(DamagedFile, TimesGoingBackAreRefusedAtTheLineThatGoesBack) {
@@ -86,7 +148,7 @@ TEST_F(DamagedFile, TimesGoingBackAreRefusedAtTheLineThatGoesBack) {
     std::swap(all[i], all[i + 1]);
     std::string reordered;
     for (const std::string& l : all) reordered += l + "\n";
-    const Verdict v = VerifyText(reordered);
+    const Result v = VerifyText(reordered);
     EXPECT_EQ(v.Exit, kVerifyUnreadable);
     EXPECT_NE(v.Message.find("line " + std::to_string(i + 2) + ": the time goes back"),
               std::string::npos)
@@ -95,7 +157,7 @@ TEST_F(DamagedFile, TimesGoingBackAreRefusedAtTheLineThatGoesBack) {
 
 TEST_F(DamagedFile, UnknownEventsAndKeysAreNamed) {
     const int line = LineOf(" switch-on");
-    Verdict v = VerifyText(Replace("switch-on", "switch-sideways"));
+    Result v = VerifyText(Replace("switch-on", "switch-sideways"));
     EXPECT_EQ(v.Exit, kVerifyUnreadable);
     EXPECT_NE(v.Message.find("line " + std::to_string(line) + ": unknown event 'switch-sideways'"),
               std::string::npos)
@@ -106,7 +168,7 @@ TEST_F(DamagedFile, UnknownEventsAndKeysAreNamed) {
 }
 
 TEST_F(DamagedFile, AnotherVersionOrAnotherKindOfFileIsRefusedAtLineOne) {
-    Verdict v = VerifyText(Replace("zarq-recording 1", "zarq-recording 2"));
+    Result v = VerifyText(Replace("zarq-recording 1", "zarq-recording 2"));
     EXPECT_EQ(v.Exit, kVerifyUnreadable);
     EXPECT_NE(v.Message.find("line 1: format version 2 is not one this program reads"),
               std::string::npos)
@@ -124,7 +186,7 @@ TEST_F(DamagedFile, AChangedFinalScoreOrATamperedEventFailsVerification) {
     const std::string score = text.substr(at, stop - at);
     const long claimed = std::stol(score.substr(6));
     ASSERT_GT(claimed, 0) << "the short play scored nothing";
-    Verdict v = VerifyText(Replace(score, "score=" + std::to_string(claimed + 5)));
+    Result v = VerifyText(Replace(score, "score=" + std::to_string(claimed + 5)));
     EXPECT_EQ(v.Exit, kVerifyMismatch);
     EXPECT_NE(v.Message.find("claims score " + std::to_string(claimed + 5)), std::string::npos)
         << v.Message;

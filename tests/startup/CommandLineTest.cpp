@@ -89,6 +89,8 @@ TEST(CommandLine, EveryMistakeIsOneLineOnStderrAndExitCode2) {
                                                             {"--version=1"},
                                                             {"--version", "--bogus"},
                                                             {"--record"},
+                                                            {"--record", ""},
+                                                            {"--record="},
                                                             {"--version", "extra"}};
     for (const auto& args : mistakes) {
         const Answer answer = Ask(args, kWithValue);
@@ -99,6 +101,10 @@ TEST(CommandLine, EveryMistakeIsOneLineOnStderrAndExitCode2) {
     }
     EXPECT_NE(Ask({"--bogus"}).Err.find("'--bogus'"), std::string::npos);
     EXPECT_NE(Ask({"--record"}, kWithValue).Err.find("needs a FILE"), std::string::npos);
+    for (const auto& empty : std::vector<std::vector<const char*>>{
+             {"--verify", ""}, {"--verify="}, {"--record", ""}, {"--playback", ""}}) {
+        EXPECT_NE(Ask(empty).Err.find("not an empty name"), std::string::npos) << empty.front();
+    }
 }
 
 }  // namespace

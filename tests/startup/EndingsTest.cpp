@@ -1,7 +1,10 @@
 // The real program, started as a child on a display of its own, ends on SIGINT, SIGTERM and
 // SIGHUP within a second as its exit item ends it: the sound shut down (seen in its sound
 // log), the stored choices untouched, exit code 0; with sound playing through SDL's disk
-// driver, with no sound, and while the options dialog is still up.
+// driver, with no sound, and while the options dialog is still up. Also before the main loop
+// runs (a message box about a file given on the command line, which is taken relative to the
+// folder the program was started in) and with the GUI thread held in a loop that never
+// returns, where only the watchdog can end it.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -172,6 +175,138 @@ INSTANTIATE_TEST_SUITE_P(Signals, Endings,
                                             : "BeforePlayWithSoundMode") +
                                     std::to_string(e.soundMode);
                          });
+
+// The real program on Qt's offscreen platform, started in a folder of its own.
+class OffscreenRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        App();
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkpath("config/Quarvel"));
+        QFile conf(dir.filePath("config/Quarvel/KeldoZarq.conf"));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write("[General]\nFirstRun=1\nSoundMode=2\nSystem=0\n");
+    }
+    void Start(const QStringList& args, const QStringList& extraEnv = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        for (const QString& pair : extraEnv)
+            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(dir.path());
+        program.setReadChannel(QProcess::StandardError);
+        program.start(ZARQ_PROGRAM, args);
+        ASSERT_TRUE(program.waitForStarted(20000));
+    }
+    bool ErrShows(const QByteArray& text) {
+        while (!err.contains(text)) {
+            if (!program.waitForReadyRead(20000)) return false;
+            err += program.readAllStandardError();
+        }
+        return true;
+    }
+    // The signal, then the end within a second; the exit code, or -1 when it did not end.
+    int EndsWithin1s(int signal) {
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+        if (!program.waitForFinished(1000)) {
+            program.kill();
+            program.waitForFinished(5000);
+            return -1;
+        }
+        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
+    }
+
+    QTemporaryDir dir;
+    QProcess program;
+    QByteArray err;
+};
+
+// A relative name is found in the folder the program was started in, and while the box saying
+// it cannot be played is up (before the main loop) each ending signal ends the program.
+TEST_F(OffscreenRun, ARelativeNameIsTheStartFoldersAndASignalEndsTheBoxBeforeTheLoop) {
+    QFile bad(dir.filePath("bad.zrec"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a recording\n");
+    bad.close();
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        err.clear();
+        Start({"--playback", "bad.zrec"});
+        ASSERT_TRUE(ErrShows("line 1: not a recording")) << err.toStdString();
+        EXPECT_TRUE(err.contains(QDir(dir.path()).filePath("bad.zrec").toUtf8()))
+            << err.toStdString();
+        EXPECT_EQ(EndsWithin1s(signal), 2) << "signal " << signal;  // the box's own exit code
+    }
+}
+
+TEST_F(OffscreenRun, ARelativeRecordingIsWrittenInTheStartFolder) {
+    Start({"--record", "rel.zrec"}, {"ZARQ_QUIT_AFTER_FIRST_PAINT=1"});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    QFile written(dir.filePath("rel.zrec"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << "not in the folder it was started in";
+    EXPECT_TRUE(written.readAll().startsWith("zarq-recording 1\n"));
+}
+
+// The GUI thread never comes back to its event loop: the watchdog ends the process within the
+// second, with the signal's exit code (128 + its number) as the only trace of how.
+TEST_F(OffscreenRun, ASignalEndsTheProgramWhileItsEventLoopIsHeld) {
+    Start({}, {"ZARQ_TEST_STDIN=1"});
+    program.write("busy\n");
+    ASSERT_TRUE(program.waitForBytesWritten(20000));
+    ASSERT_TRUE(ErrShows("holding the event loop")) << err.toStdString();
+    EXPECT_EQ(EndsWithin1s(SIGTERM), 128 + SIGTERM);
+}
+
+// The panel resized from outside as fast as the X server takes it, the event loop busy with
+// nothing else: an ending signal still ends the program within the second.
+class Resized : public Endings {};
+
+TEST_P(Resized, ASignalEndsTheProgramWhileItsWindowIsResizedInALoop) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display::Shared().Name());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("ZARQ_TEST_STDIN", "1");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(ZARQ_PROGRAM, {});
+    ASSERT_TRUE(program.waitForStarted(20000));
+    const QByteArray stored = Stored();
+    program.write("play\n");
+    ASSERT_TRUE(program.waitForBytesWritten(20000));
+    QString panel;
+    ASSERT_TRUE(Xdotool(
+        {"search", "--sync", "--onlyvisible", "--name", "^Zarq \\(Keldo\\) Simulator$"}, &panel))
+        << "the panel did not show";
+    panel = panel.section('\n', 0, 0);
+
+    QProcess resizer;
+    resizer.setProcessEnvironment(env);
+    resizer.setReadChannel(QProcess::StandardOutput);
+    resizer.start("sh", {"-c", "while :; do xdotool windowsize " + panel + " 300 300 windowsize " +
+                                   panel + " 900 700 || exit 1; echo; done"});
+    ASSERT_TRUE(resizer.waitForStarted(20000));
+    QByteArray rounds;
+    while (rounds.count('\n') < 20 && resizer.waitForReadyRead(20000)) rounds += resizer.readAll();
+    ASSERT_GE(rounds.count('\n'), 20) << "xdotool could not resize the panel";
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(program.processId()), SIGTERM), 0);
+    const bool ended = program.waitForFinished(1000);
+    resizer.kill();
+    resizer.waitForFinished(5000);
+    ASSERT_TRUE(ended) << "still running a second after the signal";
+    // The orderly end (0) is expected here; the watchdog's (128 + 15) would mean the event
+    // loop never got round to the signal.
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(Stored(), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sigterm, Resized, ::testing::Values(Ending{SIGTERM, 2, true}));
 
 }  // namespace
 }  // namespace zarq::test
