@@ -23,6 +23,8 @@ const char* const kMailAddress = "zarq@quarvel.example";
 constexpr int kPanelWidth = 490;
 constexpr int kPanelHeight = 580;
 constexpr QSize kDialogSize(269, 515);
+// Device pixels kept free for a desktop's bar where the screen's available area is not known.
+constexpr int kDesktopBarReserve = 48;
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QFont& font,
                   const char* colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -333,7 +335,13 @@ void TSplashForm::CentreOnScreen() {
     // The frame is known once the window system has framed the dialog; until then none.
     const QWindow* window = windowHandle();
     fittedFrame_ = window != nullptr ? window->frameMargins() : QMargins();
-    const DialogFit fit = FitDialog(kDialogSize, fittedFrame_, screen->availableGeometry());
+    QRect area = screen->availableGeometry();
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && area == screen->geometry()) {
+        // A Wayland compositor tells no client where its own bars are: room is kept for one.
+        area.setHeight(area.height() -
+                       static_cast<int>(std::ceil(kDesktopBarReserve / screen->devicePixelRatio())));
+    }
+    const DialogFit fit = FitDialog(kDialogSize, fittedFrame_, area);
     ApplyContentScale(fit.Scale);
     move(fit.FrameTopLeft);
 }
