@@ -298,7 +298,6 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
     // The whole of `area` is painted, not only the inside of the outline: the window system
     // rounds the mask to device pixels its own way, and every pixel it lets through along the
     // edge must show the toy (the painter carries its colours a little beyond the outline).
-    painter.setClipRegion(area);
     if (fullScreen_) {
         PaintFullScreen(painter, area);
         return;
@@ -309,9 +308,13 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
 
 QTransform PanelWindow::PaintTransform() const {
     if (fullScreen_ || width() <= 0 || height() <= 0) return toWindow_;
-    // Edge to edge over the whole window, whose size is the zoomed size rounded: a strip of
-    // device pixels left unpainted at the right or bottom would show black inside the mask.
-    return QTransform::fromScale(width() / double(kWidth), height() / double(kHeight));
+    // Edge to edge over the whole window, to its last device pixel: its size is the zoomed
+    // size rounded, and at a fractional ratio rounded again to device pixels. A strip left
+    // unpainted at the right or bottom would show black inside the mask.
+    const double ratio = devicePixelRatioF();
+    const double across = std::ceil(width() * ratio - 1e-6) / ratio;
+    const double down = std::ceil(height() * ratio - 1e-6) / ratio;
+    return QTransform::fromScale(across / kWidth, down / kHeight);
 }
 
 QRegion PanelWindow::ToyArea(const QRegion& area) const {
