@@ -69,7 +69,8 @@ void QtWindowHost::MessageBox(const std::string& text, const std::string& captio
                               MessageKind kind) {
     // Over the window the user is looking at: the panel once it shows, else the dialog.
     // (Without a window manager the panel's activation may not have arrived yet.)
-    QWidget* owner = window_ && window_->isVisible() ? window_.data() : QApplication::activeWindow();
+    QWidget* owner =
+        window_ && window_->isVisible() ? window_.data() : QApplication::activeWindow();
     CentredMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                           QString::fromStdString(caption), QString::fromStdString(text),
                           QMessageBox::Ok, owner);

@@ -338,8 +338,8 @@ void TSplashForm::CentreOnScreen() {
     QRect area = screen->availableGeometry();
     if (QGuiApplication::platformName() == QLatin1String("wayland") && area == screen->geometry()) {
         // A Wayland compositor tells no client where its own bars are: room is kept for one.
-        area.setHeight(area.height() -
-                       static_cast<int>(std::ceil(kDesktopBarReserve / screen->devicePixelRatio())));
+        area.setHeight(area.height() - static_cast<int>(std::ceil(kDesktopBarReserve /
+                                                                  screen->devicePixelRatio())));
     }
     const DialogFit fit = FitDialog(kDialogSize, fittedFrame_, area);
     ApplyContentScale(fit.Scale);
