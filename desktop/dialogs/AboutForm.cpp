@@ -1,6 +1,8 @@
 // The about dialog's layout and texts.
 #include "AboutForm.h"
 
+#include <QKeyEvent>
+
 #include "DialogFont.h"
 
 namespace zarq {
@@ -53,6 +55,24 @@ TAboutForm::TAboutForm()
         *row.value = value;
         top += 24;
     }
+}
+
+bool TAboutForm::event(QEvent* event) {
+    // ESC is the panel's exit shortcut; here it is the dialog's own key, never the program's end.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TAboutForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace zarq

@@ -1,4 +1,5 @@
-// TAboutForm, the about dialog: a photograph of the author and five lines about him.
+// TAboutForm, the about dialog: a photograph of the author and five lines about him. While it
+// shows it takes the keys; ESC closes it (and only it).
 #pragma once
 
 #include <QFrame>
@@ -27,6 +28,10 @@ public:
     QLabel* La_Occupation2;
     QLabel* La_Hobby1;
     QLabel* La_Hobby2;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace zarq

@@ -7,8 +7,12 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
 
 namespace zarq {
 
@@ -18,6 +22,9 @@ const char* const kWebAddress = "http://www.quarvel.example/zarq";
 const char* const kMailAddress = "zarq@quarvel.example";
 constexpr int kPanelWidth = 490;
 constexpr int kPanelHeight = 580;
+constexpr QSize kDialogSize(269, 515);
+// Device pixels kept free for a desktop's bar where the screen's available area is not known.
+constexpr int kDesktopBarReserve = 48;
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QFont& font,
                   const char* colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -57,7 +64,7 @@ TSplashForm::TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow)
       panelWindow_(panelWindow) {
     setObjectName("SplashForm");
     setWindowTitle("About Zarq (Keldo)");
-    setFixedSize(269, 515);
+    setFixedSize(kDialogSize);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
@@ -93,9 +100,54 @@ TSplashForm::TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow)
     La_Http->installEventFilter(this);
     La_Email->installEventFilter(this);
 
+    for (QObject* child : children()) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (control != nullptr && !control->isWindow())
+            layout_.push_back({control, control->geometry(), control->font()});
+    }
+
     BuildMenu();
     FormCreate();
     CentreOnScreen();
+}
+
+DialogFit FitDialog(QSize client, QMargins frame, const QRect& available) {
+    const int roomX = available.width() - frame.left() - frame.right();
+    const int roomY = available.height() - frame.top() - frame.bottom();
+    DialogFit fit;
+    if (client.width() > 0 && client.height() > 0) {
+        fit.Scale = std::clamp(
+            std::min(roomX / double(client.width()), roomY / double(client.height())), 0.1, 1.0);
+    }
+    const QSize frameSize(
+        static_cast<int>(client.width() * fit.Scale) + frame.left() + frame.right(),
+        static_cast<int>(client.height() * fit.Scale) + frame.top() + frame.bottom());
+    fit.FrameTopLeft =
+        QPoint(available.x() + std::max(0, (available.width() - frameSize.width()) / 2),
+               available.y() + std::max(0, (available.height() - frameSize.height()) / 2));
+    return fit;
+}
+
+void TSplashForm::ApplyContentScale(double scale) {
+    if (scale == contentScale_) return;
+    contentScale_ = scale;
+    // Every edge goes through the same rounding, so neighbours keep their distances.
+    const auto at = [scale](int v) { return static_cast<int>(std::floor(v * scale + 0.5)); };
+    setFixedSize(static_cast<int>(kDialogSize.width() * scale),
+                 static_cast<int>(kDialogSize.height() * scale));
+    for (const Placed& p : layout_) {
+        const QRect& g = p.Geometry;
+        p.Control->setGeometry(
+            QRect(QPoint(at(g.left()), at(g.top())),
+                  QPoint(at(g.left() + g.width()) - 1, at(g.top() + g.height()) - 1)));
+        QFont font = p.Font;
+        if (font.pixelSize() > 0) {
+            font.setPixelSize(std::max(1, at(font.pixelSize())));
+        } else {
+            font.setPointSizeF(font.pointSizeF() * scale);
+        }
+        p.Control->setFont(font);
+    }
 }
 
 void TSplashForm::BuildMenu() {
@@ -122,6 +174,8 @@ void TSplashForm::BuildMenu() {
         if (about_ != nullptr) {
             about_->show();
             about_->raise();
+            // Without a window manager nothing else gives it the keys.
+            about_->activateWindow();
         }
     });
     connect(PM_3Readme, &QAction::triggered, this, [this] { host_.ShellOpen("readme.txt"); });
@@ -139,6 +193,13 @@ void TSplashForm::BuildMenu() {
     }
 }
 
+void TSplashForm::SetAboutForm(QWidget* about) {
+    if (about_ != nullptr) about_->removeEventFilter(this);
+    about_ = about;
+    if (about_ != nullptr) about_->installEventFilter(this);
+    if (panelWindow_ != nullptr) panelWindow_->installEventFilter(this);
+}
+
 void TSplashForm::InsertBeforeExit(QMenu* submenu) {
     const QList<QAction*> actions = PM_Menu->actions();
     const qsizetype exit = actions.indexOf(PM_10Exit);
@@ -150,7 +211,8 @@ void TSplashForm::FormCreate() {
     SettingsStore* store = form_.SettingsStore_.get();
     SelectCode(CB_Sound, store != nullptr ? store->ReadInteger("SoundMode", -1) : -1);
     SelectCode(CB_System, store != nullptr ? store->ReadInteger("System", -1) : -1);
-    Puls_Play->setEnabled(!CB_Sound->currentText().isEmpty() && !CB_System->currentText().isEmpty());
+    Puls_Play->setEnabled(!CB_Sound->currentText().isEmpty() &&
+                          !CB_System->currentText().isEmpty());
 }
 
 void TSplashForm::CB_SoundChange() {
@@ -159,7 +221,9 @@ void TSplashForm::CB_SoundChange() {
     }
 }
 
-void TSplashForm::CB_SystemChange() { CB_SoundChange(); }
+void TSplashForm::CB_SystemChange() {
+    CB_SoundChange();
+}
 
 void TSplashForm::Puls_PlayClick() {
     SettingsStore* store = form_.SettingsStore_.get();
@@ -218,9 +282,13 @@ void TSplashForm::ShowPanel() {
     }
 }
 
-void TSplashForm::La_HttpClick() { host_.ShellOpen(kWebAddress); }
+void TSplashForm::La_HttpClick() {
+    host_.ShellOpen(kWebAddress);
+}
 
-void TSplashForm::La_EmailClick() { host_.ShellOpen(std::string("mailto:") + kMailAddress); }
+void TSplashForm::La_EmailClick() {
+    host_.ShellOpen(std::string("mailto:") + kMailAddress);
+}
 
 void TSplashForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -234,6 +302,19 @@ void TSplashForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
+    if (about_ != nullptr && watched == about_ && event->type() == QEvent::Hide &&
+        panelWindow_ != nullptr && panelWindow_->isVisible()) {
+        panelWindow_->activateWindow();  // the keys go back to the toy
+    }
+    // ESC that reaches the panel while the about dialog shows (its keyboard focus was not
+    // moved) closes the dialog instead of ending the program.
+    if (watched == panelWindow_ && about_ != nullptr && about_->isVisible() &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) about_->close();
+        return true;
+    }
     // A link opens as a button clicks: a left-button release over the label that was pressed.
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched == La_Http || watched == La_Email)) {
@@ -251,9 +332,28 @@ bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
 void TSplashForm::CentreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    // The frame is known once the window system has framed the dialog; until then none.
+    const QWindow* window = windowHandle();
+    fittedFrame_ = window != nullptr ? window->frameMargins() : QMargins();
+    QRect area = screen->availableGeometry();
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && area == screen->geometry()) {
+        // A Wayland compositor tells no client where its own bars are: room is kept for one.
+        area.setHeight(area.height() - static_cast<int>(std::ceil(kDesktopBarReserve /
+                                                                  screen->devicePixelRatio())));
+    }
+    const DialogFit fit = FitDialog(kDialogSize, fittedFrame_, area);
+    ApplyContentScale(fit.Scale);
+    move(fit.FrameTopLeft);
+}
+
+bool TSplashForm::event(QEvent* event) {
+    // A frame that arrives after the dialog shows (the window manager's, or drawn by Qt on
+    // Wayland) may no longer leave room for it: fitted again, once for each new frame.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+        windowHandle() != nullptr && windowHandle()->frameMargins() != fittedFrame_) {
+        CentreOnScreen();
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace zarq

@@ -8,11 +8,22 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QWidget>
+#include <vector>
 
 #include "DialogPicture.h"
 #include "panel/Unit1.h"
 
 namespace zarq {
+
+// How the options dialog fits a screen's available area: the scale of its contents (1 where
+// the dialog and its frame fit as laid out, less where they would not, so that "- PLAY -"
+// can always be reached) and where its frame's top-left corner goes (centred in the area,
+// never above or left of it). `frame` is the window frame around the client area.
+struct DialogFit {
+    double Scale = 1.0;
+    QPoint FrameTopLeft;
+};
+DialogFit FitDialog(QSize client, QMargins frame, const QRect& available);
 
 class TSplashForm : public QWidget {
     Q_OBJECT
@@ -55,16 +66,21 @@ public:
     // Adds a submenu of the program's own (the zoom) just before the separator above "E&xit";
     // the toy's items keep their order.
     void InsertBeforeExit(QMenu* submenu);
-    // Shows the about dialog (the menu's first item).
-    void SetAboutForm(QWidget* about) { about_ = about; }
-    // Centres the dialog on the screen it is shown on.
+    // Shows the about dialog (the menu's first item). While it shows it has the keys: ESC,
+    // even one that reaches the panel, closes only it, and the panel has the keys back after.
+    void SetAboutForm(QWidget* about);
+    // Centres the dialog on the screen it is shown on, scaled down where it would not fit
+    // that screen's available area.
     void CentreOnScreen();
+    // The scale of the dialog's contents now (1: as laid out).
+    double ContentScale() const { return contentScale_; }
 
 signals:
     // The sound folder is missing: the program must end.
     void Terminate();
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // A close request from the window system ends the program as the exit item does.
@@ -72,6 +88,8 @@ protected:
 
 private:
     void BuildMenu();
+    // Lays the contents out `scale` times their size, from the layout kept in layout_.
+    void ApplyContentScale(double scale);
     // Hides the dialog and shows the panel in its place, centred at its zoom.
     void ShowPanel();
 
@@ -79,6 +97,15 @@ private:
     WindowHost& host_;
     QWidget* panelWindow_;
     QWidget* about_ = nullptr;
+    // Every control as laid out at full size, for a dialog shown scaled down.
+    struct Placed {
+        QWidget* Control;
+        QRect Geometry;
+        QFont Font;
+    };
+    std::vector<Placed> layout_;
+    double contentScale_ = 1.0;
+    QMargins fittedFrame_;  // the frame the last fit allowed for
 };
 
 }  // namespace zarq

@@ -41,6 +41,54 @@ void DrawPicture(QPainter& painter, const QRectF& target, const QImage& picture,
     painter.drawImage(target, picture, source);
 }
 
+// `picture` (`scale` pixels per panel pixel, its top-left corner at panel point `at`) with
+// every pixel the outline leaves uncovered, up to `reach` pixels from a covered one, given the
+// colour of the covered pixel nearest to it (a breadth-first flood outwards).
+QImage BleedOutwards(const QImage& picture, QPoint at, const QImage& outline, int scale,
+                     int reach) {
+    QImage out = picture.convertToFormat(QImage::Format_RGB32);
+    const int w = out.width();
+    const int h = out.height();
+    const QPoint origin = at * scale;
+    const auto covered = [&](int x, int y) {
+        const int ox = origin.x() + x;
+        const int oy = origin.y() + y;
+        if (ox < 0 || oy < 0 || ox >= outline.width() || oy >= outline.height()) return false;
+        return qAlpha(reinterpret_cast<const QRgb*>(outline.constScanLine(oy))[ox]) > 0;
+    };
+    std::vector<int> distance(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), -1);
+    std::vector<QPoint> front;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (!covered(x, y)) continue;
+            distance[static_cast<std::size_t>(y) * w + x] = 0;
+            // Only the covered pixels on the edge spread their colour.
+            if (!covered(x - 1, y) || !covered(x + 1, y) || !covered(x, y - 1) ||
+                !covered(x, y + 1)) {
+                front.emplace_back(x, y);
+            }
+        }
+    }
+    constexpr QPoint kSteps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (int step = 1; step <= reach && !front.empty(); ++step) {
+        std::vector<QPoint> next;
+        for (const QPoint& p : front) {
+            const QRgb colour = reinterpret_cast<const QRgb*>(out.constScanLine(p.y()))[p.x()];
+            for (const QPoint& d : kSteps) {
+                const QPoint q = p + d;
+                if (q.x() < 0 || q.y() < 0 || q.x() >= w || q.y() >= h) continue;
+                int& seen = distance[static_cast<std::size_t>(q.y()) * w + q.x()];
+                if (seen >= 0) continue;
+                seen = step;
+                reinterpret_cast<QRgb*>(out.scanLine(q.y()))[q.x()] = colour;
+                next.push_back(q);
+            }
+        }
+        front = std::move(next);
+    }
+    return out;
+}
+
 }  // namespace
 
 PanelPainter::PanelPainter(const TForm1& form, const PictureSet& pictures) : pictures_(pictures) {
@@ -58,6 +106,10 @@ double PanelPainter::DeviceScale(const QPainter& painter) {
 }
 
 void PanelPainter::Paint(QPainter& painter, const QRegion& area) const {
+    Paint(painter, area, transparentOutside_);
+}
+
+void PanelPainter::Paint(QPainter& painter, const QRegion& area, bool transparentOutside) const {
     if (area.isEmpty()) return;
     const double scale = DeviceScale(painter);
     const int set = PictureSet::SetFor(scale);
@@ -70,7 +122,7 @@ void PanelPainter::Paint(QPainter& painter, const QRegion& area) const {
     } else {
         painter.setClipRegion(area, Qt::IntersectClip);
     }
-    if (transparentOutside_) {
+    if (transparentOutside) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(area.boundingRect(), Qt::transparent);
     } else {
@@ -89,21 +141,42 @@ void PanelPainter::Paint(QPainter& painter, const QRegion& area) const {
         const int width = std::min(bounds.width(), picture.Image->width() / s);
         const int height = std::min(bounds.height(), picture.Image->height() / s);
         const QRectF target(bounds.left(), bounds.top(), width, height);
-        DrawPicture(painter, target, *picture.Image, QRectF(0, 0, width * s, height * s),
+        DrawPicture(painter, target, EdgeSafe(*image, picture), QRectF(0, 0, width * s, height * s),
                     exact && s == set);
     }
-    if (transparentOutside_) CutOutline(painter, area, set, exact);
+    if (transparentOutside) CutOutline(painter, area, set, exact);
     painter.restore();
 }
 
-void PanelPainter::CutOutline(QPainter& painter, const QRegion& area, int set, bool exact) const {
-    const ScaledPicture outline = pictures_.OutlineAt(set);
-    if (!outline) return;
+const QImage& PanelPainter::EdgeSafe(const TImage& image, const ScaledPicture& picture) const {
+    // A see-through picture keeps its own edge; only an opaque one is ever cut by the outline.
+    if (image.Transparent()) return *picture.Image;
+    auto done = edgeSafe_.find(picture.Image);
+    if (done == edgeSafe_.end()) {
+        // Worked out once per picture; a null copy means the picture itself is safe.
+        QImage safe;
+        const QRect bounds = ToQRect(image.Bounds());
+        const std::vector<QRect>& edge = Edge();
+        const bool crossed = std::any_of(edge.begin(), edge.end(),
+                                         [&](const QRect& r) { return r.intersects(bounds); });
+        const ScaledPicture outline = pictures_.OutlineAt(picture.Scale);
+        if (crossed && outline && outline.Scale == picture.Scale) {
+            // Two panel pixels and a device pixel more than any rounding of the mask reaches.
+            const int s = picture.Scale;
+            safe = BleedOutwards(*picture.Image, bounds.topLeft(), *outline.Image, s, 2 * s + 2);
+        }
+        done = edgeSafe_.emplace(picture.Image, std::move(safe)).first;
+    }
+    return done->second.isNull() ? *picture.Image : done->second;
+}
+
+const std::vector<QRect>& PanelPainter::Edge() const {
     if (!edgeFound_) {
         edgeFound_ = true;
         // Every run of a row, left and right, that is not fully covered, from the 1x outline
         // (a panel pixel fully covered there is fully covered at every scale).
         const ScaledPicture coarse = pictures_.OutlineAt(1);
+        if (!coarse) return edge_;
         const QImage& alpha = *coarse.Image;
         const int s = coarse.Scale;
         for (int y = 0; y < kPanelHeight; ++y) {
@@ -128,6 +201,13 @@ void PanelPainter::CutOutline(QPainter& painter, const QRegion& area, int set, b
             }
         }
     }
+    return edge_;
+}
+
+void PanelPainter::CutOutline(QPainter& painter, const QRegion& area, int set, bool exact) const {
+    const ScaledPicture outline = pictures_.OutlineAt(set);
+    if (!outline) return;
+    Edge();
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
     const QRect bound = area.boundingRect();
     const int s = outline.Scale;

@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QRegion>
+#include <map>
 #include <vector>
 
 #include "PictureSet.h"
@@ -27,6 +28,9 @@ class PanelPainter {
     // painter's device scale; at exactly that scale they are copied pixel for pixel, at any
     // other they are scaled down smoothly. Nothing outside `area` is touched.
     void Paint(QPainter& painter, const QRegion& area) const;
+    // The same with the outside chosen for this paint alone (full screen: see-through, to be
+    // laid onto black).
+    void Paint(QPainter& painter, const QRegion& area, bool transparentOutside) const;
 
     // Device pixels per panel pixel of `painter`: its device's pixel ratio times the scale of
     // its world transform.
@@ -38,6 +42,13 @@ class PanelPainter {
 
   private:
     void CutOutline(QPainter& painter, const QRegion& area, int set, bool exact) const;
+    // The panel rectangles where the outline is not fully opaque.
+    const std::vector<QRect>& Edge() const;
+    // `picture` of `image`, or, where the outline's edge crosses the image, a copy whose
+    // pixels just outside the outline carry the colour of the nearest pixel inside: a mask
+    // rounded to device pixels a little wider than the outline, or a picture scaled smoothly
+    // at a fractional ratio, then shows the toy's colour there, never the white around it.
+    const QImage& EdgeSafe(const TImage& image, const ScaledPicture& picture) const;
 
     const PictureSet& pictures_;
     std::vector<const TImage*> images_;  // the form's images in stacking order
@@ -45,6 +56,8 @@ class PanelPainter {
     // Panel rectangles where the outline is not fully opaque, found once from the outline.
     mutable std::vector<QRect> edge_;
     mutable bool edgeFound_ = false;
+    // The copies made by EdgeSafe, by the picture they come from.
+    mutable std::map<const QImage*, QImage> edgeSafe_;
 };
 
 }  // namespace zarq

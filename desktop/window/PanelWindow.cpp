@@ -356,7 +356,7 @@ void PanelWindow::showEvent(QShowEvent* event) {
 
 void PanelWindow::ElementChanged(const TControl& control) {
     const TRect& b = control.Bounds();
-    update(toWindow_.mapRect(QRectF(b.Left, b.Top, b.Width, b.Height)).toAlignedRect());
+    update(PaintTransform().mapRect(QRectF(b.Left, b.Top, b.Width, b.Height)).toAlignedRect());
 }
 
 QPoint PanelWindow::ToToy(const QPointF& at) const {
@@ -367,25 +367,59 @@ QPoint PanelWindow::ToToy(const QPointF& at) const {
 void PanelWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRegion& area = event->region();
-    // Only the inside of the outline is painted; outside, the window stays transparent (and
-    // in full screen black).
-    const QRegion inside = shape_.isEmpty()
-                               ? QRegion(toWindow_.mapRect(QRectF(0, 0, kWidth, kHeight)).toRect())
-                               : shape_;
-    painter.setClipRegion(area.intersected(inside));
-    painter.setTransform(toWindow_);
-    const QTransform toToy = toWindow_.inverted();
+    // The whole of `area` is painted, not only the inside of the outline: the window system
+    // rounds the mask to device pixels its own way, and every pixel it lets through along the
+    // edge must show the toy (the painter carries its colours a little beyond the outline).
+    if (fullScreen_) {
+        PaintFullScreen(painter, area);
+        return;
+    }
+    painter.setTransform(PaintTransform());
+    painter_.Paint(painter, ToyArea(area));
+}
+
+QTransform PanelWindow::PaintTransform() const {
+    if (fullScreen_ || width() <= 0 || height() <= 0) return toWindow_;
+    // Edge to edge over the whole window, to its last device pixel: its size is the zoomed
+    // size rounded, and at a fractional ratio rounded again to device pixels. A strip left
+    // unpainted at the right or bottom would show black inside the mask.
+    const double ratio = devicePixelRatioF();
+    const double across = std::ceil(width() * ratio - 1e-6) / ratio;
+    const double down = std::ceil(height() * ratio - 1e-6) / ratio;
+    return QTransform::fromScale(across / kWidth, down / kHeight);
+}
+
+QRegion PanelWindow::ToyArea(const QRegion& area) const {
+    const QTransform toToy = PaintTransform().inverted();
     QRegion toyArea;
     for (const QRect& r : area) toyArea += toToy.mapRect(QRectF(r)).toAlignedRect();
-    painter_.Paint(painter, toyArea.intersected(QRect(0, 0, kWidth, kHeight)));
-    if (fullScreen_) {
-        // Black behind the panel: its see-through edge is blended with the black, not with
-        // whatever lies behind the full-screen window.
-        painter.resetTransform();
-        painter.setClipping(false);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        painter.fillRect(area.boundingRect(), Qt::black);
+    return toyArea.intersected(QRect(0, 0, kWidth, kHeight));
+}
+
+void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
+    // The whole panel lies inside the window, on black: its anti-aliased outline is laid onto
+    // the black instead of being cut by a mask. The panel is painted see-through outside
+    // into a layer of whole device pixels, which is then put down on the black unscaled.
+    const double ratio = devicePixelRatioF();
+    const QRect box = area.boundingRect();
+    const QRect device =
+        QRectF(box.x() * ratio, box.y() * ratio, box.width() * ratio, box.height() * ratio)
+            .toAlignedRect();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(box, Qt::black);
+    const QRegion toyArea = ToyArea(area);
+    if (toyArea.isEmpty() || device.isEmpty()) return;
+    QImage layer(device.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter onLayer(&layer);
+        onLayer.setTransform(toWindow_ * QTransform::fromScale(ratio, ratio) *
+                             QTransform::fromTranslate(-device.x(), -device.y()));
+        painter_.Paint(onLayer, toyArea, true);
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    painter.drawImage(device.topLeft(), layer);
 }
 
 int PanelWindow::ToyKey(int qtKey) {

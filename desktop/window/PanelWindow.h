@@ -127,6 +127,11 @@ class PanelWindow : public QWidget, public ElementView {
     void ScreenChanged();
     void FollowScreen(QScreen* screen);
     QRect ScreenArea(bool available) const;
+    // Toy coordinates to window coordinates for painting.
+    QTransform PaintTransform() const;
+    // The toy's pixels under a region of the window.
+    QRegion ToyArea(const QRegion& area) const;
+    void PaintFullScreen(QPainter& painter, const QRegion& area);
 
     TForm1& form_;
     InputPath input_{form_};
@@ -140,9 +145,9 @@ class PanelWindow : public QWidget, public ElementView {
     int zoom_ = 100;
     double scale_ = 1.0;
     bool fullScreen_ = false;
-    QPoint normalPos_;     // the window's place before full screen
-    QTransform toWindow_;  // toy coordinates to window coordinates
-    QRegion shape_;        // the outline in window coordinates (empty: the whole window)
+    QPoint normalPos_;            // the window's place before full screen
+    QTransform toWindow_;         // toy coordinates to window coordinates
+    QRegion shape_;               // the outline in window coordinates (empty: the whole window)
     bool screenWatched_ = false;  // the window's moves between screens are watched
     QPointer<QScreen> followed_;  // the screen whose size changes are watched
 

@@ -9,9 +9,29 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
 
 namespace zarq {
+
+namespace {
+// A message box centred over its owner. Qt's own placement takes off a guessed window frame
+// where no window manager draws one, which puts the box at the owner's left edge and high.
+class CentredMessageBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);  // the box takes its final size here
+        const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+        if (owner == nullptr || event->spontaneous()) return;
+        // Before the box is mapped: the window system gets this place, no jump is seen.
+        move(owner->geometry().center() - QPoint(width() / 2, height() / 2) -
+             (geometry().topLeft() - pos()));
+    }
+};
+}  // namespace
 
 void QtWindowHost::SetWindow(QWidget* window) {
     window_ = window;
@@ -49,11 +69,12 @@ void QtWindowHost::MoveWindow(int left, int top) {
 void QtWindowHost::MessageBox(const std::string& text, const std::string& caption,
                               MessageKind kind) {
     // Over the window the user is looking at: the panel once it shows, else the dialog.
-    QWidget* owner = QApplication::activeWindow();
-    if (owner == nullptr && window_ && window_->isVisible()) owner = window_.data();
-    QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, owner);
+    // (Without a window manager the panel's activation may not have arrived yet.)
+    QWidget* owner =
+        window_ && window_->isVisible() ? window_.data() : QApplication::activeWindow();
+    CentredMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                          QString::fromStdString(caption), QString::fromStdString(text),
+                          QMessageBox::Ok, owner);
     box.exec();
 }
 
