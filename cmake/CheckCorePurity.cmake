@@ -1,16 +1,16 @@
-# Fails the build when a file of the toy's core includes a Qt or SDL header.
+# Fails the build when a file of the toy's core includes a Qt, SDL or browser (emscripten) header.
 file(GLOB_RECURSE core_files "${ROOT}/panel/*.h" "${ROOT}/panel/*.cpp" "${ROOT}/games/*.h" "${ROOT}/games/*.cpp"
-     "${ROOT}/record/*.h" "${ROOT}/record/*.cpp")
+     "${ROOT}/record/*.h" "${ROOT}/record/*.cpp" "${ROOT}/skin/RegionData.*")
 set(offenders "")
 foreach(f IN LISTS core_files)
     file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include")
     foreach(line IN LISTS lines)
-        if(line MATCHES "[<\"/](Q[A-Za-z]|qt|Qt|SDL)")
+        if(line MATCHES "[<\"/](Q[A-Za-z]|qt|Qt|SDL|emscripten)")
             list(APPEND offenders "${f}: ${line}")
         endif()
     endforeach()
 endforeach()
 if(offenders)
     string(REPLACE ";" "\n  " msg "${offenders}")
-    message(FATAL_ERROR "The core must not include Qt or SDL headers:\n  ${msg}")
+    message(FATAL_ERROR "The core must not include Qt, SDL or browser headers:\n  ${msg}")
 endif()

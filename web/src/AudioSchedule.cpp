@@ -5,8 +5,7 @@ namespace zarq::web {
 
 AudioStart StartTime(const AudioAnchor& anchor, std::int64_t toyMs, double contextNow) {
     if (anchor.Set) {
-        const double at =
-            anchor.ContextTime + static_cast<double>(toyMs - anchor.ToyMs) / 1000.0;
+        const double at = anchor.ContextTime + static_cast<double>(toyMs - anchor.ToyMs) / 1000.0;
         // Still ahead of the context, and not further than a lead and the drift allowed.
         if (at >= contextNow && at <= contextNow + kAudioLead + kAudioDriftLimit) {
             return {at, anchor};

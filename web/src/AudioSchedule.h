@@ -12,8 +12,8 @@ namespace zarq::web {
 
 struct AudioAnchor {
     bool Set = false;
-    std::int64_t ToyMs = 0;   // a toy millisecond ...
-    double ContextTime = 0;   // ... and the context time it sounds at, in seconds
+    std::int64_t ToyMs = 0;  // a toy millisecond ...
+    double ContextTime = 0;  // ... and the context time it sounds at, in seconds
     bool operator==(const AudioAnchor&) const = default;
 };
 

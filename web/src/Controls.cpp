@@ -60,13 +60,15 @@ std::string CanonicalName(const std::string& stored) {
     std::string name = stored;
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    if (name.size() == 1) return name == "+" || std::isprint(static_cast<unsigned char>(name[0])) ? Upper(name) : "";
+    if (name.size() == 1)
+        return name == "+" || std::isprint(static_cast<unsigned char>(name[0])) ? Upper(name) : "";
     for (const NamedKey& k : kNamedKeys) {
         if (Upper(name) == Upper(k.name)) return k.name;
     }
     if (name == "Enter") return "Enter";
     if ((name[0] == 'F' || name[0] == 'f') && name.size() <= 3 &&
-        std::all_of(name.begin() + 1, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        std::all_of(name.begin() + 1, name.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
         const int n = std::stoi(name.substr(1));
         if (n >= 1 && n <= 24) return "F" + std::to_string(n);
     }
@@ -163,7 +165,8 @@ PadBindings PadBindings::Load(const TextSetting& stored) {
                     buttons.clear();
                     break;
                 }
-                if (std::find(buttons.begin(), buttons.end(), b) == buttons.end()) buttons.push_back(b);
+                if (std::find(buttons.begin(), buttons.end(), b) == buttons.end())
+                    buttons.push_back(b);
             }
         }
         pads.Buttons[c] = buttons.empty() ? defaults.Buttons[c] : buttons;
@@ -172,7 +175,8 @@ PadBindings PadBindings::Load(const TextSetting& stored) {
     for (int c = 0; c < kControlCount; ++c) {
         for (int d = c + 1; d < kControlCount; ++d) {
             for (int b : pads.Buttons[c]) {
-                if (std::find(pads.Buttons[d].begin(), pads.Buttons[d].end(), b) != pads.Buttons[d].end())
+                if (std::find(pads.Buttons[d].begin(), pads.Buttons[d].end(), b) !=
+                    pads.Buttons[d].end())
                     return defaults;
             }
         }
@@ -185,7 +189,9 @@ Pads::Pads(InputPath& input, std::function<void()> onPower)
 
 void Pads::Read(int index, const PadReading& reading, Millis now) {
     Pad& pad = pads_[index];
-    auto pressed = [&reading](int b) { return b >= 0 && b < 32 && ((reading.Buttons >> b) & 1u) != 0; };
+    auto pressed = [&reading](int b) {
+        return b >= 0 && b < 32 && ((reading.Buttons >> b) & 1u) != 0;
+    };
     std::array<bool, kControlCount + 1> held{};
     for (int c = 0; c < kControlCount; ++c) {
         for (int b : bindings_.Buttons[c]) held[c] = held[c] || pressed(b);
@@ -329,6 +335,14 @@ void Touches::Repeat(Millis now) {
             nextRepeat_[c] = std::max(nextRepeat_[c] + repeat_.Interval, now + 1);
         }
     }
+}
+
+std::optional<Millis> Touches::NextRepeat() const {
+    std::optional<Millis> next;
+    for (int c = 0; c < kControlCount; ++c) {
+        if (holders_[c] > 0 && (!next || nextRepeat_[c] < *next)) next = nextRepeat_[c];
+    }
+    return next;
 }
 
 void Touches::ReleaseAll() {

@@ -117,6 +117,8 @@ class Touches {
     bool Pointer(PointerKind kind, int id, double x, double y, Millis now);
     // Repeats of the held controls up to `now`.
     void Repeat(Millis now);
+    // When the next repeat is due, if a control is held: the page wakes for it.
+    std::optional<Millis> NextRepeat() const;
     // Every pointer let go (the page lost its focus).
     void ReleaseAll();
     // The control a point of the panel presses, if any (not the switch).

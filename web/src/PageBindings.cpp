@@ -81,7 +81,9 @@ struct Page {
 std::unique_ptr<Page> page;
 std::string text;  // the last string handed to the page
 
-Millis PageMillis(double now) { return static_cast<Millis>(now); }
+Millis PageMillis(double now) {
+    return static_cast<Millis>(now);
+}
 
 const char* Hand(std::string value) {
     text = std::move(value);
@@ -92,7 +94,9 @@ const char* Hand(std::string value) {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void zw_create() { page = std::make_unique<Page>(); }
+EMSCRIPTEN_KEEPALIVE void zw_create() {
+    page = std::make_unique<Page>();
+}
 
 // The page time to call again at, or -1 when nothing is due.
 EMSCRIPTEN_KEEPALIVE double zw_advance(double now) {
@@ -126,26 +130,48 @@ EMSCRIPTEN_KEEPALIVE void zw_pad(int index, unsigned buttons, double x, double y
     page->Edition.Pad(index, {buttons, x, y}, PageMillis(now));
 }
 
-EMSCRIPTEN_KEEPALIVE void zw_pad_gone(int index) { page->Edition.PadGone(index); }
+EMSCRIPTEN_KEEPALIVE void zw_pad_gone(int index) {
+    page->Edition.PadGone(index);
+}
 
-EMSCRIPTEN_KEEPALIVE void zw_release_all(double now) { page->Edition.ReleaseAll(PageMillis(now)); }
+EMSCRIPTEN_KEEPALIVE void zw_release_all(double now) {
+    page->Edition.ReleaseAll(PageMillis(now));
+}
 
-EMSCRIPTEN_KEEPALIVE int zw_record_start() { return page->Edition.StartRecording({}) ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE const char* zw_record_stop() { return Hand(page->Edition.StopRecording()); }
-EMSCRIPTEN_KEEPALIVE int zw_recording() { return page->Edition.IsRecording() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int zw_record_start() {
+    return page->Edition.StartRecording({}) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_record_stop() {
+    return Hand(page->Edition.StopRecording());
+}
+EMSCRIPTEN_KEEPALIVE int zw_recording() {
+    return page->Edition.IsRecording() ? 1 : 0;
+}
 
 // An empty result: the recording plays; otherwise why it cannot.
 EMSCRIPTEN_KEEPALIVE const char* zw_playback_start(const char* recording, double now) {
     return Hand(page->Edition.StartPlayback(recording, PageMillis(now)));
 }
-EMSCRIPTEN_KEEPALIVE void zw_playback_stop() { page->Edition.StopPlayback(); }
-EMSCRIPTEN_KEEPALIVE int zw_playing() { return page->Edition.PlayingBack() ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE const char* zw_playback_failure() { return Hand(page->Edition.PlaybackFailure()); }
+EMSCRIPTEN_KEEPALIVE void zw_playback_stop() {
+    page->Edition.StopPlayback();
+}
+EMSCRIPTEN_KEEPALIVE int zw_playing() {
+    return page->Edition.PlayingBack() ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_playback_failure() {
+    return Hand(page->Edition.PlaybackFailure());
+}
 
-EMSCRIPTEN_KEEPALIVE int zw_changed() { return page->Edition.TakeChanged() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int zw_changed() {
+    return page->Edition.TakeChanged() ? 1 : 0;
+}
 // Six numbers per lit element: picture, x, y, width, height, keyed; `zw_scene_size` of them.
-EMSCRIPTEN_KEEPALIVE const int* zw_scene() { return page->Edition.Scene().data(); }
-EMSCRIPTEN_KEEPALIVE int zw_scene_size() { return static_cast<int>(page->Edition.Scene().size()); }
+EMSCRIPTEN_KEEPALIVE const int* zw_scene() {
+    return page->Edition.Scene().data();
+}
+EMSCRIPTEN_KEEPALIVE int zw_scene_size() {
+    return static_cast<int>(page->Edition.Scene().size());
+}
 EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
     return static_cast<int>(page->Edition.PictureKeys().size());
 }
@@ -159,7 +185,11 @@ EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
     return Hand(zarq::web::PictureFile(
         page->Edition.PictureKeys().at(static_cast<std::size_t>(index)), set));
 }
-EMSCRIPTEN_KEEPALIVE const char* zw_lit() { return Hand(page->Edition.Lit()); }
-EMSCRIPTEN_KEEPALIVE double zw_now() { return static_cast<double>(page->Edition.Clock().Now()); }
+EMSCRIPTEN_KEEPALIVE const char* zw_lit() {
+    return Hand(page->Edition.Lit());
+}
+EMSCRIPTEN_KEEPALIVE double zw_now() {
+    return static_cast<double>(page->Edition.Clock().Now());
+}
 
 }  // extern "C"

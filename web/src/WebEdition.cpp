@@ -21,6 +21,8 @@ namespace zarq::web {
 
 bool WebSound::FSOUND_Init(int, int, unsigned) {
     started_ = true;
+    // The quiet second counts from the start.
+    lastEnd_ = std::max(0.0, audio_.Now());
     return true;
 }
 
@@ -118,8 +120,7 @@ class PageSettings final : public SettingsStore {
         const char* begin = text->c_str();
         char* end = nullptr;
         const long long value = std::strtoll(begin, &end, 10);
-        if (end != begin + text->size() || value < INT_MIN || value > INT_MAX)
-            return defaultValue;
+        if (end != begin + text->size() || value < INT_MIN || value > INT_MAX) return defaultValue;
         return static_cast<int>(value);
     }
     void WriteInteger(const std::string& name, int value) override {
@@ -138,9 +139,9 @@ constexpr const char* kRecordingFile = "/tmp/play.zrec";
 
 WebEdition::WebEdition(PageAudio& audio, PageHost& host)
     : host_(host), sound_(audio, clock_.Scheduler()) {
-    form_ = std::make_unique<TForm1>(PanelSeams{
-        clock_.Scheduler(), sound_, sound_, *this,
-        [&host](const std::string&) { return std::make_unique<PageSettings>(host); }});
+    form_ = std::make_unique<TForm1>(
+        PanelSeams{clock_.Scheduler(), sound_, sound_, *this,
+                   [&host](const std::string&) { return std::make_unique<PageSettings>(host); }});
     input_ = std::make_unique<InputPath>(*form_);
     touches_ = std::make_unique<Touches>(*form_, *input_);
     pads_ = std::make_unique<Pads>(*input_, [this] { TogglePower(); });
@@ -180,17 +181,23 @@ std::optional<Millis> WebEdition::Advance(Millis now) {
     std::optional<Millis> wake = clock_.Advance(now);
     touches_->Repeat(clock_.Now());
     sound_.CheckQuiet();
+    // A control held on the panel repeats at its own times, as a held key does.
+    if (const std::optional<Millis> repeat = touches_->NextRepeat();
+        repeat && (!wake || *repeat < *wake))
+        wake = repeat;
     return wake;
 }
 
 std::optional<bool> WebEdition::StoredSound() {
-    const int mode = form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("SoundMode", -1) : -1;
+    const int mode =
+        form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("SoundMode", -1) : -1;
     if (mode < 0 || mode > 2) return std::nullopt;
     return mode != 2;
 }
 
 std::optional<bool> WebEdition::StoredHum() {
-    const int system = form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("System", -1) : -1;
+    const int system =
+        form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("System", -1) : -1;
     if (system < 0 || system > 1) return std::nullopt;
     return system == 0;
 }
@@ -207,7 +214,8 @@ bool WebEdition::Play(bool sound, bool hum) {
     write("SoundMode", mode);
     write("System", hum ? 0 : 1);
     if (!form_->AvviaSuono(modeNames[mode], hum ? "95, 98, ME, NT" : "2000")) {
-        host_.Message("Sound folder unproperly installed. Read instructions then reinstall.", "Error");
+        host_.Message("Sound folder unproperly installed. Read instructions then reinstall.",
+                      "Error");
         write("SoundMode", -1);
         write("System", -1);
         return false;
@@ -246,7 +254,9 @@ void WebEdition::Pad(int index, const PadReading& reading, Millis now) {
     pads_->Read(index, reading, clock_.Now());
 }
 
-void WebEdition::PadGone(int index) { pads_->Gone(index); }
+void WebEdition::PadGone(int index) {
+    pads_->Gone(index);
+}
 
 void WebEdition::ReleaseAll(Millis now) {
     Advance(now);
@@ -269,8 +279,9 @@ bool WebEdition::StartRecording(const std::string& path) {
     recorder_.reset();
     const int system =
         form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("System", -1) : -1;
-    recorder_ = std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(),
-                                           Recorder::Options{ZARQ_VERSION, std::clamp(system, 0, 1), true});
+    recorder_ =
+        std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(),
+                                   Recorder::Options{ZARQ_VERSION, std::clamp(system, 0, 1), true});
     recordingPath_ = path.empty() ? kRecordingFile : path;
     if (!recorder_->Start(recordingPath_)) {
         recorder_.reset();
@@ -329,7 +340,8 @@ const std::vector<int>& WebEdition::Scene() {
     for (const auto& control : form_->Controls()) {
         const auto* image = dynamic_cast<const TImage*>(control.get());
         if (image == nullptr || !image->Visible() || image->Picture().empty()) continue;
-        const auto key = std::lower_bound(pictureKeys_.begin(), pictureKeys_.end(), image->Picture());
+        const auto key =
+            std::lower_bound(pictureKeys_.begin(), pictureKeys_.end(), image->Picture());
         if (key == pictureKeys_.end() || *key != image->Picture()) continue;
         const TRect& r = image->Bounds();
         scene_.insert(scene_.end(), {static_cast<int>(key - pictureKeys_.begin()), r.Left, r.Top,
@@ -338,7 +350,9 @@ const std::vector<int>& WebEdition::Scene() {
     return scene_;
 }
 
-bool WebEdition::TakeChanged() { return std::exchange(changed_, false); }
+bool WebEdition::TakeChanged() {
+    return std::exchange(changed_, false);
+}
 
 std::string WebEdition::Lit() const {
     std::string names;

@@ -24,8 +24,8 @@ namespace zarq::web {
 
 // The nine sound files, in the order the page loads them.
 inline constexpr const char* kSampleFiles[] = {
-    "SOUND/Beep.wav", "SOUND/Start.wav", "SOUND/Turn.wav",  "SOUND/Disc.wav", "SOUND/Win.wav",
-    "SOUND/Miss1.wav", "SOUND/Miss2.wav", "SOUND/End.wav", "SOUND/Over.wav"};
+    "SOUND/Beep.wav",  "SOUND/Start.wav", "SOUND/Turn.wav", "SOUND/Disc.wav", "SOUND/Win.wav",
+    "SOUND/Miss1.wav", "SOUND/Miss2.wav", "SOUND/End.wav",  "SOUND/Over.wav"};
 inline constexpr int kSampleCount = 9;
 
 // Web Audio as the page offers it.
@@ -64,7 +64,8 @@ class WebSound final : public SoundLibrary, public PortOutput {
     WebSound(PageAudio& audio, const TimerScheduler& clock) : audio_(audio), clock_(clock) {}
     bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned flags) override;
     bool FSOUND_SetOutput(int outputtype) override;
-    FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode, int length) override;
+    FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode,
+                                      int length) override;
     int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) override;
     bool FSOUND_StopSound(int channel) override;
     void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) override;
