@@ -9,9 +9,8 @@ add_custom_target(core_purity ALL
     COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckCorePurity.cmake
     COMMENT "Checking that the core includes no Qt, SDL or browser header")
 
-add_subdirectory(panel)
-add_subdirectory(record)
-add_subdirectory(skin)
+set(ZARQ_CORE_DIR ${CMAKE_SOURCE_DIR}/core)
+add_subdirectory(core)
 # Before the tests' link options, which are for node alone.
 add_subdirectory(web)
 if(EXISTS ${ZARQ_GTEST_SOURCE}/CMakeLists.txt)

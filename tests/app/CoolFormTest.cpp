@@ -9,7 +9,7 @@
 #include "PanelWindow.h"
 #include "TestPictures.h"
 #include "harness/Harness.h"
-#include "skin/TCoolForm.h"
+#include "TCoolForm.h"
 
 namespace zarq::test {
 namespace {

@@ -441,7 +441,7 @@ ReadResult ReadRecordingFile(const std::string& path) {
         return {std::nullopt, path + " is too large for a recording"};
     in.seekg(0);
     std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), static_cast<std::streamsize>(size)))
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
         return {std::nullopt, "cannot read " + path};
     return ReadRecording(text);
 }

@@ -17,7 +17,7 @@
 #include "PictureSet.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
-#include "skin/TCoolForm.h"
+#include "TCoolForm.h"
 
 class QActionGroup;
 

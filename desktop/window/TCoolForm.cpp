@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "RegionData.h"
+#include "skin/RegionData.h"
 
 namespace zarq {
 
