@@ -462,6 +462,7 @@
   $('message-ok').addEventListener('click', nextMessage);
 
   $('play').addEventListener('click', async () => {
+    window.zarq.playAt = performance.now();
     $('play').disabled = true;
     const sound = $('sound').checked;
     const hum = $('hum').checked;
@@ -498,6 +499,7 @@
     $('play').disabled = false;
     $('start').hidden = false;
     loadSet(1);
+    window.zarq.readyAt = performance.now();
     window.zarq.ready = true;
   });
 })();
