@@ -385,6 +385,24 @@ test('a recording made in the page verifies with the native program and plays ba
   await again.context.close();
 });
 
+test('without JavaScript or WebAssembly the page says what is missing', async () => {
+  const off = await browser.newContext({ ...DESKTOP, javaScriptEnabled: false });
+  const page = await off.newPage();
+  await page.goto(server.url);
+  if (!/needs JavaScript/.test(await page.textContent('body'))) throw new Error('no word about JavaScript');
+  await off.close();
+  const { context, page: bare } = await (async () => {
+    const c = await browser.newContext(DESKTOP);
+    const p = await c.newPage();
+    await p.addInitScript(() => { delete window.WebAssembly; });
+    await p.goto(server.url);
+    return { context: c, page: p };
+  })();
+  await bare.waitForSelector('#nowasm:not([hidden])');
+  if (await bare.isVisible('#start')) throw new Error('the start overlay shows without WebAssembly');
+  await context.close();
+});
+
 test('with the server stopped, a reload is served by the service worker', async () => {
   const own = await serve(site);
   const context = await browser.newContext(DESKTOP);
