@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "WebEdition.h"
 
@@ -79,7 +80,8 @@ struct Page {
     zarq::web::WebEdition Edition{Audio, Host};
 };
 std::unique_ptr<Page> page;
-std::string text;  // the last string handed to the page
+std::string text;        // the last string handed to the page
+std::vector<int> dirty;  // the changed rectangles last taken
 
 Millis PageMillis(double now) {
     return static_cast<Millis>(now);
@@ -165,6 +167,13 @@ EMSCRIPTEN_KEEPALIVE const char* zw_playback_failure() {
 EMSCRIPTEN_KEEPALIVE int zw_changed() {
     return page->Edition.TakeChanged() ? 1 : 0;
 }
+// Four numbers per changed rectangle (x, y, width, height): `zw_dirty_take` takes them and
+// tells how many numbers there are, `zw_dirty` where they are.
+EMSCRIPTEN_KEEPALIVE int zw_dirty_take() {
+    dirty = page->Edition.TakeDirty();
+    return static_cast<int>(dirty.size());
+}
+EMSCRIPTEN_KEEPALIVE const int* zw_dirty() { return dirty.data(); }
 // Six numbers per lit element: picture, x, y, width, height, keyed; `zw_scene_size` of them.
 EMSCRIPTEN_KEEPALIVE const int* zw_scene() {
     return page->Edition.Scene().data();

@@ -350,6 +350,25 @@ const std::vector<int>& WebEdition::Scene() {
     return scene_;
 }
 
+void WebEdition::ElementChanged(const TControl& control) {
+    changed_ = true;
+    const TRect& r = control.Bounds();
+    // A rectangle met again, or inside one already kept, adds nothing.
+    for (const TRect& d : dirty_) {
+        if (r.Left >= d.Left && r.Top >= d.Top && r.Left + r.Width <= d.Left + d.Width &&
+            r.Top + r.Height <= d.Top + d.Height)
+            return;
+    }
+    dirty_.push_back(r);
+}
+
+std::vector<int> WebEdition::TakeDirty() {
+    std::vector<int> out;
+    for (const TRect& r : std::exchange(dirty_, {}))
+        out.insert(out.end(), {r.Left, r.Top, r.Width, r.Height});
+    return out;
+}
+
 bool WebEdition::TakeChanged() {
     return std::exchange(changed_, false);
 }

@@ -142,6 +142,9 @@ class WebEdition final : public WindowHost, public ElementView {
     // since the last look.
     const std::vector<int>& Scene();
     bool TakeChanged();
+    // The panel's rectangles changed since the last look (x, y, width, height each), so that
+    // the page repaints only those, as the desktop's window does; taken once.
+    std::vector<int> TakeDirty();
     const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
     // The names of every lit element, in stacking order (what the display shows).
     std::string Lit() const;
@@ -157,7 +160,7 @@ class WebEdition final : public WindowHost, public ElementView {
     void ShellOpen(const std::string& target) override { host_.Open(target); }
     void ShowOptionsDialog() override { host_.ShowOptions(); }
     // ElementView
-    void ElementChanged(const TControl&) override { changed_ = true; }
+    void ElementChanged(const TControl& control) override;
 
   private:
     void EndPlayback();
@@ -174,6 +177,7 @@ class WebEdition final : public WindowHost, public ElementView {
     std::vector<std::string> pictureKeys_;
     std::vector<int> scene_;
     bool changed_ = true;
+    std::vector<TRect> dirty_;
     std::unique_ptr<Recorder> recorder_;
     std::string recordingPath_;
     std::unique_ptr<Recording> recording_;
