@@ -173,7 +173,9 @@ EMSCRIPTEN_KEEPALIVE int zw_dirty_take() {
     dirty = page->Edition.TakeDirty();
     return static_cast<int>(dirty.size());
 }
-EMSCRIPTEN_KEEPALIVE const int* zw_dirty() { return dirty.data(); }
+EMSCRIPTEN_KEEPALIVE const int* zw_dirty() {
+    return dirty.data();
+}
 // Six numbers per lit element: picture, x, y, width, height, keyed; `zw_scene_size` of them.
 EMSCRIPTEN_KEEPALIVE const int* zw_scene() {
     return page->Edition.Scene().data();
