@@ -54,6 +54,14 @@ TEST(Keys, TheDesktopsNamesAndDefaultsHold) {
     // A reserved key, an unknown name, and a key two controls claim.
     EXPECT_EQ(KeyBindings::Load(Stored({{"KeyUp", "F11"}})).Key(Control::Up), "Up");
     EXPECT_EQ(KeyBindings::Load(Stored({{"KeyUp", "Ctrl+W"}})).Key(Control::Up), "Up");
+    // Chosen in the dialog: refused when another control has the key or it is the program's.
+    KeyBindings keys = KeyBindings::Defaults();
+    EXPECT_FALSE(keys.Assign(Control::Up, "Down"));
+    EXPECT_FALSE(keys.Assign(Control::Up, "F11"));
+    EXPECT_TRUE(keys.Assign(Control::Up, "W"));
+    std::map<std::string, std::string> saved;
+    keys.Save([&saved](const std::string& n, const std::string& v) { saved[n] = v; });
+    EXPECT_EQ(KeyBindings::Load(Stored(saved)).ControlOf("W"), Control::Up);
     const KeyBindings clash = KeyBindings::Load(Stored({{"KeyUp", "Down"}}));
     EXPECT_EQ(clash.Key(Control::Up), "Up");
     EXPECT_EQ(clash.Key(Control::Down), "Down");

@@ -211,20 +211,32 @@ test('the power-on sequence and the race are lit as the native core lights them'
 const TURN = ['0:switch-on', '13000:down:38', '13040:up:38'];
 const TURN_QUERIES = [13000, 13040, 13300, 14000, 15000];
 
-test('a key and a tap on the pad each turn the cycle as the native core does', async () => {
+test('a key, a chosen key and a tap on the pad each turn the cycle as the native core does', async () => {
   const want = native(TURN, TURN_QUERIES).lit;
   const still = native(['0:switch-on'], TURN_QUERIES).lit;
   if (TURN_QUERIES.every((q) => want[q] === still[q])) throw new Error('the turn changes nothing natively');
-  for (const how of ['key', 'mouse', 'touch']) {
+  for (const how of ['key', 'chosen key', 'mouse', 'touch']) {
     const { context, page } = await open(how === 'touch' ? PHONE : DESKTOP);
     await play(page);
+    if (how === 'chosen key') {
+      // W for the pad's up, chosen in the controls dialog and stored under the desktop's name.
+      await page.click('#keys');
+      await page.click('#controls [data-control="0"]');
+      await page.keyboard.press('w');
+      if ((await page.textContent('#controls [data-control="0"]')) !== 'W') throw new Error('W was not taken');
+      await page.click('#keys-close');
+      if (await page.evaluate(() => localStorage.getItem('KeyUp')) !== 'W') throw new Error('W was not stored as KeyUp');
+    }
     const t0 = await switchOn(page);
     await runTo(page, t0 + 13000);
+    if (how === 'chosen key') await page.keyboard.down('w');
+    if (how === 'chosen key') await page.keyboard.press('ArrowUp');  // no longer a control
     if (how === 'key') await page.keyboard.down('ArrowUp');
     if (how === 'mouse') { const p = await at(page, ...UP_ARROW); await page.mouse.move(p.x, p.y); await page.mouse.down(); }
     if (how === 'touch') await touch(page, 'touchStart', [[1, ...UP_ARROW]]);
     await runTo(page, t0 + 13040);
     if (how === 'key') await page.keyboard.up('ArrowUp');
+    if (how === 'chosen key') await page.keyboard.up('w');
     if (how === 'mouse') await page.mouse.up();
     if (how === 'touch') await touch(page, 'touchEnd', []);
     sameLit(await litAt(page, t0, TURN_QUERIES), want, TURN_QUERIES, how);

@@ -113,6 +113,9 @@
       storedHum: c('zw_stored_hum', 'number', []),
       play: c('zw_play', 'number', ['number', 'number']),
       key: c('zw_key', 'number', ['number', 'string', 'string', 'number']),
+      keyOf: c('zw_key_of', 'string', ['number']),
+      assignKey: c('zw_assign_key', 'number', ['number', 'string', 'string']),
+      defaultKeys: c('zw_default_keys', null, []),
       pointer: c('zw_pointer', 'number', ['number', 'number', 'number', 'number', 'number']),
       pad: c('zw_pad', null, ['number', 'number', 'number', 'number', 'number']),
       padGone: c('zw_pad_gone', null, ['number']),
@@ -342,7 +345,32 @@
   canvas.addEventListener('touchmove', (e) => e.preventDefault(), {passive: false});
   canvas.addEventListener('dblclick', (e) => e.preventDefault());
 
+  // The controls dialog: a field waits for the next key, which the toy decides about.
+  let waitingFor = null;
+  function showKeys() {
+    document.querySelectorAll('#controls .keys button').forEach((b) => {
+      const c = Number(b.dataset.control);
+      b.textContent = waitingFor === c ? 'Press a key…' : api.keyOf(c);
+    });
+  }
+  document.querySelectorAll('#controls .keys button').forEach((b) => b.addEventListener('click', () => {
+    waitingFor = Number(b.dataset.control);
+    showKeys();
+  }));
+  $('keys').addEventListener('click', () => { waitingFor = null; showKeys(); $('controls').hidden = false; });
+  $('keys-default').addEventListener('click', () => { waitingFor = null; api.defaultKeys(); showKeys(); });
+  $('keys-close').addEventListener('click', () => { waitingFor = null; $('controls').hidden = true; });
+
   function key(down, e) {
+    if (!$('controls').hidden) {
+      if (down && waitingFor !== null) {
+        e.preventDefault();
+        if (e.key !== 'Escape') api.assignKey(waitingFor, e.key, e.code);
+        waitingFor = null;
+        showKeys();
+      }
+      return;
+    }
     if (!playing || !$('message').hidden) return;
     if (down && e.key === 'F11') { e.preventDefault(); toggleFullscreen(); return; }
     if (down && !e.repeat && (e.key === 'F1' || e.key === 'F2' || e.key === 'F3')) {

@@ -126,6 +126,19 @@ KeyBindings KeyBindings::Load(const TextSetting& stored) {
     return b;
 }
 
+bool KeyBindings::Assign(Control control, const std::string& keyName) {
+    if (keyName.empty() || Reserved(keyName)) return false;
+    const std::optional<Control> owner = ControlOf(keyName);
+    if (owner && *owner != control) return false;
+    names_[static_cast<int>(control)] = keyName;
+    return true;
+}
+
+void KeyBindings::Save(
+    const std::function<void(const std::string&, const std::string&)>& write) const {
+    for (int i = 0; i < kControlCount; ++i) write(kRows[i].keySetting, names_[i]);
+}
+
 std::optional<Control> KeyBindings::ControlOf(const std::string& keyName) const {
     if (keyName.empty()) return std::nullopt;
     for (int i = 0; i < kControlCount; ++i) {

@@ -51,6 +51,11 @@ class KeyBindings {
     static KeyBindings Load(const TextSetting& stored);
     const std::string& Key(Control control) const { return names_[static_cast<int>(control)]; }
     std::optional<Control> ControlOf(const std::string& keyName) const;
+    // Gives `control` the key; refused (false, nothing changed) for no key, a reserved key or
+    // one another control has.
+    bool Assign(Control control, const std::string& keyName);
+    // Stores the five names under "KeyUp" .. "KeyFire".
+    void Save(const std::function<void(const std::string&, const std::string&)>& write) const;
     // The program's own keys (full screen, the documents): never a control.
     static bool Reserved(const std::string& keyName);
 

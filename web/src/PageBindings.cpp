@@ -124,6 +124,16 @@ EMSCRIPTEN_KEEPALIVE int zw_key(int down, const char* key, const char* code, dou
     return page->Edition.Key(down != 0, key, code, PageMillis(now)) ? 1 : 0;
 }
 
+EMSCRIPTEN_KEEPALIVE const char* zw_key_of(int control) {
+    return Hand(page->Edition.KeyOf(control));
+}
+EMSCRIPTEN_KEEPALIVE int zw_assign_key(int control, const char* key, const char* code) {
+    return page->Edition.AssignKey(control, key, code) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void zw_default_keys() {
+    page->Edition.DefaultKeys();
+}
+
 EMSCRIPTEN_KEEPALIVE int zw_pointer(int kind, int id, double x, double y, double now) {
     return page->Edition.Pointer(static_cast<PointerKind>(kind), id, x, y, PageMillis(now)) ? 1 : 0;
 }

@@ -244,6 +244,27 @@ bool WebEdition::Key(bool down, const std::string& domKey, const std::string& do
     return true;
 }
 
+std::string WebEdition::KeyOf(int control) const {
+    if (control < 0 || control >= kControlCount) return {};
+    return bindings_.Key(static_cast<Control>(control));
+}
+
+bool WebEdition::AssignKey(int control, const std::string& domKey, const std::string& domCode) {
+    if (control < 0 || control >= kControlCount) return false;
+    ReleaseAll(clock_.Now());
+    if (!bindings_.Assign(static_cast<Control>(control), KeyName(domKey, domCode))) return false;
+    bindings_.Save(
+        [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
+    return true;
+}
+
+void WebEdition::DefaultKeys() {
+    ReleaseAll(clock_.Now());
+    bindings_ = KeyBindings::Defaults();
+    bindings_.Save(
+        [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
+}
+
 bool WebEdition::Pointer(PointerKind kind, int id, double x, double y, Millis now) {
     Advance(now);
     return touches_->Pointer(kind, id, x, y, clock_.Now());

@@ -118,6 +118,12 @@ class WebEdition final : public WindowHost, public ElementView {
     // A key of the browser; true when it is one of the toy's controls (the page then keeps
     // it from the browser).
     bool Key(bool down, const std::string& domKey, const std::string& domCode, Millis now);
+    // The controls dialog: the key of control `control` (0 up, 1 down, 2 left, 3 right,
+    // 4 speed/fire) by its stored name; a new key for it, stored at once (false: refused);
+    // the defaults back.
+    std::string KeyOf(int control) const;
+    bool AssignKey(int control, const std::string& domKey, const std::string& domCode);
+    void DefaultKeys();
     bool Pointer(PointerKind kind, int id, double x, double y, Millis now);
     void Pad(int index, const PadReading& reading, Millis now);
     void PadGone(int index);
