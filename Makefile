@@ -4,11 +4,18 @@
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for a minute (clang and libFuzzer)
 #   make package  build build/zarq-simulator_<version>_<arch>.deb
+#   make web    build the web edition's site into build-web/site (and the core's wasm tests)
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HEADLESS = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
-.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean package
+.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean package web
+
+# The web edition with Debian's emscripten: its node needs Debian's acorn, and the test programs
+# run under node without the threads flag that emcmake would give it.
+EM_ROOT := $(shell em-config EMSCRIPTEN_ROOT 2>/dev/null || echo /usr/share/emscripten)
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+NODE ?= $(shell command -v node 2>/dev/null || echo node)
 
 deps:
 	bash scripts/install-deps.sh
@@ -21,10 +28,17 @@ build-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARQ_SANITIZE=ON -DZARQ_BENCHMARKS=OFF
 	cmake --build build-asan -j $(JOBS)
 
+web: deps
+	$(WEB_ENV) cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(EM_ROOT)/cmake/Modules/Platform/Emscripten.cmake \
+		"-DCMAKE_CROSSCOMPILING_EMULATOR=$(NODE);--no-experimental-fetch"
+	$(WEB_ENV) cmake --build build-web -j $(JOBS)
+
 run: build
 	./build/zarq-simulator
 
-test: build build-asan
+test: build build-asan web
+	cd build-web && $(WEB_ENV) ctest --output-on-failure -j $(JOBS)
 	cd build && $(HEADLESS) ctest --output-on-failure -j $(JOBS)
 	cd build-asan && $(HEADLESS) ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
@@ -33,8 +47,9 @@ test: build build-asan
 package: build
 	cd build && cpack
 
-bench: build
+bench: build web
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done
+	$(NODE) bench/web/measure.mjs build-web/site build-web
 
 # The fuzz targets, built with clang in their own folder; each runs FUZZ_SECONDS on a copy of
 # its seed corpus (new inputs stay in build-fuzz, the seeds in fuzz/corpus stay as they are).
@@ -57,4 +72,4 @@ fuzz-run: build-fuzz
 fuzz: fuzz-run
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-web

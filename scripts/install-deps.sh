@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need.
-# Does nothing when all are present; runs apt-get update only when it must install.
+# Installs the Debian packages the build, the tests and the screenshots need, and the web
+# tests' npm package (pinned by tests/web/package-lock.json; it drives Debian's chromium and
+# downloads no browser). Does nothing when all are present; runs apt-get update only when it
+# must install.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,7 @@ packages=(
   metacity openbox weston qt6-wayland
   dpkg-dev file lintian desktop-file-utils appstream man-db
   fonts-dejavu-core
+  emscripten chromium
 )
 
 missing=()
@@ -24,7 +27,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
+web_tests() {
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+  if [ ! -d "$dir/node_modules/playwright-core" ]; then
+    (cd "$dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+  fi
+}
+
+# node and npm may come from elsewhere than Debian (their newer builds carry npm inside).
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+
 if [ ${#missing[@]} -eq 0 ]; then
+  web_tests
   exit 0
 fi
 
@@ -37,3 +53,4 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+web_tests

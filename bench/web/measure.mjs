@@ -1,0 +1,166 @@
+// The web edition's measurements: the compressed transfer of the site for a 1x screen, the
+// time from loading to the first drawn panel on 127.0.0.1 in headless Chromium, the CPU the
+// browser takes while racing at the fast speed, and --verify of an hour of play in wasm.
+//   node bench/web/measure.mjs SITE_DIR WEB_BUILD_DIR
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+const site = path.resolve(process.argv[2] || 'build-web/site');
+const build = path.resolve(process.argv[3] || 'build-web');
+const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+const results = [];
+function report(name, value, unit, limit) {
+  const ok = value < limit;
+  results.push(ok);
+  console.log(`${name}: ${value.toFixed(unit === 'kB' ? 0 : 2)} ${unit} (limit ${limit} ${unit}) ${ok ? 'ok' : 'OVER'}`);
+}
+
+// --verify of an hour of play, compiled to wasm, under node.
+const verify = path.join(build, 'web_verify_bench.js');
+if (fs.existsSync(verify)) {
+  const r = spawnSync(process.execPath, ['--no-experimental-fetch', verify], { encoding: 'utf8' });
+  const m = /([\d.]+) ms/.exec(r.stdout);
+  if (r.status === 0 && m) report('verify of an hour of play in wasm', Number(m[1]) / 1000, 's', 0.1);
+  else console.log('verify of an hour of play in wasm: failed\n' + r.stdout + r.stderr);
+} else {
+  console.log(`verify of an hour of play in wasm: not built (${verify})`);
+}
+
+let chromium;
+try {
+  ({ chromium } = await import(new URL('../../tests/web/node_modules/playwright-core/index.mjs', import.meta.url)));
+} catch (e) {
+  console.log('browser measurements skipped: playwright-core is not installed (scripts/install-deps.sh)');
+  process.exit(0);
+}
+if (!fs.existsSync(chromiumPath) || !fs.existsSync(path.join(site, 'zarq.wasm'))) {
+  console.log('browser measurements skipped: no chromium or no built site');
+  process.exit(0);
+}
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
+  '.png': 'image/png', '.jpg': 'image/jpeg', '.wav': 'audio/wav', '.webmanifest': 'application/manifest+json' };
+const server = http.createServer((req, res) => {
+  let p = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+  if (p.endsWith('/')) p += 'index.html';
+  const file = path.join(site, path.normalize(p));
+  if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) { res.writeHead(404); res.end(); return; }
+  res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((r) => server.listen(0, '127.0.0.1', r));
+const url = `http://127.0.0.1:${server.address().port}/`;
+const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'] });
+
+// Transfer for a 1x screen: everything the page fetches with the panel drawn from the 1x set,
+// and everything the service worker keeps at installation, each gzip-compressed.
+{
+  const context = await browser.newContext({ viewport: { width: 490, height: 624 }, deviceScaleFactor: 1 });
+  const fetched = new Set();
+  context.on('request', (r) => { const u = new URL(r.url()); if (u.origin + '/' === url) fetched.add(u.pathname); });
+  const page = await context.newPage();
+  await page.goto(url);
+  await page.waitForFunction(() => window.zarq && window.zarq.ready);
+  await page.click('#play');
+  await page.waitForFunction(() => document.body.dataset.painted === '1');
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 }).catch(() => {});
+  const worker = fs.readFileSync(path.join(site, 'sw.js'), 'utf8');
+  for (const m of worker.matchAll(/^\s*"([^"]+)",$/gm)) fetched.add('/' + m[1].replace(/^\.\//, ''));
+  let bytes = 0;
+  for (let p of fetched) {
+    if (p.endsWith('/')) p += 'index.html';
+    const file = path.join(site, p);
+    if (fs.existsSync(file) && fs.statSync(file).isFile()) bytes += zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length;
+  }
+  report('transfer of the site for a 1x screen, gzip', bytes / 1024, 'kB', 1024);
+  await context.close();
+}
+
+// Load to the first drawn panel: the page ready for play, then "- PLAY -" to the panel drawn.
+{
+  const times = [];
+  for (let i = 0; i < 3; i++) {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const page = await context.newPage();
+    await page.goto(url);
+    await page.waitForFunction(() => window.zarq && window.zarq.ready);
+    await page.setChecked('#sound', false);
+    await page.click('#play');
+    await page.waitForFunction(() => document.body.dataset.painted === '1');
+    times.push(await page.evaluate(() => (window.zarq.readyAt + (window.zarq.firstPaint - window.zarq.playAt)) / 1000));
+    await context.close();
+  }
+  report('load to first drawn panel on 127.0.0.1', Math.min(...times), 's', 1);
+}
+
+// CPU while racing at the fast speed: every process of the browser (headless, so painting is
+// done in software), over ten seconds, with a breakdown by process.
+function cpuTicks() {
+  const children = new Map();
+  for (const pid of fs.readdirSync('/proc').filter((d) => /^\d+$/.test(d))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      children.set(Number(pid), { ppid: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) });
+    } catch (e) { /* gone */ }
+  }
+  const byType = {};
+  const mine = new Set([process.pid]);
+  let grew = true;
+  while (grew) {
+    grew = false;
+    for (const [pid, p] of children) if (!mine.has(pid) && mine.has(p.ppid)) { mine.add(pid); grew = true; }
+  }
+  for (const pid of mine) {
+    if (pid === process.pid || !children.has(pid)) continue;
+    let type = 'browser';
+    try {
+      const m = /--type=([a-z-]+)/.exec(fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8'));
+      if (m) type = m[1];
+    } catch (e) { /* gone */ }
+    byType[type] = (byType[type] || 0) + children.get(pid).ticks;
+  }
+  return byType;
+}
+async function racingCpu(sound) {
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  const page = await context.newPage();
+  await page.goto(url);
+  await page.waitForFunction(() => window.zarq && window.zarq.ready);
+  await page.setChecked('#sound', sound);
+  await page.click('#play');
+  await page.waitForSelector('#message:not([hidden])');
+  await page.click('#message-ok');
+  const box = await page.locator('#panel').boundingBox();
+  const s = box.width / 490;
+  await page.mouse.click(box.x + 245 * s, box.y + 440 * s);
+  await page.waitForTimeout(13000);  // the race has started
+  await page.keyboard.down('Control');  // the fast speed
+  const hz = Number(spawnSync('getconf', ['CLK_TCK'], { encoding: 'utf8' }).stdout) || 100;
+  const before = cpuTicks();
+  const start = Date.now();
+  await page.waitForTimeout(10000);
+  const after = cpuTicks();
+  const seconds = (Date.now() - start) / 1000;
+  let used = 0;
+  const parts = [];
+  for (const type of Object.keys(after)) {
+    const t = (after[type] - (before[type] || 0)) / hz;
+    used += t;
+    parts.push(`${type} ${(100 * t / seconds).toFixed(1)} %`);
+  }
+  console.log('  by process: ' + parts.join(', '));
+  const lit = await page.evaluate(() => window.zarq.lit());
+  await page.keyboard.up('Control');
+  if (!/Im_Bar/.test(lit)) console.log('  (the race was not running: ' + lit + ')');
+  await context.close();
+  return 100 * used / seconds;
+}
+report('CPU of the browser while racing at the fast speed, with sound', await racingCpu(true), '% of a core', 3);
+report('CPU of the browser while racing at the fast speed, silent', await racingCpu(false), '% of a core', 3);
+
+await browser.close();
+server.close();

@@ -1,0 +1,158 @@
+// The web edition's clock and sound: the page's clock keeps the desktop's timing rules (a hidden
+// tab is a hold-up), sounds start on the audio context's clock with exactly the toy's spacing,
+// the speaker follows the toy's port writes, and the context rests after a quiet second.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "AudioSchedule.h"
+#include "PageClock.h"
+#include "SpeakerPorts.h"
+#include "WebEdition.h"
+
+namespace zarq::web {
+namespace {
+
+TEST(PageClock, TicksRunAtTheirDueTimesAndAHiddenTabIsAHoldUp) {
+    PageClock clock;
+    std::vector<Millis> ticks;
+    TTimer timer(clock.Scheduler(), "T", 100, [&] { ticks.push_back(clock.Scheduler().Now()); });
+    clock.Advance(1000);
+    timer.SetEnabled(true);
+    // A page that wakes late, but within the margin, still gets each tick at its own time.
+    EXPECT_EQ(clock.Advance(1230), std::optional<Millis>(1300));
+    EXPECT_EQ(ticks, (std::vector<Millis>{1100, 1200}));
+    // Hidden for ten seconds: one tick, then the timer goes on one interval after the return.
+    EXPECT_EQ(clock.Advance(11000), std::optional<Millis>(11060));
+    EXPECT_EQ(ticks.size(), 3u);
+    EXPECT_EQ(ticks.back(), 1300);
+    // The page's time never goes back.
+    clock.Advance(500);
+    EXPECT_EQ(clock.Now(), 11000);
+}
+
+TEST(AudioSchedule, SoundsKeepTheToysSpacingAndAnchorAnewAfterDrift) {
+    AudioAnchor anchor;
+    const AudioStart first = StartTime(anchor, 5000, 2.0);
+    EXPECT_DOUBLE_EQ(first.ContextTime, 2.0 + kAudioLead);
+    // The page woke 7 ms late for a sound 120 ms later: it still starts 120 ms after the first.
+    const AudioStart second = StartTime(first.Anchor, 5120, 2.127);
+    EXPECT_NEAR(second.ContextTime - first.ContextTime, 0.120, 1e-9);
+    // Deciding again on the same values changes nothing.
+    EXPECT_EQ(StartTime(second.Anchor, 5120, 2.127).Anchor, second.Anchor);
+    // A context that stood still (suspended) or ran far ahead: anchored anew at the call.
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 9000, 2.2).ContextTime, 2.2 + kAudioLead);
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 5200, 9.0).ContextTime, 9.0 + kAudioLead);
+    EXPECT_FALSE(MaySuspend(3.0, 2.5, false));
+    EXPECT_TRUE(MaySuspend(3.5, 2.5, false));
+    EXPECT_FALSE(MaySuspend(9.0, 2.5, true));
+}
+
+TEST(SpeakerPorts, TheToysHumWritesGiveTheTone) {
+    SpeakerPorts ports;
+    const std::uint16_t divisor = 1193280 / 440;
+    EXPECT_FALSE(ports.Write(0x43, 0xB6));
+    ports.Write(0x42, divisor & 0xFF);
+    ports.Write(0x42, divisor >> 8);
+    EXPECT_EQ(ports.Frequency(), 0.0);  // the gate is still closed
+    EXPECT_TRUE(ports.Write(0x61, 0x03));
+    EXPECT_DOUBLE_EQ(ports.Frequency(), SpeakerPorts::kInputClockHz / divisor);
+    EXPECT_TRUE(ports.Write(0x61, 0x00));
+    EXPECT_EQ(ports.Frequency(), 0.0);
+}
+
+// Web Audio and the browser as a log.
+class FakeAudio : public PageAudio {
+  public:
+    double Time = 0;
+    bool Context = true;
+    std::vector<std::string> Log;
+    double Now() override { return Context ? Time : -1; }
+    bool Has(int) override { return true; }
+    double Duration(int) override { return 0.25; }
+    void Play(int index, double when) override { Add("play", kSampleFiles[index], when); }
+    void StopAll(double when) override { Add("stop", "", when); }
+    void Speaker(double hertz, double when) override {
+        Add("speaker", std::to_string(static_cast<int>(hertz)), when);
+    }
+    void Resume() override { Log.push_back("resume"); }
+    void Suspend() override { Log.push_back("suspend"); }
+
+  private:
+    void Add(const char* what, const std::string& arg, double when) {
+        Log.push_back(std::string(what) + ' ' + arg + " @" +
+                      std::to_string(static_cast<long>(when * 1000 + 0.5)));
+    }
+};
+
+class FakeHost : public PageHost {
+  public:
+    std::map<std::string, std::string> Stored;
+    std::vector<std::string> Messages;
+    std::optional<std::string> Read(const std::string& name) override {
+        const auto it = Stored.find(name);
+        return it == Stored.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    void Write(const std::string& name, const std::string& value) override { Stored[name] = value; }
+    void Message(const std::string& text, const std::string&) override { Messages.push_back(text); }
+    void Open(const std::string&) override {}
+    void ShowOptions() override {}
+    TPoint ScreenSize() override { return {1280, 800}; }
+};
+
+TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {
+    FakeAudio audio;
+    FakeHost host;
+    host.Stored["SoundMode"] = "1";  // DirectSound chosen on the desktop: kept
+    WebEdition edition(audio, host);
+    EXPECT_EQ(edition.StoredSound(), std::optional<bool>(true));
+    EXPECT_EQ(edition.StoredHum(), std::nullopt);
+    ASSERT_TRUE(edition.Play(true, false));
+    EXPECT_EQ(host.Stored["SoundMode"], "1");
+    EXPECT_EQ(host.Stored["System"], "1");
+    EXPECT_EQ(host.Stored["FirstRun"], "1");
+    EXPECT_EQ(host.Messages.size(), 1u);
+
+    // Switched on at page time 1000 while the context reads 10 s: every sound lies on the
+    // context's clock exactly as far from the first as the toy made them.
+    audio.Time = 10.0;
+    edition.Pointer(PointerKind::Down, 1, 245, 440, 1000);
+    edition.Pointer(PointerKind::Up, 1, 245, 440, 1000);
+    for (Millis t = 1000; t <= 6000; t += 7) {
+        audio.Time = 10.0 + static_cast<double>(t - 1000) / 1000.0;
+        edition.Advance(t);
+    }
+    // Ten quiet seconds before the switch: the context rested; the first sound wakes it and
+    // starts at once, a lead ahead.
+    ASSERT_GE(audio.Log.size(), 4u);
+    EXPECT_EQ(audio.Log[0], "suspend");
+    EXPECT_EQ(audio.Log[1], "resume");
+    EXPECT_EQ(audio.Log[2], "play SOUND/Beep.wav @10372");  // the beep 322 ms after the switch
+    for (const std::string& line : audio.Log)
+        EXPECT_EQ(line.find("speaker"), std::string::npos) << line;
+    // Switched off: after a quiet second the context rests, once; switched on again, the
+    // first sound wakes it before it is started.
+    edition.Pointer(PointerKind::Down, 2, 245, 440, 6000);
+    edition.Pointer(PointerKind::Up, 2, 245, 440, 6000);
+    for (Millis t = 6000; t <= 9000; t += 10) {
+        audio.Time = 10.0 + static_cast<double>(t - 1000) / 1000.0;
+        edition.Advance(t);
+    }
+    EXPECT_EQ(std::count(audio.Log.begin(), audio.Log.end(), "suspend"), 2);
+    EXPECT_EQ(audio.Log.back(), "suspend");
+    edition.Pointer(PointerKind::Down, 3, 245, 440, 9000);
+    for (Millis t = 9000; t <= 9400; t += 10) {
+        audio.Time = 10.0 + static_cast<double>(t - 1000) / 1000.0;
+        edition.Advance(t);
+    }
+    const auto resumed = std::find(audio.Log.begin(), audio.Log.end(), "resume") + 1;
+    const auto again = std::find(resumed, audio.Log.end(), "resume");
+    ASSERT_NE(again, audio.Log.end());
+    EXPECT_EQ(again[-1], "suspend");
+    ASSERT_NE(again + 1, audio.Log.end());
+    EXPECT_EQ(again[1], "play SOUND/Beep.wav @18372");
+}
+
+}  // namespace
+}  // namespace zarq::web

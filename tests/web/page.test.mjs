@@ -1,0 +1,473 @@
+// The web edition in headless Chromium (playwright-core driving Debian's chromium): the page
+// loads cleanly, plays on Playwright's fake clock exactly as the native core does for the same
+// inputs (keys, taps, several touches, a game controller), its sound calls land on Web Audio at
+// the toy's times, a recording made in it verifies with the native program, and a reload with
+// the server gone is served by the service worker. Screenshots go to $ZARQ_SHOTS.
+// Exit 77 (skipped) when chromium, playwright-core or the built site is missing.
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+
+const SKIP = 77;
+const site = process.env.ZARQ_WEB_SITE || path.resolve('build-web/site');
+const reference = process.env.ZARQ_REFERENCE;
+const simulator = process.env.ZARQ_SIMULATOR;
+const shots = process.env.ZARQ_SHOTS || path.join(os.tmpdir(), 'zarq-web-shots');
+const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+
+function skip(why) {
+  console.log('SKIPPED: ' + why);
+  process.exit(SKIP);
+}
+if (!fs.existsSync(chromiumPath)) skip(`no chromium at ${chromiumPath} (scripts/install-deps.sh installs it)`);
+if (!fs.existsSync(path.join(site, 'zarq.wasm'))) skip(`no built site in ${site} (run make web)`);
+let chromium;
+try {
+  ({ chromium } = await import(new URL('./node_modules/playwright-core/index.mjs', import.meta.url)));
+} catch (e) {
+  skip('playwright-core is not installed (scripts/install-deps.sh runs npm ci in tests/web)');
+}
+if (!reference || !fs.existsSync(reference)) skip('no web_reference program (build the native tests)');
+fs.mkdirSync(shots, { recursive: true });
+
+// ---- A static server on 127.0.0.1 --------------------------------------------------------
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.wasm': 'application/wasm',
+  '.css': 'text/css', '.png': 'image/png', '.jpg': 'image/jpeg', '.wav': 'audio/wav', '.txt': 'text/plain',
+  '.webmanifest': 'application/manifest+json', '.json': 'application/json' };
+function serve(dir) {
+  const sockets = new Set();
+  const server = http.createServer((req, res) => {
+    let p = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    if (p.endsWith('/')) p += 'index.html';
+    const file = path.join(dir, path.normalize(p));
+    if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      res.writeHead(404);
+      res.end();
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(res);
+  });
+  server.on('connection', (s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((done) => { for (const s of sockets) s.destroy(); server.close(done); }),
+  })));
+}
+
+// ---- The native core's answers -----------------------------------------------------------
+function native(events, queries, sound = false) {
+  const args = [...(sound ? ['--sound'] : []), ...events, '--', ...queries.map(String)];
+  const r = spawnSync(reference, args, { encoding: 'utf8' });
+  if (r.status !== 0) throw new Error('web_reference failed: ' + r.stderr);
+  const lit = {};
+  const sounds = [];
+  const speaker = [];
+  for (const line of r.stdout.split('\n')) {
+    const [kind, ms, ...rest] = line.split(' ');
+    if (kind === 'lit') lit[ms] = rest.join(' ');
+    if (kind === 'sound') sounds.push([Number(ms), rest[0]]);
+    if (kind === 'speaker') speaker.push([Number(ms), Number(rest[0])]);
+  }
+  return { lit, sounds, speaker };
+}
+
+// ---- Pages ---------------------------------------------------------------------------------
+const PHONE = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const DESKTOP = { viewport: { width: 1920, height: 1080 }, deviceScaleFactor: 1 };
+const DESKTOP2 = { viewport: { width: 1920, height: 1080 }, deviceScaleFactor: 2 };
+
+let browser;
+let server;
+const consoleErrors = [];
+
+async function open(options = {}, { clock = true, init = null } = {}) {
+  const context = await browser.newContext({ ...DESKTOP, acceptDownloads: true, ...options });
+  if (clock) await context.clock.install({ time: 1_000_000 });
+  const page = await context.newPage();
+  page.on('console', (m) => { if (m.type() === 'error') consoleErrors.push(m.text()); });
+  page.on('pageerror', (e) => consoleErrors.push(e.message));
+  if (init) await page.addInitScript(init);
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
+  if (clock) await page.clock.pauseAt(await page.evaluate(() => Date.now()) + 1000);
+  return { context, page };
+}
+
+// "- PLAY -" with the given choices, the first-run note closed.
+async function play(page, { sound = false, hum = true } = {}) {
+  await page.setChecked('#sound', sound);
+  await page.setChecked('#hum', hum);
+  await page.click('#play');
+  await page.waitForSelector('#message:not([hidden])');
+  await page.click('#message-ok');
+  // The pictures arrive on the real clock, the frames that draw them come on the fake one.
+  for (let i = 0; i < 400; i++) {
+    if (await page.evaluate(() => document.body.dataset.painted === '1')) return;
+    await page.clock.runFor(16);
+    await new Promise((resolve) => setTimeout(resolve, 25));
+  }
+  throw new Error('the panel was never drawn');
+}
+
+const pageNow = (page) => page.evaluate(() => Math.floor(performance.now()));
+async function runTo(page, t) {
+  const now = await pageNow(page);
+  if (t > now) await page.clock.runFor(t - now);
+}
+// A point of the panel (toy pixels) in the page's coordinates.
+async function at(page, x, y) {
+  const box = await page.locator('#panel').boundingBox();
+  const s = box.width / 490;
+  return { x: box.x + x * s, y: box.y + y * s };
+}
+const SWITCH = [245, 440];
+const UP_ARROW = [98, 414];
+const SPEED = [393, 440];
+
+async function click(page, [x, y]) {
+  const p = await at(page, x, y);
+  await page.mouse.click(p.x, p.y);
+}
+
+// Touches through the browser's own touch input: `points` are the fingers put down (touchStart)
+// or lifted (touchEnd; none: every finger).
+const sessions = new WeakMap();
+async function touch(page, type, points) {
+  // One session per page: the browser keeps the fingers down per session.
+  if (!sessions.has(page)) sessions.set(page, await page.context().newCDPSession(page));
+  const cdp = sessions.get(page);
+  const touchPoints = [];
+  for (const [id, x, y] of points) {
+    const p = await at(page, x, y);
+    touchPoints.push({ x: p.x, y: p.y, id, radiusX: 4, radiusY: 4, force: 1 });
+  }
+  await cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+}
+
+// Switches the toy on by a tap on the switch; returns the page time it happened at.
+async function switchOn(page) {
+  const t0 = await pageNow(page);
+  await click(page, SWITCH);
+  return t0;
+}
+
+async function litAt(page, t0, queries) {
+  const lit = {};
+  for (const q of queries) {
+    await runTo(page, t0 + q);
+    lit[q] = await page.evaluate(() => window.zarq.lit());
+  }
+  return lit;
+}
+
+function sameLit(got, want, queries, what) {
+  for (const q of queries) {
+    if (got[q] !== want[q]) throw new Error(`${what}: at ${q} ms the page shows\n  ${got[q]}\nthe native core\n  ${want[q]}`);
+  }
+}
+
+// ---- Tests ---------------------------------------------------------------------------------
+const tests = [];
+const test = (name, fn) => tests.push([name, fn]);
+
+test('the page loads with no console error and screenshots look right on three screens', async () => {
+  for (const [name, options] of [['phone', PHONE], ['desktop-dpr1', DESKTOP], ['desktop-dpr2', DESKTOP2]]) {
+    const { context, page } = await open(options);
+    if (!(await page.isVisible('#start')) || !(await page.isEnabled('#play'))) throw new Error('no start overlay');
+    await page.screenshot({ path: path.join(shots, `${name}-start.png`) });
+    await play(page);
+    await runTo(page, (await pageNow(page)) + 100);
+    await page.screenshot({ path: path.join(shots, `${name}-rest.png`) });
+    const t0 = await switchOn(page);
+    await runTo(page, t0 + 14000);
+    await page.screenshot({ path: path.join(shots, `${name}-race.png`) });
+    // The canvas holds device pixels for the panel's size on the screen: no pixel doubling.
+    const sizes = await page.evaluate(() => {
+      const c = document.getElementById('panel');
+      return [c.width, c.getBoundingClientRect().width * devicePixelRatio];
+    });
+    if (Math.abs(sizes[0] - sizes[1]) > 1) throw new Error(`canvas ${sizes[0]} px for ${sizes[1]} device px`);
+    await page.click('#fullscreen');
+    await page.clock.runFor(100);
+    await page.screenshot({ path: path.join(shots, `${name}-fullscreen.png`) });
+    await context.close();
+  }
+});
+
+test('the power-on sequence and the race are lit as the native core lights them', async () => {
+  const { context, page } = await open();
+  await play(page);
+  const queries = [0, 100, 2000, 6000, 12489, 12490, 12700, 13500];
+  const t0 = await switchOn(page);
+  const got = await litAt(page, t0, queries);
+  const want = native(['0:switch-on'], queries).lit;
+  sameLit(got, want, queries, 'switch-on');
+  await context.close();
+});
+
+const TURN = ['0:switch-on', '13000:down:38', '13040:up:38'];
+const TURN_QUERIES = [13000, 13040, 13300, 14000, 15000];
+
+test('a key, a chosen key and a tap on the pad each turn the cycle as the native core does', async () => {
+  const want = native(TURN, TURN_QUERIES).lit;
+  const still = native(['0:switch-on'], TURN_QUERIES).lit;
+  if (TURN_QUERIES.every((q) => want[q] === still[q])) throw new Error('the turn changes nothing natively');
+  for (const how of ['key', 'chosen key', 'mouse', 'touch']) {
+    const { context, page } = await open(how === 'touch' ? PHONE : DESKTOP);
+    await play(page);
+    if (how === 'chosen key') {
+      // W for the pad's up, chosen in the controls dialog and stored under the desktop's name.
+      await page.click('#keys');
+      await page.click('#controls [data-control="0"]');
+      await page.keyboard.press('w');
+      if ((await page.textContent('#controls [data-control="0"]')) !== 'W') throw new Error('W was not taken');
+      await page.click('#keys-close');
+      if (await page.evaluate(() => localStorage.getItem('KeyUp')) !== 'W') throw new Error('W was not stored as KeyUp');
+    }
+    const t0 = await switchOn(page);
+    await runTo(page, t0 + 13000);
+    if (how === 'chosen key') await page.keyboard.down('w');
+    if (how === 'chosen key') await page.keyboard.press('ArrowUp');  // no longer a control
+    if (how === 'key') await page.keyboard.down('ArrowUp');
+    if (how === 'mouse') { const p = await at(page, ...UP_ARROW); await page.mouse.move(p.x, p.y); await page.mouse.down(); }
+    if (how === 'touch') await touch(page, 'touchStart', [[1, ...UP_ARROW]]);
+    await runTo(page, t0 + 13040);
+    if (how === 'key') await page.keyboard.up('ArrowUp');
+    if (how === 'chosen key') await page.keyboard.up('w');
+    if (how === 'mouse') await page.mouse.up();
+    if (how === 'touch') await touch(page, 'touchEnd', []);
+    sameLit(await litAt(page, t0, TURN_QUERIES), want, TURN_QUERIES, how);
+    await context.close();
+  }
+});
+
+test('a game controller press (standard mapping) turns the cycle', async () => {
+  const stub = () => {
+    window.__pad = 0;
+    navigator.getGamepads = () => [{ index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+      buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: (window.__pad & (1 << i)) !== 0, value: (window.__pad & (1 << i)) ? 1 : 0 })) }];
+  };
+  const { context, page } = await open(DESKTOP, { init: stub });
+  await play(page);
+  await page.evaluate(() => window.dispatchEvent(new Event('gamepadconnected')));
+  const t0 = await switchOn(page);
+  await runTo(page, t0 + 13000);
+  await page.evaluate(() => { window.__pad = 1 << 12; });  // the d-pad's up
+  await runTo(page, t0 + 13040);
+  await page.evaluate(() => { window.__pad = 0; });
+  const queries = [13300, 14000, 15000];
+  const got = await litAt(page, t0, queries);
+  // The controller is looked at once a frame: the press reaches the toy within one frame.
+  let matched = false;
+  for (let d = 13000; d <= 13017 && !matched; d++) {
+    const want = native(['0:switch-on', `${d}:down:38`, `${d + 40}:up:38`], queries).lit;
+    matched = queries.every((q) => got[q] === want[q]);
+  }
+  const still = native(['0:switch-on'], queries).lit;
+  if (queries.every((q) => got[q] === still[q])) throw new Error('the controller press did nothing');
+  if (!matched) throw new Error('the controller press did not give what the native core gives for it');
+  await context.close();
+});
+
+test('a held touch on speed holds speed while a second touch steers', async () => {
+  const { context, page } = await open(PHONE);
+  await play(page);
+  const t0 = await switchOn(page);
+  await runTo(page, t0 + 13000);
+  await touch(page, 'touchStart', [[1, ...SPEED]]);
+  await runTo(page, t0 + 13600);
+  await touch(page, 'touchStart', [[1, ...SPEED], [2, ...UP_ARROW]]);
+  await runTo(page, t0 + 13640);
+  await touch(page, 'touchEnd', [[2, ...UP_ARROW]]);
+  await runTo(page, t0 + 15000);
+  await touch(page, 'touchEnd', []);
+  const queries = [15001, 15500, 16000, 17000];
+  const got = await litAt(page, t0, queries);
+  // Speed held from 13000 ms repeats as a held key does: after half a second, every 33 ms.
+  const events = ['0:switch-on', '13000:down:17'];
+  for (let t = 13500; t < 15000; t += 33) {
+    if (t >= 13600 && events.indexOf('13600:down:38') < 0) events.push('13600:down:38');
+    events.push(`${t}:down:17`);
+  }
+  events.push('13640:up:38', '15000:up:17');
+  events.sort((a, b) => parseInt(a) - parseInt(b));
+  const want = native(events, queries).lit;
+  const slow = native(['0:switch-on', '13600:down:38', '13640:up:38'], queries).lit;
+  if (queries.every((q) => want[q] === slow[q])) throw new Error('holding speed changes nothing natively');
+  sameLit(got, want, queries, 'speed and steer');
+  await context.close();
+});
+
+test('the race starts at 12490 ms and every sound call reaches Web Audio at the toy\'s context time', async () => {
+  const fake = () => {
+    const log = [];
+    window.__audioLog = log;
+    class Param {
+      constructor(name) { this.name = name; this.value = 0; }
+      setValueAtTime(v, t) { log.push([this.name, v, t]); }
+      setTargetAtTime(v, t) { log.push([this.name, v, t]); }
+      cancelScheduledValues() {}
+    }
+    const node = () => ({ connect: (x) => x, gain: new Param('gain') });
+    window.AudioContext = class {
+      constructor() { this.destination = {}; }
+      get currentTime() { return performance.now() / 1000; }
+      createGain() { return node(); }
+      createWaveShaper() { return node(); }
+      createOscillator() { return { type: '', connect: (x) => x, start() {}, frequency: new Param('frequency') }; }
+      createBufferSource() {
+        return { buffer: null, connect() {}, start(when) { log.push(['start', this.buffer.tag, when]); }, stop() {} };
+      }
+      decodeAudioData(bytes) { return Promise.resolve({ duration: 0.4, tag: bytes.byteLength }); }
+      resume() { return Promise.resolve(); }
+      suspend() { log.push(['suspend']); return Promise.resolve(); }
+    };
+  };
+  const sizes = {};
+  for (const f of fs.readdirSync(path.join(site, 'SOUND'))) sizes[fs.statSync(path.join(site, 'SOUND', f)).size] = f.replace('.wav', '');
+  const { context, page } = await open(DESKTOP, { init: fake });
+  await play(page, { sound: true, hum: true });
+  const t0 = await switchOn(page);
+  await runTo(page, t0 + 13000);
+  await page.keyboard.down('ArrowUp');
+  await runTo(page, t0 + 13040);
+  await page.keyboard.up('ArrowUp');
+  await runTo(page, t0 + 20000);
+  const log = await page.evaluate(() => window.__audioLog);
+  const want = native(TURN.concat([]), [20000], true);
+  const starts = log.filter((e) => e[0] === 'start').map(([, tag, when]) => [sizes[tag], when]);
+  if (starts.length !== want.sounds.length || starts.length < 2)
+    throw new Error(`${starts.length} samples started, the native core plays ${want.sounds.length}`);
+  const [firstMs] = want.sounds[0];
+  const firstWhen = starts[0][1];
+  starts.forEach(([stem, when], i) => {
+    const [ms, wantStem] = want.sounds[i];
+    if (stem !== wantStem) throw new Error(`sample ${i}: ${stem}, the native core plays ${wantStem}`);
+    if (Math.abs((when - firstWhen) - (ms - firstMs) / 1000) > 1e-6)
+      throw new Error(`${stem} starts at ${when - firstWhen} s, the toy played it at ${(ms - firstMs) / 1000} s`);
+  });
+  // Each a fixed lead after the toy's moment, never in the context's past.
+  const lead = firstWhen - (t0 + firstMs) / 1000;
+  if (!(lead > 0 && lead < 0.2)) throw new Error(`the first sample starts ${lead} s after its moment`);
+  // The hum: every tone the toy's port writes give, at its moment on the same clock.
+  const tones = log.filter((e) => e[0] === 'frequency').map(([, hz, when]) => [hz, when]);
+  const wantTones = want.speaker.filter(([, hz]) => hz > 0);
+  // The race starts, and its engine hum with it, 12490 ms after the switch.
+  if (!wantTones.length || wantTones[0][0] !== 12490) throw new Error('the native race does not start at 12490 ms');
+  if (wantTones.length === 0 || tones.length !== wantTones.length)
+    throw new Error(`${tones.length} tones set, the native core's ports give ${wantTones.length}`);
+  tones.forEach(([hz, when], i) => {
+    const [ms, wantHz] = wantTones[i];
+    if (Math.abs(hz - wantHz) > 1e-3 || Math.abs(when - lead - (t0 + ms) / 1000) > 1e-6)
+      throw new Error(`tone ${i}: ${hz} Hz at ${when} s, the toy: ${wantHz} Hz at ${ms} ms`);
+  });
+  await context.close();
+});
+
+test('a recording made in the page, a hidden tab in it, verifies with the native program and plays back in the page', async () => {
+  const { context, page } = await open();
+  await play(page);
+  await page.click('#record');
+  const t0 = await switchOn(page);
+  for (const [t, down] of [[13000, true], [13040, false], [14500, true], [14560, false]]) {
+    await runTo(page, t0 + t);
+    if (down) await page.keyboard.down('ArrowRight'); else await page.keyboard.up('ArrowRight');
+  }
+  // Hidden for five seconds: the toy is held as by a hold-up, and the recording says so.
+  await runTo(page, t0 + 16000);
+  await page.evaluate(() => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => window.__hidden === true });
+    window.__hidden = true;
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  const litHidden = await page.evaluate(() => window.zarq.lit());
+  await runTo(page, t0 + 21000);
+  if (await page.evaluate(() => window.zarq.lit()) !== litHidden) throw new Error('the toy went on in a hidden tab');
+  await page.evaluate(() => { window.__hidden = false; document.dispatchEvent(new Event('visibilitychange')); });
+  await runTo(page, t0 + 23000);
+  const saved = page.waitForEvent('download');
+  await click(page, SWITCH);  // off: the recording ends and is saved
+  const download = await saved;
+  const file = path.join(shots, 'page-recording.zrec');
+  await download.saveAs(file);
+  await context.close();
+  const text = fs.readFileSync(file, 'utf8');
+  if (!/^zarq-recording 1\n/.test(text) || !/\nend switched-off /.test(text)) throw new Error('not a finished recording:\n' + text);
+  if (!/\n\d+ \d+ held \d+\n/.test(text)) throw new Error('the hidden tab left no hold-up in the recording:\n' + text);
+  if (simulator && fs.existsSync(simulator)) {
+    const r = spawnSync(simulator, ['--verify', file], { encoding: 'utf8' });
+    if (r.status !== 0) throw new Error(`--verify says ${r.status}: ${r.stdout}${r.stderr}`);
+  } else {
+    console.log('# no native zarq-simulator: --verify not run');
+  }
+  // Back in a page, by the file picker: it plays to its end without leaving its recording.
+  const again = await open();
+  await play(again.page);
+  await again.page.setInputFiles('#file', file);
+  await again.page.waitForFunction(() => window.zarq.api.playing() === 1, null, { polling: 50 });
+  await again.page.clock.runFor(30000);
+  if (await again.page.evaluate(() => window.zarq.api.playing())) throw new Error('the playback did not end');
+  if (await again.page.isVisible('#message')) throw new Error(await again.page.textContent('#message'));
+  await again.context.close();
+});
+
+test('without JavaScript or WebAssembly the page says what is missing', async () => {
+  const off = await browser.newContext({ ...DESKTOP, javaScriptEnabled: false });
+  const page = await off.newPage();
+  await page.goto(server.url);
+  if (!/needs JavaScript/.test(await page.textContent('body'))) throw new Error('no word about JavaScript');
+  await off.close();
+  const { context, page: bare } = await (async () => {
+    const c = await browser.newContext(DESKTOP);
+    const p = await c.newPage();
+    await p.addInitScript(() => { delete window.WebAssembly; });
+    await p.goto(server.url);
+    return { context: c, page: p };
+  })();
+  await bare.waitForSelector('#nowasm:not([hidden])');
+  if (await bare.isVisible('#start')) throw new Error('the start overlay shows without WebAssembly');
+  await context.close();
+});
+
+test('with the server stopped, a reload is served by the service worker', async () => {
+  const own = await serve(site);
+  const context = await browser.newContext(DESKTOP);
+  const page = await context.newPage();
+  page.on('pageerror', (e) => consoleErrors.push(e.message));
+  await page.goto(own.url);
+  await page.waitForFunction(() => navigator.serviceWorker && navigator.serviceWorker.controller, null, { polling: 100, timeout: 30000 });
+  await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
+  await own.close();
+  await page.reload();
+  await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50, timeout: 30000 });
+  await page.click('#play');
+  await page.waitForFunction(() => document.body.dataset.painted === '1', null, { polling: 50 });
+  await context.close();
+});
+
+// ---- Run -------------------------------------------------------------------------------------
+server = await serve(site);
+browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox'] });
+let passed = 0;
+let failed = 0;
+const only = process.argv[2];
+for (const [name, fn] of tests) {
+  if (only && !name.includes(only)) continue;
+  const errorsBefore = consoleErrors.length;
+  try {
+    await fn();
+    if (consoleErrors.length > errorsBefore) throw new Error('console errors: ' + consoleErrors.slice(errorsBefore).join(' | '));
+    console.log(`ok - ${name}`);
+    passed++;
+  } catch (e) {
+    console.log(`not ok - ${name}\n  ${String(e.stack || e).split('\n').join('\n  ')}`);
+    failed++;
+  }
+}
+await browser.close();
+await server.close();
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);

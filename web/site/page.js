@@ -1,0 +1,565 @@
+// The web edition's page: a thin layer that hands the browser's events and time to the toy
+// (compiled C++, which decides everything) and does what only a page can: draw the panel on a
+// canvas, play Web Audio, keep the choices in localStorage, save and open recording files.
+'use strict';
+(function () {
+  const SAMPLES = ['Beep', 'Start', 'Turn', 'Disc', 'Win', 'Miss1', 'Miss2', 'End', 'Over'];
+  const PANEL_W = 490;
+  const PANEL_H = 580;
+  const SPEAKER_LEVEL = 2800 / 32768;  // the desktop's speaker peak against full scale
+  const HEADROOM = 4;                  // sums up to four times full scale reach the soft clipper
+  const $ = (id) => document.getElementById(id);
+  const now = () => Math.floor(performance.now());
+
+  if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
+    $('nowasm').hidden = false;
+    return;
+  }
+
+  // ---- Web Audio -------------------------------------------------------------------------
+  const audio = {ctx: null, input: null, buffers: [], bytes: [], sources: new Set(), osc: null, hum: null};
+
+  // The desktop's mix limit: unchanged below three quarters of full scale, bent smoothly
+  // towards full scale above.
+  function softClipCurve() {
+    const n = 4096;
+    const curve = new Float32Array(n);
+    const knee = 24576 / 32767;
+    for (let i = 0; i < n; i++) {
+      const x = (i / (n - 1) * 2 - 1) * HEADROOM;
+      const m = Math.abs(x);
+      const y = m <= knee ? m : knee + (1 - knee) * Math.tanh((m - knee) / (1 - knee));
+      curve[i] = Math.sign(x) * Math.min(y, 1);
+    }
+    return curve;
+  }
+
+  async function startAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return;
+    // The toy's own mix rate, as on the desktop: half the work of the usual 44.1 or 48 kHz.
+    let ctx;
+    try {
+      ctx = new Context({latencyHint: 'interactive', sampleRate: 22050});
+    } catch (e) {
+      ctx = new Context({latencyHint: 'interactive'});
+    }
+    audio.ctx = ctx;
+    const pre = ctx.createGain();
+    pre.gain.value = 1 / HEADROOM;
+    const clip = ctx.createWaveShaper();
+    clip.curve = softClipCurve();
+    pre.connect(clip).connect(ctx.destination);
+    audio.input = pre;
+    audio.osc = ctx.createOscillator();
+    audio.osc.type = 'square';  // band-limited by Web Audio itself
+    audio.hum = ctx.createGain();
+    audio.hum.gain.value = 0;
+    audio.osc.connect(audio.hum).connect(pre);
+    audio.osc.start();
+    ctx.resume();
+    audio.buffers = await Promise.all(audio.bytes.map((b) => b ? ctx.decodeAudioData(b.slice(0)).catch(() => null) : null));
+  }
+
+  // ---- The toy ---------------------------------------------------------------------------
+  let Z = null;  // the module
+  let api = null;
+  const page = {
+    audioNow: () => audio.ctx ? audio.ctx.currentTime : -1,
+    audioHas: (i) => !!audio.bytes[i],
+    audioDuration: (i) => audio.buffers[i] ? audio.buffers[i].duration : 0,
+    audioPlay: (i, when) => {
+      const buffer = audio.buffers[i];
+      if (!audio.ctx || !buffer) return;
+      const source = audio.ctx.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.input);
+      source.onended = () => audio.sources.delete(source);
+      audio.sources.add(source);
+      source.start(when);
+    },
+    audioStopAll: (when) => {
+      for (const s of audio.sources) s.stop(when);
+      audio.sources.clear();
+    },
+    audioSpeaker: (hertz, when) => {
+      if (!audio.ctx) return;
+      const g = audio.hum.gain;
+      g.cancelScheduledValues(when);
+      if (hertz > 0) {
+        audio.osc.frequency.setValueAtTime(hertz, when);
+        g.setTargetAtTime(SPEAKER_LEVEL, when, 0.0005);
+      } else {
+        g.setTargetAtTime(0, when, 0.0005);
+      }
+    },
+    audioResume: () => { if (audio.ctx) audio.ctx.resume(); },
+    audioSuspend: () => { if (audio.ctx) audio.ctx.suspend(); },
+    read: (name) => { try { return localStorage.getItem(name); } catch (e) { return null; } },
+    write: (name, value) => { try { localStorage.setItem(name, value); } catch (e) { /* kept for this visit only */ } },
+    message: (text, caption) => showMessage(text, caption),
+    open: (target) => { location.href = target; },
+    showOptions: () => { $('start').hidden = false; },
+    screenWidth: () => window.innerWidth,
+    screenHeight: () => window.innerHeight,
+  };
+
+  function bind(M) {
+    const c = (name, ret, args) => M.cwrap(name, ret, args);
+    return {
+      create: c('zw_create', null, []),
+      advance: c('zw_advance', 'number', ['number']),
+      storedSound: c('zw_stored_sound', 'number', []),
+      storedHum: c('zw_stored_hum', 'number', []),
+      play: c('zw_play', 'number', ['number', 'number']),
+      key: c('zw_key', 'number', ['number', 'string', 'string', 'number']),
+      keyOf: c('zw_key_of', 'string', ['number']),
+      assignKey: c('zw_assign_key', 'number', ['number', 'string', 'string']),
+      defaultKeys: c('zw_default_keys', null, []),
+      pointer: c('zw_pointer', 'number', ['number', 'number', 'number', 'number', 'number']),
+      pad: c('zw_pad', null, ['number', 'number', 'number', 'number', 'number']),
+      padGone: c('zw_pad_gone', null, ['number']),
+      releaseAll: c('zw_release_all', null, ['number']),
+      recordStart: c('zw_record_start', 'number', []),
+      recordStop: c('zw_record_stop', 'string', []),
+      recording: c('zw_recording', 'number', []),
+      playbackStart: c('zw_playback_start', 'string', ['string', 'number']),
+      playbackStop: c('zw_playback_stop', null, []),
+      playing: c('zw_playing', 'number', []),
+      playbackFailure: c('zw_playback_failure', 'string', []),
+      changed: c('zw_changed', 'number', []),
+      dirtyTake: c('zw_dirty_take', 'number', []),
+      dirty: c('zw_dirty', 'number', []),
+      scene: c('zw_scene', 'number', []),
+      sceneSize: c('zw_scene_size', 'number', []),
+      pictureCount: c('zw_picture_count', 'number', []),
+      pictureFile: c('zw_picture_file', 'string', ['number', 'number']),
+      setFor: c('zw_set_for', 'number', ['number']),
+      lit: c('zw_lit', 'string', []),
+    };
+  }
+
+  // ---- Time ------------------------------------------------------------------------------
+  let wakeTimer = 0;
+  let playing = false;
+  let wasRecording = false;
+
+  // Gives the toy the time and arms the next wake-up for its next due tick. A hidden tab is not
+  // woken: on its return the toy goes on as after a hold-up.
+  function wake() {
+    clearTimeout(wakeTimer);
+    wakeTimer = 0;
+    if (!api || document.hidden) return;
+    const t = now();
+    const next = api.advance(t);
+    afterToy();
+    if (next >= 0) wakeTimer = setTimeout(wake, Math.max(0, next - t));
+  }
+
+  function afterToy() {
+    if (api.changed()) requestPaint();
+    const recording = api.recording() === 1;
+    if (wasRecording && !recording) finishRecording();  // the play ended it
+    wasRecording = recording;
+    updateBar();
+  }
+
+  // ---- Painting --------------------------------------------------------------------------
+  const canvas = $('panel');
+  const g = canvas.getContext('2d');
+  const pictures = {1: null, 2: null, 3: null};  // per set: the loaded pictures, once all are in
+  const outlines = {};
+  const keyed = new Map();
+  let layout = {scale: 1, dpr: 1, set: 1};
+  let paintQueued = false;
+
+  function loadImage(src) {
+    return new Promise((resolve) => {
+      const img = new Image();
+      img.onload = () => img.decode ? img.decode().then(() => resolve(img), () => resolve(img)) : resolve(img);
+      img.onerror = () => resolve(null);
+      img.src = src;
+    });
+  }
+
+  const loading = {};
+  function loadSet(set) {
+    if (!loading[set]) {
+      const n = api.pictureCount();
+      const files = [];
+      for (let i = 0; i < n; i++) files.push(api.pictureFile(i, set));
+      const outline = 'pictures/Outline' + (set === 1 ? '' : '@' + set + 'x') + '.png';
+      loading[set] = Promise.all([Promise.all(files.map(loadImage)), loadImage(outline)]).then(([imgs, out]) => {
+        pictures[set] = imgs;
+        outlines[set] = out ? coverageMask(out) : null;
+        requestPaint(true);
+      });
+    }
+    return loading[set];
+  }
+
+  // The picture with every pixel of its bottom-left pixel's colour see-through, made once.
+  function keyedPicture(index, set, img) {
+    const id = set + ':' + index;
+    let k = keyed.get(id);
+    if (!k) {
+      k = document.createElement('canvas');
+      k.width = img.naturalWidth;
+      k.height = img.naturalHeight;
+      const kg = k.getContext('2d', {willReadFrequently: true});
+      kg.drawImage(img, 0, 0);
+      const data = kg.getImageData(0, 0, k.width, k.height);
+      const p = data.data;
+      const at = (k.height - 1) * k.width * 4;
+      const r = p[at], gr = p[at + 1], b = p[at + 2];
+      for (let i = 0; i < p.length; i += 4) {
+        if (p[i] === r && p[i + 1] === gr && p[i + 2] === b) p[i + 3] = 0;
+      }
+      kg.putImageData(data, 0, 0);
+      keyed.set(id, k);
+    }
+    return k;
+  }
+
+  // The outline's coverage (grey: white inside, black outside) as alpha, to cut out with.
+  function coverageMask(img) {
+    const c = document.createElement('canvas');
+    c.width = img.naturalWidth;
+    c.height = img.naturalHeight;
+    const cg = c.getContext('2d', {willReadFrequently: true});
+    cg.drawImage(img, 0, 0);
+    const data = cg.getImageData(0, 0, c.width, c.height);
+    const p = data.data;
+    for (let i = 0; i < p.length; i += 4) {
+      p[i + 3] = p[i];
+      p[i] = p[i + 1] = p[i + 2] = 0;
+    }
+    cg.putImageData(data, 0, 0);
+    return c;
+  }
+
+  function fit() {
+    const stage = $('stage').getBoundingClientRect();
+    const scale = Math.max(0.1, Math.min(stage.width / PANEL_W, stage.height / PANEL_H));
+    const dpr = window.devicePixelRatio || 1;
+    const set = api.setFor(scale * dpr);
+    layout = {scale, dpr, set};
+    canvas.style.width = (PANEL_W * scale) + 'px';
+    canvas.style.height = (PANEL_H * scale) + 'px';
+    canvas.width = Math.round(PANEL_W * scale * dpr);
+    canvas.height = Math.round(PANEL_H * scale * dpr);
+    loadSet(set);
+    requestPaint(true);
+  }
+
+  let paintAll = true;  // the next paint covers the whole panel (a new size, a new set)
+  function requestPaint(all) {
+    if (all) paintAll = true;
+    if (paintQueued) return;
+    paintQueued = true;
+    requestAnimationFrame(paint);
+  }
+
+  // Paints what changed: the toy's changed rectangles, each widened to whole device pixels
+  // and redrawn with every element that meets it, as the desktop's window repaints.
+  function paint() {
+    paintQueued = false;
+    if (!api) return;
+    // The finest set loaded that is not finer than needed; the 1x set until then.
+    let set = layout.set;
+    while (set > 1 && !pictures[set]) set--;
+    const imgs = pictures[set];
+    if (!imgs) return;
+    const ds = layout.scale * layout.dpr;
+    const n = api.dirtyTake();
+    const rects = [];
+    if (paintAll || set !== layout.painted) {
+      rects.push([0, 0, canvas.width, canvas.height]);
+    } else {
+      const d = new Int32Array(Z.HEAP32.buffer, api.dirty(), n);
+      for (let i = 0; i + 3 < n; i += 4) {
+        const x0 = Math.max(0, Math.floor(d[i] * ds));
+        const y0 = Math.max(0, Math.floor(d[i + 1] * ds));
+        rects.push([x0, y0, Math.ceil((d[i] + d[i + 2]) * ds) - x0, Math.ceil((d[i + 1] + d[i + 3]) * ds) - y0]);
+      }
+    }
+    paintAll = false;
+    layout.painted = set;
+    if (rects.length === 0) return;
+    g.save();
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    g.beginPath();
+    for (const r of rects) g.rect(r[0], r[1], r[2], r[3]);
+    g.clip();
+    g.clearRect(0, 0, canvas.width, canvas.height);
+    // The area in toy pixels, to find the elements that meet it.
+    const meets = (x, y, w, h) => rects.some((r) => x * ds < r[0] + r[2] && (x + w) * ds > r[0] && y * ds < r[1] + r[3] && (y + h) * ds > r[1]);
+    g.setTransform(ds, 0, 0, ds, 0, 0);
+    g.imageSmoothingEnabled = true;
+    g.imageSmoothingQuality = 'high';
+    const size = api.sceneSize();
+    const scene = new Int32Array(Z.HEAP32.buffer, api.scene(), size);
+    for (let i = 0; i + 5 < size; i += 6) {
+      const img = imgs[scene[i]];
+      if (!img || !meets(scene[i + 1], scene[i + 2], scene[i + 3], scene[i + 4])) continue;
+      const source = scene[i + 5] ? keyedPicture(scene[i], set, img) : img;
+      // A picture larger than its element is cut at the element's edge.
+      const w = Math.min(scene[i + 3], img.naturalWidth / set);
+      const h = Math.min(scene[i + 4], img.naturalHeight / set);
+      g.drawImage(source, 0, 0, w * set, h * set, scene[i + 1], scene[i + 2], w, h);
+    }
+    // Cut to the toy's outline, with its anti-aliased edge.
+    if (outlines[set]) {
+      g.globalCompositeOperation = 'destination-in';
+      g.drawImage(outlines[set], 0, 0, PANEL_W, PANEL_H);
+    }
+    g.restore();
+    window.zarq.painted = (window.zarq.painted || 0) + 1;
+    if (!window.zarq.firstPaint) {
+      window.zarq.firstPaint = performance.now();
+      document.body.dataset.painted = '1';
+    }
+  }
+
+  // ---- Input -----------------------------------------------------------------------------
+  function toyPoint(e) {
+    const r = canvas.getBoundingClientRect();
+    return [(e.clientX - r.left) / layout.scale, (e.clientY - r.top) / layout.scale];
+  }
+
+  function pointer(kind, e) {
+    if (!playing) return;
+    if (e.pointerType === 'mouse' && kind === 0 && e.button !== 0) return;
+    const [x, y] = toyPoint(e);
+    const used = api.pointer(kind, e.pointerId, x, y, now());
+    if (kind === 0 && used) canvas.setPointerCapture(e.pointerId);
+    if (used) e.preventDefault();
+    wake();
+  }
+  canvas.addEventListener('pointerdown', (e) => pointer(0, e));
+  canvas.addEventListener('pointermove', (e) => pointer(1, e));
+  canvas.addEventListener('pointerup', (e) => pointer(2, e));
+  canvas.addEventListener('pointercancel', (e) => pointer(2, e));
+  canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+  canvas.addEventListener('touchstart', (e) => e.preventDefault(), {passive: false});
+  canvas.addEventListener('touchmove', (e) => e.preventDefault(), {passive: false});
+  canvas.addEventListener('dblclick', (e) => e.preventDefault());
+
+  // The controls dialog: a field waits for the next key, which the toy decides about.
+  let waitingFor = null;
+  function showKeys() {
+    document.querySelectorAll('#controls .keys button').forEach((b) => {
+      const c = Number(b.dataset.control);
+      b.textContent = waitingFor === c ? 'Press a key…' : api.keyOf(c);
+    });
+  }
+  document.querySelectorAll('#controls .keys button').forEach((b) => b.addEventListener('click', () => {
+    waitingFor = Number(b.dataset.control);
+    showKeys();
+  }));
+  $('keys').addEventListener('click', () => { waitingFor = null; showKeys(); $('controls').hidden = false; });
+  $('keys-default').addEventListener('click', () => { waitingFor = null; api.defaultKeys(); showKeys(); });
+  $('keys-close').addEventListener('click', () => { waitingFor = null; $('controls').hidden = true; });
+
+  function key(down, e) {
+    if (!$('controls').hidden) {
+      if (down && waitingFor !== null) {
+        e.preventDefault();
+        if (e.key !== 'Escape') api.assignKey(waitingFor, e.key, e.code);
+        waitingFor = null;
+        showKeys();
+      }
+      return;
+    }
+    if (!playing || !$('message').hidden) return;
+    if (down && e.key === 'F11') { e.preventDefault(); toggleFullscreen(); return; }
+    if (down && !e.repeat && (e.key === 'F1' || e.key === 'F2' || e.key === 'F3')) {
+      e.preventDefault();
+      location.href = {F1: 'about.html', F2: 'document.html?readme', F3: 'document.html?whatsnew'}[e.key];
+      return;
+    }
+    if (api.key(down ? 1 : 0, e.key, e.code, now())) e.preventDefault();
+    wake();
+  }
+  window.addEventListener('keydown', (e) => key(true, e));
+  window.addEventListener('keyup', (e) => key(false, e));
+
+  function releaseAll() {
+    if (!api) return;
+    api.releaseAll(now());
+    wake();
+  }
+  window.addEventListener('blur', releaseAll);
+  document.addEventListener('visibilitychange', () => {
+    if (document.hidden) {
+      releaseAll();
+      clearTimeout(wakeTimer);
+    } else {
+      wake();
+    }
+  });
+
+  // Game controllers: looked at every frame while one is connected.
+  let padFrame = 0;
+  const padsSeen = new Set();
+  function pollPads() {
+    padFrame = 0;
+    if (!api || !navigator.getGamepads) return;
+    const t = now();
+    const present = new Set();
+    for (const pad of navigator.getGamepads()) {
+      if (!pad || !pad.connected) continue;
+      present.add(pad.index);
+      let buttons = 0;
+      pad.buttons.forEach((b, i) => { if (i < 32 && (b.pressed || b.value > 0.5)) buttons |= (1 << i); });
+      api.pad(pad.index, buttons >>> 0, pad.axes[0] || 0, pad.axes[1] || 0, t);
+    }
+    for (const i of padsSeen) if (!present.has(i)) api.padGone(i);
+    padsSeen.clear();
+    present.forEach((i) => padsSeen.add(i));
+    wake();
+    if (padsSeen.size > 0) padFrame = requestAnimationFrame(pollPads);
+  }
+  window.addEventListener('gamepadconnected', () => { if (!padFrame) padFrame = requestAnimationFrame(pollPads); });
+
+  // ---- Program's own controls ------------------------------------------------------------
+  function toggleFullscreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen({navigationUI: 'hide'}).catch(() => {});
+    }
+  }
+  $('fullscreen').addEventListener('click', toggleFullscreen);
+  document.addEventListener('fullscreenchange', () => requestAnimationFrame(fit));
+  window.addEventListener('resize', () => { if (api) fit(); });
+
+  function save(text) {
+    const stamp = new Date().toISOString().replace(/[:T]/g, '-').slice(0, 19).replace(/-(\d\d)-(\d\d)$/, '$1$2');
+    const blob = new Blob([text], {type: 'text/plain'});
+    const a = document.createElement('a');
+    a.href = URL.createObjectURL(blob);
+    a.download = 'zarq-' + stamp + '.zrec';
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+  }
+
+  function finishRecording() {
+    const text = api.recordStop();
+    window.zarq.lastRecording = text;
+    if (text) save(text);
+  }
+
+  $('record').addEventListener('click', () => {
+    if (api.recording()) {
+      wasRecording = false;
+      finishRecording();
+    } else if (!api.recordStart()) {
+      showMessage('The recording could not be started.', 'Record');
+    }
+    afterToy();
+    wake();
+  });
+
+  async function playFile(file) {
+    const text = await file.text();
+    const error = api.playbackStart(text, now());
+    if (error) showMessage(file.name + ' cannot be played:\n' + error, 'Play recording');
+    afterToy();
+    wake();
+  }
+  $('open').addEventListener('click', () => {
+    if (api.playing()) {
+      api.playbackStop();
+      afterToy();
+      wake();
+    } else {
+      $('file').click();
+    }
+  });
+  $('file').addEventListener('change', () => {
+    const f = $('file').files[0];
+    $('file').value = '';
+    if (f) playFile(f);
+  });
+  document.addEventListener('dragover', (e) => e.preventDefault());
+  document.addEventListener('drop', (e) => {
+    e.preventDefault();
+    const f = e.dataTransfer && e.dataTransfer.files[0];
+    if (f && playing) playFile(f);
+  });
+
+  let wasPlaying = false;
+  function updateBar() {
+    const rec = api.recording() === 1;
+    $('record').textContent = rec ? 'Stop recording' : 'Record';
+    $('record').classList.toggle('on', rec);
+    const back = api.playing() === 1;
+    $('open').textContent = back ? 'Stop playback' : 'Play recording…';
+    if (wasPlaying && !back) {
+      const failure = api.playbackFailure();
+      if (failure) showMessage('The play stopped following its recording:\n' + failure, 'Play recording');
+    }
+    wasPlaying = back;
+  }
+
+  // ---- Messages and the start overlay ----------------------------------------------------
+  const messages = [];
+  function showMessage(text, caption) {
+    messages.push([text, caption]);
+    if ($('message').hidden) nextMessage();
+  }
+  function nextMessage() {
+    const m = messages.shift();
+    if (!m) { $('message').hidden = true; return; }
+    $('message-caption').textContent = m[1];
+    $('message-text').textContent = m[0];
+    $('message').hidden = false;
+    $('message-ok').focus();
+  }
+  $('message-ok').addEventListener('click', nextMessage);
+
+  $('play').addEventListener('click', async () => {
+    window.zarq.playAt = performance.now();
+    $('play').disabled = true;
+    const sound = $('sound').checked;
+    const hum = $('hum').checked;
+    if (sound) await startAudio();
+    $('start').hidden = true;
+    $('stage').hidden = false;
+    $('bar').hidden = false;
+    fit();
+    if (!api.play(sound ? 1 : 0, hum ? 1 : 0)) return;
+    playing = true;
+    wake();
+  });
+
+  // ---- Start -----------------------------------------------------------------------------
+  window.zarq = {
+    lit: () => api ? api.lit() : '',
+    ready: false,
+  };
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+  const fetches = SAMPLES.map((name, i) => fetch('SOUND/' + name + '.wav')
+    .then((r) => r.ok ? r.arrayBuffer() : null).catch(() => null).then((b) => { audio.bytes[i] = b; }));
+  Promise.all([createZarq({page}), Promise.all(fetches)]).then(([M]) => {
+    Z = M;
+    api = bind(M);
+    window.zarq.api = api;
+    api.create();
+    const s = api.storedSound();
+    const h = api.storedHum();
+    $('sound').checked = s !== 0;
+    $('hum').checked = h !== 0;
+    $('loading').hidden = true;
+    $('play').disabled = false;
+    $('start').hidden = false;
+    loadSet(1);
+    window.zarq.readyAt = performance.now();
+    window.zarq.ready = true;
+  });
+})();

@@ -1,0 +1,40 @@
+// When a sound starts on the audio context's clock, given the toy's clock: a pure decision on
+// plain values. The toy's millisecond of a call and the context's time are tied by an anchor,
+// so that sounds keep exactly the spacing the toy gave them (no buffer jitter), a fixed lead
+// ahead of the context so that a late wake-up of the page is still in time. When the two clocks
+// have drifted apart (a hidden tab, a suspended context, a slow audio clock) the anchor is laid
+// anew at the call. The same place keeps the quiet-second rule that suspends the context.
+#pragma once
+
+#include <cstdint>
+
+namespace zarq::web {
+
+struct AudioAnchor {
+    bool Set = false;
+    std::int64_t ToyMs = 0;  // a toy millisecond ...
+    double ContextTime = 0;  // ... and the context time it sounds at, in seconds
+    bool operator==(const AudioAnchor&) const = default;
+};
+
+struct AudioStart {
+    double ContextTime = 0;  // when the sound starts
+    AudioAnchor Anchor;      // the anchor to keep for the next call
+};
+
+// Seconds between the page's call and the earliest start: covers a late wake-up of the page.
+inline constexpr double kAudioLead = 0.05;
+// A start further ahead of the context than the lead and this is drift: anchored anew.
+inline constexpr double kAudioDriftLimit = 0.1;
+// After this long without any sound the context is suspended.
+inline constexpr double kQuietSeconds = 1.0;
+
+// The context time at which a sound made at `toyMs` starts, the context reading `contextNow`.
+AudioStart StartTime(const AudioAnchor& anchor, std::int64_t toyMs, double contextNow);
+
+// Whether the context may be suspended: nothing has sounded since `lastSoundEnd` (context
+// seconds: the end of the last sample, or the time the speaker fell silent), the speaker is
+// silent, and a quiet second has passed.
+bool MaySuspend(double contextNow, double lastSoundEnd, bool speakerSounding);
+
+}  // namespace zarq::web

@@ -1,0 +1,216 @@
+// The web edition's door to the page: the calls the page makes into the toy (exported to
+// JavaScript), and the page's Web Audio, storage and messages bound behind PageAudio and
+// PageHost through the object the page hands over as `Module.page`. Nothing is decided here.
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WebEdition.h"
+
+using zarq::Millis;
+using zarq::web::PointerKind;
+
+// clang-format off
+EM_JS(double, page_audio_now, (), { return Module.page.audioNow(); });
+EM_JS(int, page_audio_has, (int index), { return Module.page.audioHas(index) ? 1 : 0; });
+EM_JS(double, page_audio_duration, (int index), { return Module.page.audioDuration(index); });
+EM_JS(void, page_audio_play, (int index, double when), { Module.page.audioPlay(index, when); });
+EM_JS(void, page_audio_stop_all, (double when), { Module.page.audioStopAll(when); });
+EM_JS(void, page_audio_speaker, (double hertz, double when), { Module.page.audioSpeaker(hertz, when); });
+EM_JS(void, page_audio_resume, (), { Module.page.audioResume(); });
+EM_JS(void, page_audio_suspend, (), { Module.page.audioSuspend(); });
+EM_JS(int, page_read, (const char* name, char* buffer, int size), {
+    const value = Module.page.read(UTF8ToString(name));
+    if (value === null || value === undefined) return -1;
+    const length = lengthBytesUTF8(value);
+    if (length + 1 > size) return -1;
+    stringToUTF8(value, buffer, size);
+    return length;
+});
+EM_JS(void, page_write, (const char* name, const char* value), {
+    Module.page.write(UTF8ToString(name), UTF8ToString(value));
+});
+EM_JS(void, page_message, (const char* text, const char* caption), {
+    Module.page.message(UTF8ToString(text), UTF8ToString(caption));
+});
+EM_JS(void, page_open, (const char* target), { Module.page.open(UTF8ToString(target)); });
+EM_JS(void, page_show_options, (), { Module.page.showOptions(); });
+EM_JS(int, page_screen_width, (), { return Module.page.screenWidth(); });
+EM_JS(int, page_screen_height, (), { return Module.page.screenHeight(); });
+// clang-format on
+
+namespace {
+
+class BoundAudio final : public zarq::web::PageAudio {
+  public:
+    double Now() override { return page_audio_now(); }
+    bool Has(int index) override { return page_audio_has(index) != 0; }
+    double Duration(int index) override { return page_audio_duration(index); }
+    void Play(int index, double when) override { page_audio_play(index, when); }
+    void StopAll(double when) override { page_audio_stop_all(when); }
+    void Speaker(double hertz, double when) override { page_audio_speaker(hertz, when); }
+    void Resume() override { page_audio_resume(); }
+    void Suspend() override { page_audio_suspend(); }
+};
+
+class BoundHost final : public zarq::web::PageHost {
+  public:
+    std::optional<std::string> Read(const std::string& name) override {
+        char buffer[512];
+        const int length = page_read(name.c_str(), buffer, sizeof buffer);
+        if (length < 0) return std::nullopt;
+        return std::string(buffer, static_cast<std::size_t>(length));
+    }
+    void Write(const std::string& name, const std::string& value) override {
+        page_write(name.c_str(), value.c_str());
+    }
+    void Message(const std::string& text, const std::string& caption) override {
+        page_message(text.c_str(), caption.c_str());
+    }
+    void Open(const std::string& target) override { page_open(target.c_str()); }
+    void ShowOptions() override { page_show_options(); }
+    zarq::TPoint ScreenSize() override { return {page_screen_width(), page_screen_height()}; }
+};
+
+struct Page {
+    BoundAudio Audio;
+    BoundHost Host;
+    zarq::web::WebEdition Edition{Audio, Host};
+};
+std::unique_ptr<Page> page;
+std::string text;        // the last string handed to the page
+std::vector<int> dirty;  // the changed rectangles last taken
+
+Millis PageMillis(double now) {
+    return static_cast<Millis>(now);
+}
+
+const char* Hand(std::string value) {
+    text = std::move(value);
+    return text.c_str();
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void zw_create() {
+    page = std::make_unique<Page>();
+}
+
+// The page time to call again at, or -1 when nothing is due.
+EMSCRIPTEN_KEEPALIVE double zw_advance(double now) {
+    const std::optional<Millis> wake = page->Edition.Advance(PageMillis(now));
+    return wake ? static_cast<double>(*wake) : -1.0;
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_stored_sound() {
+    const std::optional<bool> on = page->Edition.StoredSound();
+    return on ? (*on ? 1 : 0) : -1;
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_stored_hum() {
+    const std::optional<bool> on = page->Edition.StoredHum();
+    return on ? (*on ? 1 : 0) : -1;
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_play(int sound, int hum) {
+    return page->Edition.Play(sound != 0, hum != 0) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_key(int down, const char* key, const char* code, double now) {
+    return page->Edition.Key(down != 0, key, code, PageMillis(now)) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zw_key_of(int control) {
+    return Hand(page->Edition.KeyOf(control));
+}
+EMSCRIPTEN_KEEPALIVE int zw_assign_key(int control, const char* key, const char* code) {
+    return page->Edition.AssignKey(control, key, code) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void zw_default_keys() {
+    page->Edition.DefaultKeys();
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_pointer(int kind, int id, double x, double y, double now) {
+    return page->Edition.Pointer(static_cast<PointerKind>(kind), id, x, y, PageMillis(now)) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void zw_pad(int index, unsigned buttons, double x, double y, double now) {
+    page->Edition.Pad(index, {buttons, x, y}, PageMillis(now));
+}
+
+EMSCRIPTEN_KEEPALIVE void zw_pad_gone(int index) {
+    page->Edition.PadGone(index);
+}
+
+EMSCRIPTEN_KEEPALIVE void zw_release_all(double now) {
+    page->Edition.ReleaseAll(PageMillis(now));
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_record_start() {
+    return page->Edition.StartRecording({}) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_record_stop() {
+    return Hand(page->Edition.StopRecording());
+}
+EMSCRIPTEN_KEEPALIVE int zw_recording() {
+    return page->Edition.IsRecording() ? 1 : 0;
+}
+
+// An empty result: the recording plays; otherwise why it cannot.
+EMSCRIPTEN_KEEPALIVE const char* zw_playback_start(const char* recording, double now) {
+    return Hand(page->Edition.StartPlayback(recording, PageMillis(now)));
+}
+EMSCRIPTEN_KEEPALIVE void zw_playback_stop() {
+    page->Edition.StopPlayback();
+}
+EMSCRIPTEN_KEEPALIVE int zw_playing() {
+    return page->Edition.PlayingBack() ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_playback_failure() {
+    return Hand(page->Edition.PlaybackFailure());
+}
+
+EMSCRIPTEN_KEEPALIVE int zw_changed() {
+    return page->Edition.TakeChanged() ? 1 : 0;
+}
+// Four numbers per changed rectangle (x, y, width, height): `zw_dirty_take` takes them and
+// tells how many numbers there are, `zw_dirty` where they are.
+EMSCRIPTEN_KEEPALIVE int zw_dirty_take() {
+    dirty = page->Edition.TakeDirty();
+    return static_cast<int>(dirty.size());
+}
+EMSCRIPTEN_KEEPALIVE const int* zw_dirty() {
+    return dirty.data();
+}
+// Six numbers per lit element: picture, x, y, width, height, keyed; `zw_scene_size` of them.
+EMSCRIPTEN_KEEPALIVE const int* zw_scene() {
+    return page->Edition.Scene().data();
+}
+EMSCRIPTEN_KEEPALIVE int zw_scene_size() {
+    return static_cast<int>(page->Edition.Scene().size());
+}
+EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
+    return static_cast<int>(page->Edition.PictureKeys().size());
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_picture_key(int index) {
+    return page->Edition.PictureKeys().at(static_cast<std::size_t>(index)).c_str();
+}
+EMSCRIPTEN_KEEPALIVE int zw_set_for(double deviceScale) {
+    return zarq::web::PictureSetFor(deviceScale);
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
+    return Hand(zarq::web::PictureFile(
+        page->Edition.PictureKeys().at(static_cast<std::size_t>(index)), set));
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_lit() {
+    return Hand(page->Edition.Lit());
+}
+EMSCRIPTEN_KEEPALIVE double zw_now() {
+    return static_cast<double>(page->Edition.Clock().Now());
+}
+
+}  // extern "C"

@@ -1,0 +1,203 @@
+// The toy in a web page: one panel on the page's clock with its controls, its sound on Web
+// Audio, its choices in the browser's storage and its recordings, behind two small interfaces
+// the page implements (PageAudio, PageHost). Everything that decides lives here, in plain C++,
+// so that it runs in tests without a browser; the page only forwards events and draws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "AudioSchedule.h"
+#include "Controls.h"
+#include "PageClock.h"
+#include "SpeakerPorts.h"
+#include "panel/InputPath.h"
+#include "panel/Unit1.h"
+#include "record/Recorder.h"
+#include "record/Replayer.h"
+
+namespace zarq::web {
+
+// The nine sound files, in the order the page loads them.
+inline constexpr const char* kSampleFiles[] = {
+    "SOUND/Beep.wav",  "SOUND/Start.wav", "SOUND/Turn.wav", "SOUND/Disc.wav", "SOUND/Win.wav",
+    "SOUND/Miss1.wav", "SOUND/Miss2.wav", "SOUND/End.wav",  "SOUND/Over.wav"};
+inline constexpr int kSampleCount = 9;
+
+// Web Audio as the page offers it.
+class PageAudio {
+  public:
+    virtual ~PageAudio() = default;
+    // The audio context's time in seconds; negative while there is no context.
+    virtual double Now() = 0;
+    // Whether sample `index` was fetched and decoded.
+    virtual bool Has(int index) = 0;
+    // Its length in seconds.
+    virtual double Duration(int index) = 0;
+    virtual void Play(int index, double when) = 0;
+    virtual void StopAll(double when) = 0;
+    // The speaker's tone from `when` on; 0 Hz is silence.
+    virtual void Speaker(double hertz, double when) = 0;
+    virtual void Resume() = 0;
+    virtual void Suspend() = 0;
+};
+
+// The rest of the browser: storage, messages, pages.
+class PageHost {
+  public:
+    virtual ~PageHost() = default;
+    virtual std::optional<std::string> Read(const std::string& name) = 0;
+    virtual void Write(const std::string& name, const std::string& value) = 0;
+    virtual void Message(const std::string& text, const std::string& caption) = 0;
+    virtual void Open(const std::string& target) = 0;
+    virtual void ShowOptions() = 0;
+    virtual TPoint ScreenSize() = 0;
+};
+
+// The sound library's calls and the speaker's ports on Web Audio.
+class WebSound final : public SoundLibrary, public PortOutput {
+  public:
+    WebSound(PageAudio& audio, const TimerScheduler& clock) : audio_(audio), clock_(clock) {}
+    bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned flags) override;
+    bool FSOUND_SetOutput(int outputtype) override;
+    FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode,
+                                      int length) override;
+    int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) override;
+    bool FSOUND_StopSound(int channel) override;
+    void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) override;
+    void FSOUND_Close() override;
+    void out(std::uint16_t port, std::uint8_t value) override;
+
+    // Suspends the context after a quiet second; called whenever the page wakes.
+    void CheckQuiet();
+    bool Suspended() const { return suspended_; }
+
+  private:
+    // The context time of the toy's present moment, the context woken if it rests; nothing
+    // while there is no context.
+    std::optional<double> When();
+
+    PageAudio& audio_;
+    const TimerScheduler& clock_;
+    bool started_ = false;
+    bool silent_ = false;
+    bool suspended_ = false;
+    AudioAnchor anchor_;
+    double lastEnd_ = 0;
+    int nextChannel_ = 0;
+    SpeakerPorts speaker_;
+    std::vector<std::unique_ptr<int>> samples_;  // a sample is its index
+};
+
+class WebEdition final : public WindowHost, public ElementView {
+  public:
+    WebEdition(PageAudio& audio, PageHost& host);
+    ~WebEdition() override;
+
+    TForm1& Form() { return *form_; }
+    InputPath& Input() { return *input_; }
+    PageClock& Clock() { return clock_; }
+    WebSound& Sound() { return sound_; }
+
+    // The page's time moves on: due ticks, repeats of held controls, a replay's steps, the
+    // quiet check. Returns the page time to call again at, or nothing.
+    std::optional<Millis> Advance(Millis now);
+
+    // The stored choices for the start overlay: sound on (SoundMode 0 or 1; 2 is "no sound"),
+    // the hum on (System 0); nothing when not stored.
+    std::optional<bool> StoredSound();
+    std::optional<bool> StoredHum();
+    // "- PLAY -": the choices stored as the desktop stores them and the sound started.
+    // False when the sound files are missing (the page says so).
+    bool Play(bool sound, bool hum);
+
+    // A key of the browser; true when it is one of the toy's controls (the page then keeps
+    // it from the browser).
+    bool Key(bool down, const std::string& domKey, const std::string& domCode, Millis now);
+    // The controls dialog: the key of control `control` (0 up, 1 down, 2 left, 3 right,
+    // 4 speed/fire) by its stored name; a new key for it, stored at once (false: refused);
+    // the defaults back.
+    std::string KeyOf(int control) const;
+    bool AssignKey(int control, const std::string& domKey, const std::string& domCode);
+    void DefaultKeys();
+    bool Pointer(PointerKind kind, int id, double x, double y, Millis now);
+    void Pad(int index, const PadReading& reading, Millis now);
+    void PadGone(int index);
+    // The page lost the keyboard or was hidden: everything held is let go, as on the desktop.
+    void ReleaseAll(Millis now);
+    // The switch, as the controller's Start works it.
+    void TogglePower();
+
+    // Recordings, kept in the page's memory and saved as the desktop's files.
+    bool StartRecording(const std::string& path);
+    // Ends a recording (if running) and returns the file's text.
+    std::string StopRecording();
+    bool IsRecording() const { return recorder_ != nullptr && recorder_->Active(); }
+    // Plays a recording's text; an empty result means it plays, otherwise why not.
+    std::string StartPlayback(const std::string& text, Millis now);
+    void StopPlayback();
+    bool PlayingBack() const { return replay_ != nullptr; }
+    std::string PlaybackFailure() const { return lastFailure_; }
+
+    // The panel for painting: per lit element in stacking order its picture's number, its
+    // place (x, y, width, height) and whether it is drawn keyed; and whether anything changed
+    // since the last look.
+    const std::vector<int>& Scene();
+    bool TakeChanged();
+    // The panel's rectangles changed since the last look (x, y, width, height each), so that
+    // the page repaints only those, as the desktop's window does; taken once.
+    std::vector<int> TakeDirty();
+    const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
+    // The names of every lit element, in stacking order (what the display shows).
+    std::string Lit() const;
+
+    // WindowHost
+    TPoint ScreenSize() override { return host_.ScreenSize(); }
+    TPoint WindowPos() override { return {}; }
+    void MoveWindow(int, int) override {}
+    void MessageBox(const std::string& text, const std::string& caption, MessageKind) override {
+        host_.Message(text, caption);
+    }
+    void Beep() override {}
+    void ShellOpen(const std::string& target) override { host_.Open(target); }
+    void ShowOptionsDialog() override { host_.ShowOptions(); }
+    // ElementView
+    void ElementChanged(const TControl& control) override;
+
+  private:
+    void EndPlayback();
+
+    PageHost& host_;
+    PageClock clock_;
+    WebSound sound_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<InputPath> input_;
+    std::unique_ptr<Touches> touches_;
+    std::unique_ptr<Pads> pads_;
+    KeyBindings bindings_;
+    std::set<int> heldKeys_;  // the toy's key codes held on the keyboard
+    std::vector<std::string> pictureKeys_;
+    std::vector<int> scene_;
+    bool changed_ = true;
+    std::vector<TRect> dirty_;
+    std::unique_ptr<Recorder> recorder_;
+    std::string recordingPath_;
+    std::unique_ptr<Recording> recording_;
+    std::unique_ptr<Replayer> replay_;
+    Millis playbackOrigin_ = 0;
+    std::string lastFailure_;
+};
+
+}  // namespace zarq::web
+
+namespace zarq::web {
+// The picture set (1, 2 or 3) for a panel drawn at `deviceScale` device pixels per toy pixel:
+// the nearest set at least as fine, the finest above 3, as the desktop chooses.
+int PictureSetFor(double deviceScale);
+// The site's file of a picture in a set: "pictures/Im_Base@2x.jpg".
+std::string PictureFile(const std::string& key, int set);
+}  // namespace zarq::web
