@@ -113,6 +113,11 @@ TEST_F(DamagedFile, AStartNoRecordingCanHaveIsRefusedAtOnce) {
 TEST_F(DamagedFile, WhatIsNotARegularFileIsNamedAndRefused) {
     const std::string fifo = file.Path() + ".fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct stat made {};
+    if (::stat(fifo.c_str(), &made) != 0 || !S_ISFIFO(made.st_mode)) {
+        ::unlink(fifo.c_str());
+        GTEST_SKIP() << "this platform's file system makes no FIFOs (WebAssembly under node)";
+    }
     const std::string dir = file.Path() + ".dir";
     ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
     for (const auto& [path, kind] : std::vector<std::pair<std::string, std::string>>{
