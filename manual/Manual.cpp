@@ -6,9 +6,25 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "CommandLine.h"
 #include "Scenes.h"
 
 int main(int argc, char** argv) {
+    // The command line comes before Qt, as the simulator's does: --help, --version and a
+    // mistyped option answer at once, without a display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator-manual";
+    const zarq::ParsedCommandLine command = zarq::ParseCommandLine(
+        {argv + std::min(argc, 1), argv + argc}, zarq::ManualOptions());
+    if (const auto exitCode =
+            zarq::AnswerManualBeforeStart(command, program, std::cout, std::cerr)) {
+        return *exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarq (Keldo) Manual");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainter>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "Catalogue.h"
@@ -13,6 +16,7 @@
 #include "Generator.h"
 #include "OutlineAlpha.h"
 #include "PictureFiles.h"
+#include "SvgPainter.h"
 #include "harness/Harness.h"
 
 namespace zarq::test {
@@ -249,6 +253,39 @@ TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
             const QRgb screen = icon.pixel(at(32, 23));
             EXPECT_LT(qBlue(screen), 100) << size << ": the screen is not there";
         }
+    }
+}
+
+// The scalable icon, painted from its file, is the same toy as the PNG icons: its outline on a
+// clear ground, the body's blue, the dark screen with its lit segments; and the committed file
+// is what the generator writes now.
+TEST_F(Drawing, TheScalableIconIsTheToyOfThePngIcons) {
+    std::ifstream file(std::filesystem::path(ZARQ_SOURCE_DIR) / "assets/icon/zarq-simulator.svg");
+    const std::string committed{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_FALSE(committed.empty()) << "assets/icon/zarq-simulator.svg is missing";
+    for (const int size : {64, 256}) {
+        const QImage painted = PaintSvg(committed, size);
+        ASSERT_FALSE(painted.isNull()) << "the SVG holds more than its reader knows";
+        const QImage now = PaintSvg(dialogs_.IconSvg, size);
+        ASSERT_FALSE(now.isNull());
+        EXPECT_LT(WorstBlockDifference(painted, now), 8.0)
+            << "the scalable icon is stale: build the regenerate_pictures target";
+        // Against the PNG icon of that size: the same shape (alpha) and much the same colours.
+        const QImage png = CommittedIcon(size).convertToFormat(QImage::Format_ARGB32);
+        int shapeMismatch = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                shapeMismatch += (qAlpha(painted.pixel(x, y)) > 127) != (qAlpha(png.pixel(x, y)) > 127);
+            }
+        }
+        EXPECT_LT(shapeMismatch, size * size / 100) << size;
+        const auto overGrey = [](const QImage& image) {
+            QImage out(image.size(), QImage::Format_RGB32);
+            out.fill(QColor(128, 128, 128));
+            QPainter(&out).drawImage(0, 0, image);
+            return out;
+        };
+        EXPECT_LT(MeanColourDifference(overGrey(painted), overGrey(png)), 20.0) << size;
     }
 }
 
