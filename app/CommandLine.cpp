@@ -130,8 +130,7 @@ std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::strin
                                      const std::function<std::string()>& dataFolder,
                                      std::ostream& out, std::ostream& err) {
     return Answer(
-        parsed, program, [&] { return HelpText(program, dataFolder()); }, VersionText(), out,
-        err);
+        parsed, program, [&] { return HelpText(program, dataFolder()); }, VersionText(), out, err);
 }
 
 std::span<const OptionRow> ManualOptions() {

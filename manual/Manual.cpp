@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -18,8 +17,8 @@ int main(int argc, char** argv) {
     // mistyped option answer at once, without a display.
     const std::string program =
         argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator-manual";
-    const zarq::ParsedCommandLine command = zarq::ParseCommandLine(
-        {argv + std::min(argc, 1), argv + argc}, zarq::ManualOptions());
+    const zarq::ParsedCommandLine command =
+        zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc}, zarq::ManualOptions());
     if (const auto exitCode =
             zarq::AnswerManualBeforeStart(command, program, std::cout, std::cerr)) {
         return *exitCode;
@@ -38,9 +37,10 @@ int main(int argc, char** argv) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     page->setStyleSheet("background: #101418; color: #e8e8e8;");
-    auto* heading = new QLabel("<h1>Zarq (Keldo)</h1><p>Arrow keys: the control pad. CTRL: the "
-                               "speed and fire button. Click the switch to turn the toy on or off; "
-                               "right click the toy for the menu.</p>");
+    auto* heading = new QLabel(
+        "<h1>Zarq (Keldo)</h1><p>Arrow keys: the control pad. CTRL: the "
+        "speed and fire button. Click the switch to turn the toy on or off; "
+        "right click the toy for the menu.</p>");
     heading->setWordWrap(true);
     layout->addWidget(heading);
     for (const zarq::Scene& scene : zarq::MakeScenes(pictures)) {

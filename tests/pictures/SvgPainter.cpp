@@ -47,13 +47,24 @@ QPainterPath ParsePath(const std::string& d, bool& ok) {
                 path.cubicTo(v[0], v[1], v[2], v[3], v[4], v[5]);
                 break;
             }
-            case 'H': path.lineTo(number(), at.y()); break;
-            case 'V': path.lineTo(at.x(), number()); break;
-            case 'h': path.lineTo(at.x() + number(), at.y()); break;
-            case 'v': path.lineTo(at.x(), at.y() + number()); break;
+            case 'H':
+                path.lineTo(number(), at.y());
+                break;
+            case 'V':
+                path.lineTo(at.x(), number());
+                break;
+            case 'h':
+                path.lineTo(at.x() + number(), at.y());
+                break;
+            case 'v':
+                path.lineTo(at.x(), at.y() + number());
+                break;
             case 'Z':
-            case 'z': path.closeSubpath(); break;
-            default: ok = false;
+            case 'z':
+                path.closeSubpath();
+                break;
+            default:
+                ok = false;
         }
         while (i < d.size() && d[i] == ' ') ++i;
     }
@@ -75,7 +86,9 @@ QImage PaintSvg(const std::string& text, int size) {
     while (ok && !xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
         const QXmlStreamAttributes a = xml.attributes();
-        const auto value = [&a](const char* name) { return a.value(QLatin1String(name)).toString(); };
+        const auto value = [&a](const char* name) {
+            return a.value(QLatin1String(name)).toString();
+        };
         const QStringView name = xml.name();
         if (name == QLatin1String("svg")) {
             const QStringList box = value("viewBox").split(' ');
@@ -87,8 +100,7 @@ QImage PaintSvg(const std::string& text, int size) {
             gradients[gradient] = QLinearGradient(value("x1").toDouble(), value("y1").toDouble(),
                                                   value("x2").toDouble(), value("y2").toDouble());
         } else if (name == QLatin1String("stop")) {
-            gradients[gradient].setColorAt(value("offset").toDouble(),
-                                           QColor(value("stop-color")));
+            gradients[gradient].setColorAt(value("offset").toDouble(), QColor(value("stop-color")));
         } else if (name == QLatin1String("path")) {
             QPainterPath path = ParsePath(value("d").toStdString(), ok);
             path.setFillRule(value("fill-rule") == QLatin1String("evenodd") ? Qt::OddEvenFill

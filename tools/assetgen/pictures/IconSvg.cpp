@@ -22,7 +22,9 @@ std::string Number(double v) {
     return text.toStdString();
 }
 
-std::string Point(QPointF p) { return Number(p.x()) + " " + Number(p.y()); }
+std::string Point(QPointF p) {
+    return Number(p.x()) + " " + Number(p.y());
+}
 
 std::string PathData(const QPainterPath& path) {
     std::string d;
@@ -142,11 +144,12 @@ std::string DrawIconSvg(const std::vector<FaceShape>& face, const std::vector<Sh
         }
         const std::string id = "fill" + std::to_string(gradients.empty() ? 1 : 2);
         const QRectF box = shape.Path.boundingRect();
-        gradients += "  <linearGradient id=\"" + id + "\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"" +
-                     Number(box.top()) + "\" x2=\"0\" y2=\"" + Number(box.bottom()) + "\">\n";
+        gradients += "  <linearGradient id=\"" + id +
+                     "\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"" + Number(box.top()) +
+                     "\" x2=\"0\" y2=\"" + Number(box.bottom()) + "\">\n";
         for (const auto& [at, colour] : shape.Gradient) {
-            gradients += "    <stop offset=\"" + Number(at) + "\" stop-color=\"" + Colour(colour) +
-                         "\"/>\n";
+            gradients +=
+                "    <stop offset=\"" + Number(at) + "\" stop-color=\"" + Colour(colour) + "\"/>\n";
         }
         gradients += "  </linearGradient>\n";
         shapes += "  <path fill=\"url(#" + id + ")\"" + FillRule(shape.Path) + " d=\"" +
