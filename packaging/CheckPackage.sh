@@ -181,43 +181,60 @@ link=$(readlink "$data/Manual") || fail "no link to the manual program in the da
 # The same sources in another folder, every file with a new time, built without ccache into a
 # build folder of their own and packaged: the packages must be the same bytes. Only the two
 # programs are compiled (the install does not wait for the tests).
+# package_copy NAME: copies the sources to $work/NAME, builds and packages them into
+# $work/NAME-out.
+package_copy() {
+    local clone="$work/$1"
+    mkdir -p "$clone"
+    if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        (cd "$source" && git ls-files -z --cached --others --exclude-standard |
+            xargs -0 -r sh -c 'for f; do [ -f "$f" ] && printf "%s\0" "$f"; done' sh |
+            tar --null -T - -cf -) | tar -xf - -C "$clone"
+    else
+        (cd "$source" && tar --exclude='./build*' -cf - .) | tar -xf - -C "$clone"
+    fi
+    find "$clone" -exec touch {} +
+    # The build folder at the same place among the sources, as the file names of generated
+    # sources may be relative to it.
+    local relative
+    relative=$(realpath --relative-to="$source" "$build")
+    [ "${relative:0:2}" != .. ] || relative=build
+    local started
+    started=$(date +%s)
+    env CCACHE_DISABLE=1 "$cmake" -S "$clone" -B "$clone/$relative" -G "$(cache CMAKE_GENERATOR)" \
+        -DCMAKE_BUILD_TYPE="$(cache CMAKE_BUILD_TYPE)" \
+        -DCMAKE_CXX_COMPILER="$(cache CMAKE_CXX_COMPILER)" \
+        -DCMAKE_C_COMPILER="$(cache CMAKE_C_COMPILER)" -DZARQ_DEBIAN_BUILDFLAGS=ON \
+        -DZARQ_BENCHMARKS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >"$work/$1-configure.log" 2>&1 ||
+        { cat "$work/$1-configure.log"; fail "the copy of the sources in $clone does not configure"; }
+    env CCACHE_DISABLE=1 "$cmake" --build "$clone/$relative" -j "$(nproc)" \
+        --target zarq-simulator Manual >"$work/$1-build.log" 2>&1 ||
+        { tail -50 "$work/$1-build.log"; fail "the copy of the sources in $clone does not build"; }
+    package "$clone/$relative" "$work/$1-out"
+    echo "$clone built and packaged in $(($(date +%s) - started)) s"
+    rm -rf "$clone"
+}
+
 echo "== a second build from a copy of the sources"
-clone="$work/clone"
-mkdir -p "$clone"
-if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    (cd "$source" && git ls-files -z --cached --others --exclude-standard |
-        xargs -0 -r sh -c 'for f; do [ -f "$f" ] && printf "%s\0" "$f"; done' sh |
-        tar --null -T - -cf -) | tar -xf - -C "$clone"
-else
-    (cd "$source" && tar --exclude='./build*' -cf - .) | tar -xf - -C "$clone"
+first="$work/out"
+launcher=$(cache CMAKE_CXX_COMPILER_LAUNCHER)
+if [ -n "$launcher" ]; then
+    # ccache, for one, may hand the compiler file names relative to a base folder, and those
+    # go into the debug symbols: both packages compared are built from copies then.
+    echo "note: $build compiles through $launcher; both packages compared come from copies"
+    package_copy copy-a
+    first="$work/copy-a-out"
 fi
-find "$clone" -exec touch {} +
-# The build folder at the same place among the sources: the generated sources (moc's) name
-# the headers by paths relative to it, and those paths go into the debug symbols.
-relative=$(realpath --relative-to="$source" "$build")
-[ "${relative:0:2}" != .. ] || relative=build
-cloned_build="$clone/$relative"
-started=$(date +%s)
-env -u CCACHE_DIR CCACHE_DISABLE=1 "$cmake" -S "$clone" -B "$cloned_build" -G "$(cache CMAKE_GENERATOR)" \
-    -DCMAKE_BUILD_TYPE="$(cache CMAKE_BUILD_TYPE)" -DCMAKE_CXX_COMPILER="$(cache CMAKE_CXX_COMPILER)" \
-    -DCMAKE_C_COMPILER="$(cache CMAKE_C_COMPILER)" -DZARQ_DEBIAN_BUILDFLAGS=ON \
-    -DZARQ_BENCHMARKS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >"$work/clone-configure.log" 2>&1 ||
-    { cat "$work/clone-configure.log"; fail "the copy of the sources does not configure"; }
-env CCACHE_DISABLE=1 "$cmake" --build "$cloned_build" -j "$(nproc)" --target zarq-simulator Manual \
-    >"$work/clone-build.log" 2>&1 ||
-    { tail -50 "$work/clone-build.log"; fail "the copy of the sources does not build"; }
-package "$cloned_build" "$work/out2"
-echo "built and packaged in $(($(date +%s) - started)) s"
+package_copy copy-b
 for file in "zarq-simulator_${version}_$arch.deb" "zarq-simulator-dbgsym_${version}_$arch.ddeb"; do
-    if ! cmp -s "$work/out/$file" "$work/out2/$file"; then
+    if ! cmp -s "$first/$file" "$work/copy-b-out/$file"; then
         mkdir -p "$work/diff/a" "$work/diff/b"
-        dpkg-deb -R "$work/out/$file" "$work/diff/a/$file"
-        dpkg-deb -R "$work/out2/$file" "$work/diff/b/$file"
+        dpkg-deb -R "$first/$file" "$work/diff/a/$file"
+        dpkg-deb -R "$work/copy-b-out/$file" "$work/diff/b/$file"
         diff -r "$work/diff/a/$file" "$work/diff/b/$file" | head -20 || true
-        cmp "$work/out/$file" "$work/out2/$file" || true
+        cmp "$first/$file" "$work/copy-b-out/$file" || true
         fail "$file differs between the two builds"
     fi
 done
 echo "both builds give the same packages"
-rm -rf "$clone"
 echo "package checks passed"
