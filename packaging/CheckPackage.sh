@@ -85,6 +85,10 @@ echo "stated $stated KiB, the files take $measured KiB"
 [ "$stated" -ge $((measured - 8)) ] && [ "$stated" -le $((measured + 8)) ] ||
     fail "Installed-Size says $stated KiB, the unpacked files take $measured KiB"
 
+# md5sums name every file by its path in the package, as dpkg --verify reads them.
+(cd "$root" && md5sum --quiet -c "$work/control/md5sums") ||
+    fail "the package's md5sums do not match its files"
+
 echo "== hardening-check, debug symbols"
 # Control-flow protection shows as a marking that the linker sets only when every object
 # carries it, the C library's start files too. Where they do not (bookworm's glibc), no program
@@ -97,6 +101,9 @@ if ! readelf -n "$crt" 2>/dev/null | grep -q 'x86 feature: IBT, SHSTK'; then
     checks+=(--nocfprotection)
 fi
 dpkg-deb -x "$ddeb" "$work/dbgsym"
+dpkg-deb -e "$ddeb" "$work/dbgsym-control"
+(cd "$work/dbgsym" && md5sum --quiet -c "$work/dbgsym-control/md5sums") ||
+    fail "the -dbgsym package's md5sums do not match its files"
 for program in "$games/zarq-simulator" "$games/zarq-simulator-manual"; do
     name=$(basename "$program")
     report=$(hardening-check "${checks[@]}" "$program" 2>&1) ||
