@@ -15,7 +15,7 @@ packages=(
   xvfb xauth x11-utils x11-xserver-utils fonts-liberation fonts-dejavu-core
   imagemagick xdotool
   metacity openbox weston qt6-wayland
-  dpkg-dev file lintian desktop-file-utils appstream man-db
+  dpkg-dev file lintian desktop-file-utils appstream man-db devscripts binutils
   fonts-dejavu-core
   emscripten chromium
 )

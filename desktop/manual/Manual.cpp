@@ -5,10 +5,25 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 
+#include "CommandLine.h"
 #include "Scenes.h"
 
 int main(int argc, char** argv) {
+    // The command line comes before Qt, as the simulator's does: --help, --version and a
+    // mistyped option answer at once, without a display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "zarq-simulator-manual";
+    const zarq::ParsedCommandLine command =
+        zarq::ParseCommandLine({argv + std::min(argc, 1), argv + argc}, zarq::ManualOptions());
+    if (const auto exitCode =
+            zarq::AnswerManualBeforeStart(command, program, std::cout, std::cerr)) {
+        return *exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarq (Keldo) Manual");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
@@ -22,9 +37,10 @@ int main(int argc, char** argv) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     page->setStyleSheet("background: #101418; color: #e8e8e8;");
-    auto* heading = new QLabel("<h1>Zarq (Keldo)</h1><p>Arrow keys: the control pad. CTRL: the "
-                               "speed and fire button. Click the switch to turn the toy on or off; "
-                               "right click the toy for the menu.</p>");
+    auto* heading = new QLabel(
+        "<h1>Zarq (Keldo)</h1><p>Arrow keys: the control pad. CTRL: the "
+        "speed and fire button. Click the switch to turn the toy on or off; "
+        "right click the toy for the menu.</p>");
     heading->setWordWrap(true);
     layout->addWidget(heading);
     for (const zarq::Scene& scene : zarq::MakeScenes(pictures)) {

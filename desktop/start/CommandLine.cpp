@@ -22,6 +22,9 @@ constexpr std::array kOptions = {
               [](CommandLine& line, std::string_view file) { line.Verify = file; }},
 };
 
+// The manual shows a window and nothing else: the first two rows of the program's table.
+constexpr std::span<const OptionRow> kManualOptions(kOptions.data(), 2);
+
 const OptionRow* FindOption(std::span<const OptionRow> options, std::string_view name) {
     const auto row = std::find_if(options.begin(), options.end(), [name](const OptionRow& o) {
         return o.Name == name || (!o.Short.empty() && o.Short == name);
@@ -80,11 +83,11 @@ std::string VersionText() {
     return "Zarq (Keldo) Simulator " ZARQ_VERSION;
 }
 
-std::string HelpText(std::string_view program, std::string_view dataFolder,
-                     std::span<const OptionRow> options) {
-    std::string text = "Usage: " + std::string(program) + " [OPTION]...\n";
-    text += "A simulator of a tabletop electronic game toy with a segment display.\n";
-    text += "Without options the toy's window opens with its options dialog.\n\nOptions:\n";
+namespace {
+
+// "Options:" and one line per option.
+std::string OptionLines(std::span<const OptionRow> options) {
+    std::string text = "Options:\n";
     for (const OptionRow& option : options) {
         // Long names line up whether or not a short one stands before them.
         std::string names =
@@ -94,6 +97,35 @@ std::string HelpText(std::string_view program, std::string_view dataFolder,
         names.resize(std::max<std::size_t>(names.size() + 2, 28), ' ');
         text += names + std::string(option.Help) + "\n";
     }
+    return text;
+}
+
+std::optional<int> Answer(const ParsedCommandLine& parsed, std::string_view program,
+                          const std::function<std::string()>& help, const std::string& version,
+                          std::ostream& out, std::ostream& err) {
+    if (!parsed.Error.empty()) {
+        err << program << ": " << parsed.Error << '\n';
+        return 2;
+    }
+    if (parsed.Line.ShowHelp) {
+        out << help();
+        return 0;
+    }
+    if (parsed.Line.ShowVersion) {
+        out << version << '\n';
+        return 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string HelpText(std::string_view program, std::string_view dataFolder,
+                     std::span<const OptionRow> options) {
+    std::string text = "Usage: " + std::string(program) + " [OPTION]...\n";
+    text += "A simulator of a tabletop electronic game toy with a segment display.\n";
+    text += "Without options the toy's window opens with its options dialog.\n\n";
+    text += OptionLines(options);
     text += "\nSound files, documents and manual: ";
     text += dataFolder.empty() ? "not found (reinstall the program)" : std::string(dataFolder);
     text += "\n";
@@ -103,19 +135,30 @@ std::string HelpText(std::string_view program, std::string_view dataFolder,
 std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::string_view program,
                                      const std::function<std::string()>& dataFolder,
                                      std::ostream& out, std::ostream& err) {
-    if (!parsed.Error.empty()) {
-        err << program << ": " << parsed.Error << '\n';
-        return 2;
-    }
-    if (parsed.Line.ShowHelp) {
-        out << HelpText(program, dataFolder());
-        return 0;
-    }
-    if (parsed.Line.ShowVersion) {
-        out << VersionText() << '\n';
-        return 0;
-    }
-    return std::nullopt;
+    return Answer(
+        parsed, program, [&] { return HelpText(program, dataFolder()); }, VersionText(), out, err);
+}
+
+std::span<const OptionRow> ManualOptions() {
+    return kManualOptions;
+}
+
+std::string ManualVersionText() {
+    return "Zarq (Keldo) Manual " ZARQ_VERSION;
+}
+
+std::string ManualHelpText(std::string_view program, std::span<const OptionRow> options) {
+    std::string text = "Usage: " + std::string(program) + " [OPTION]...\n";
+    text += "The illustrated manual of the Zarq (Keldo) Simulator: the toy's controls and its\n";
+    text += "three games, with pictures of the toy's screen in play.\n\n";
+    return text + OptionLines(options);
+}
+
+std::optional<int> AnswerManualBeforeStart(const ParsedCommandLine& parsed,
+                                           std::string_view program, std::ostream& out,
+                                           std::ostream& err) {
+    return Answer(
+        parsed, program, [&] { return ManualHelpText(program); }, ManualVersionText(), out, err);
 }
 
 }  // namespace zarq

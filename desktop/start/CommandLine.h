@@ -58,4 +58,20 @@ std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::strin
                                      const std::function<std::string()>& dataFolder,
                                      std::ostream& out, std::ostream& err);
 
+// The manual program (zarq-simulator-manual) reads its command line the same way, before Qt
+// starts: --help and --version answer without a display, a mistake ends with exit code 2.
+std::span<const OptionRow> ManualOptions();
+
+// "Zarq (Keldo) Manual <version>".
+std::string ManualVersionText();
+
+// The manual's usage and its options.
+std::string ManualHelpText(std::string_view program,
+                           std::span<const OptionRow> options = ManualOptions());
+
+// As AnswerBeforeStart, for the manual program.
+std::optional<int> AnswerManualBeforeStart(const ParsedCommandLine& parsed,
+                                           std::string_view program, std::ostream& out,
+                                           std::ostream& err);
+
 }  // namespace zarq

@@ -13,7 +13,9 @@ foreach(path
         share/games/zarq-simulator/readme.txt
         share/games/zarq-simulator/whatsnew.txt
         share/applications/zarq-simulator.desktop
+        share/icons/hicolor/16x16/apps/zarq-simulator.png
         share/icons/hicolor/48x48/apps/zarq-simulator.png
+        share/icons/hicolor/scalable/apps/zarq-simulator.svg
         share/icons/hicolor/256x256/apps/zarq-simulator.png
         share/man/man6/zarq-simulator.6.gz
         share/doc/zarq-simulator/copyright)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "Catalogue.h"
@@ -13,6 +15,7 @@
 #include "Generator.h"
 #include "OutlineAlpha.h"
 #include "PictureFiles.h"
+#include "SvgPainter.h"
 #include "harness/Harness.h"
 
 namespace zarq::test {
@@ -249,6 +252,39 @@ TEST_F(Drawing, DialogPicturesFitTheirPlacesAndTheIconIsShaped) {
             const QRgb screen = icon.pixel(at(32, 23));
             EXPECT_LT(qBlue(screen), 100) << size << ": the screen is not there";
         }
+    }
+}
+
+// The scalable icon, painted from its file, is the same toy as the PNG icons: its outline on a
+// clear ground, the body's blue, the dark screen; and the committed file is what the generator
+// writes now.
+TEST_F(Drawing, TheScalableIconIsTheToyOfThePngIcons) {
+    std::ifstream file(std::filesystem::path(ZARQ_SOURCE_DIR) / "assets/icon/zarq-simulator.svg");
+    const std::string committed{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_FALSE(committed.empty()) << "assets/icon/zarq-simulator.svg is missing";
+    for (const int size : {64, 256}) {
+        const QImage painted = PaintSvg(committed, size);
+        ASSERT_FALSE(painted.isNull()) << "the SVG holds more than its reader knows";
+        const QImage now = PaintSvg(dialogs_.IconSvg, size);
+        ASSERT_FALSE(now.isNull());
+        EXPECT_LT(WorstBlockDifference(painted, now), 8.0)
+            << "the scalable icon is stale: build the regenerate_pictures target";
+        // The same outline as the PNG icon of that size.
+        const QImage png = CommittedIcon(size).convertToFormat(QImage::Format_ARGB32);
+        int shapeMismatch = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                shapeMismatch +=
+                    (qAlpha(painted.pixel(x, y)) > 127) != (qAlpha(png.pixel(x, y)) > 127);
+            }
+        }
+        EXPECT_LT(shapeMismatch, size * size / 100) << size;
+        // Its body blue beside the printing and its screen dark, at the places the PNG icons
+        // are tested at.
+        const auto at = [size](int x, int y) { return QPoint(x * size / 64, y * size / 64); };
+        const QRgb body = painted.pixel(at(12, 37));
+        EXPECT_GT(qBlue(body), qRed(body) + 60) << size << ": the body is not blue";
+        EXPECT_LT(qBlue(painted.pixel(at(32, 23))), 100) << size << ": the screen is not there";
     }
 }
 

@@ -13,7 +13,7 @@ file(GLOB_RECURSE second RELATIVE ${WORK}/second ${WORK}/second/*)
 if(NOT first STREQUAL second)
     message(FATAL_ERROR "the two runs wrote different files:\n${first}\n${second}")
 endif()
-foreach(needed pictures/Im_Piccina.png pictures/Im_Foto.jpg pictures/Im_Piccina@3x.png pictures/Im_Foto@3x.jpg icon/zarq-simulator-48.png
+foreach(needed pictures/Im_Piccina.png pictures/Im_Foto.jpg pictures/Im_Piccina@3x.png pictures/Im_Foto@3x.jpg icon/zarq-simulator-16.png icon/zarq-simulator-48.png icon/zarq-simulator.svg
        icon/zarq-simulator-256.png Mask2.bin)
     list(FIND first ${needed} at)
     if(at EQUAL -1)

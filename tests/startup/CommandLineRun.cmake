@@ -1,13 +1,16 @@
 # Runs PROGRAM from WORKDIR in an empty environment, so with no display and no Qt platform
-# chosen: --version must answer and --no-such-option must end with one line on stderr and
-# status 2; --verify of RECORDING must replay it and match (0), and of a missing file end with 2.
+# chosen: --version must answer VERSION_TEXT (the simulator's by default) and --no-such-option
+# must end with one line on stderr and status 2; --verify of RECORDING must replay it and match (0), and of a missing file end with 2.
 # A program that opened its window, display or sound before reading the command line fails here.
 if(NOT WORKDIR)
     set(WORKDIR /)
 endif()
+if(NOT VERSION_TEXT)
+    set(VERSION_TEXT "Zarq (Keldo) Simulator ${VERSION}")
+endif()
 execute_process(COMMAND env -i ${PROGRAM} --version WORKING_DIRECTORY ${WORKDIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT status EQUAL 0 OR NOT out STREQUAL "Zarq (Keldo) Simulator ${VERSION}\n" OR err)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "${VERSION_TEXT}\n" OR err)
     message(FATAL_ERROR "--version gave status ${status}, output '${out}', errors '${err}'")
 endif()
 execute_process(COMMAND env -i ${PROGRAM} --no-such-option WORKING_DIRECTORY ${WORKDIR}

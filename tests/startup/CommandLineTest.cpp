@@ -107,5 +107,33 @@ TEST(CommandLine, EveryMistakeIsOneLineOnStderrAndExitCode2) {
     }
 }
 
+// The manual program: help and version only; the simulator's options are mistakes there.
+TEST(CommandLine, TheManualAnswersHelpAndVersionAndRefusesTheRest) {
+    const auto ask = [](std::vector<const char*> args) {
+        Answer answer;
+        std::ostringstream out;
+        std::ostringstream err;
+        answer.ExitCode = AnswerManualBeforeStart(ParseCommandLine(args, ManualOptions()),
+                                                  "zarq-simulator-manual", out, err);
+        answer.Out = out.str();
+        answer.Err = err.str();
+        return answer;
+    };
+    EXPECT_FALSE(ask({}).ExitCode.has_value());
+    EXPECT_EQ(ask({"--version"}).Out, "Zarq (Keldo) Manual " ZARQ_VERSION "\n");
+    const Answer help = ask({"-h"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.starts_with("Usage: zarq-simulator-manual [OPTION]...\n")) << help.Out;
+    EXPECT_NE(help.Out.find("  -h, --help "), std::string::npos) << help.Out;
+    EXPECT_NE(help.Out.find("      --version "), std::string::npos) << help.Out;
+    EXPECT_EQ(help.Out.find("--record"), std::string::npos) << help.Out;
+    for (const char* mistake : {"--record", "--verify", "--bogus"}) {
+        const Answer answer = ask({mistake, "x"});
+        EXPECT_EQ(answer.ExitCode, 2) << mistake;
+        EXPECT_EQ(answer.Err, "zarq-simulator-manual: unknown option '" + std::string(mistake) +
+                                  "' (try --help)\n");
+    }
+}
+
 }  // namespace
 }  // namespace zarq::test

@@ -20,6 +20,7 @@
 #include <stdexcept>
 
 #include "Catalogue.h"
+#include "IconSvg.h"
 #include "Outline.h"
 #include "PanelPhoto.h"
 #include "PanelScene.h"
@@ -661,6 +662,9 @@ DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPict
     if (scale != 1) return pictures;
     const QImage lit = PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U);
     for (const int size : kIconSizes) pictures.Icons[size] = DrawIcon(lit, size);
+    pictures.IconSvg =
+        DrawIconSvg(FaceShapes(LayoutOf(inert.Form()), fontFile), ScreenAllLit(inert.Form()),
+                    panelPictures, {"Im_Base", "Puls_Speed", "Puls_On", "Puls_Off"});
     return pictures;
 }
 

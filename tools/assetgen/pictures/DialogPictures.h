@@ -15,7 +15,7 @@ namespace zarq::assetgen {
 inline constexpr QSize kBoxedToySize{204, 286};
 inline constexpr QSize kAuthorPhotoSize{252, 84};
 // The icon's sizes in pixels, square, each drawn at its own size.
-inline constexpr std::array kIconSizes{48, 64, 128, 256};
+inline constexpr std::array kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
 struct DialogPictures {
     // By picture key ("Im_Piccina", "Im_Foto"), at the sizes above times the scale they were
@@ -23,6 +23,8 @@ struct DialogPictures {
     std::map<std::string, QImage> Dialogs;
     // The program's icon by size in pixels, with alpha; drawn with the 1x set only.
     std::map<int, QImage> Icons;
+    // The same icon as SVG, drawn from the face's shapes and the display's pictures; 1x only.
+    std::string IconSvg;
 };
 
 // `panelPictures` are the panel's pictures as DrawAllPictures gives them for `scale`;

@@ -146,6 +146,12 @@ void Generate(const GeneratorOptions& options) {
         for (const auto& [size, icon] : dialogs.Icons) {
             SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
         }
+        if (!dialogs.IconSvg.empty()) {
+            const std::filesystem::path file = options.IconDir / "zarq-simulator.svg";
+            std::ofstream svg(file, std::ios::binary | std::ios::trunc);
+            svg << dialogs.IconSvg;
+            if (!svg) throw std::runtime_error("cannot write " + file.string());
+        }
         if (scale == 1) pictures = std::move(set);
     }
 

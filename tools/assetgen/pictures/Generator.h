@@ -13,7 +13,7 @@ namespace zarq::assetgen {
 struct GeneratorOptions {
     std::filesystem::path PicturesDir;  // one file per picture key
     std::filesystem::path MaskFile;     // the stored "Mask2" value
-    std::filesystem::path IconDir;      // the program's icons, zarq-simulator-<size>.png
+    std::filesystem::path IconDir;      // the program's icons, zarq-simulator-<size>.png and .svg
     std::filesystem::path PreviewDir;   // empty: no previews
     QString FontFile;
 };

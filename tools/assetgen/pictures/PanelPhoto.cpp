@@ -797,13 +797,102 @@ void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline) {
     paint.drawPath(stroker.createStroke(logo).united(logo));
     const QRectF box = logo.boundingRect();
     QLinearGradient fill(box.topLeft(), box.bottomLeft());
-    fill.setColorAt(0.0, QColor(0xff, 0xf6, 0xb0));
-    fill.setColorAt(0.45, QColor(0xff, 0xd4, 0x1c));
-    fill.setColorAt(0.5, QColor(0xff, 0x9a, 0x00));
-    fill.setColorAt(0.8, QColor(0xff, 0xb8, 0x20));
-    fill.setColorAt(1.0, QColor(0xff, 0xe0, 0x60));
+    fill.setStops(LogoGradient());
     paint.setBrush(fill);
     paint.drawPath(logo);
+}
+
+QGradientStops LogoGradient() {
+    return {{0.0, QColor(0xff, 0xf6, 0xb0)},
+            {0.45, QColor(0xff, 0xd4, 0x1c)},
+            {0.5, QColor(0xff, 0x9a, 0x00)},
+            {0.8, QColor(0xff, 0xb8, 0x20)},
+            {1.0, QColor(0xff, 0xe0, 0x60)}};
+}
+
+// The same parts, colours and printing as the albedo of BuildFixedScene and AddMovingParts,
+// as shapes instead of paint.
+std::vector<FaceShape> FaceShapes(const PanelLayout& layout, const QString& fontFile) {
+    const Typesetter type(fontFile);
+    const Geometry g = GeometryOf(layout);
+    std::vector<FaceShape> shapes;
+    const auto add = [&shapes](const QPainterPath& path, const QColor& colour) {
+        shapes.push_back({path, colour, {}});
+    };
+    const auto stroke = [](const QPainterPath& path, double width) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(width);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        return stroker.createStroke(path);
+    };
+
+    add(Studio<2>::SmoothOutline(), kBodyBlue);
+    QPainterPath face;
+    for (int y = 0; y < kPanelHeight; ++y) {
+        const RowSpan s = OutlineRow(y);
+        face.addRect(QRectF(s.Left + 16, y, s.Right - s.Left - 32, 1));
+    }
+    face = face.simplified();
+    const double bands[] = {113, 119, 125};
+    const QColor stripes[] = {kStripeYellow, kStripeOrange, kStripeRed};
+    for (int i = 0; i < 3; ++i) {
+        for (const double top : {bands[i], 304.0 + 6 * i}) {
+            QPainterPath band;
+            band.addRect(QRectF(0, top, kPanelWidth, 3.5));
+            add(band.intersected(face), stripes[i]);
+        }
+    }
+
+    add(RoundedRect(g.bezel.left(), g.bezel.top(), g.bezel.width(), g.bezel.height(), 16),
+        kBezelBlack);
+    QPainterPath trim;
+    trim.addRoundedRect(g.opening.adjusted(-3.5, -3.5, 3.5, 3.5), 6, 6);
+    add(stroke(trim, 1.2), kBezelTrim);
+    QPainterPath opening;
+    opening.addRect(g.opening);
+    add(opening, QColor(0, 0, 0));
+    add(type.Text(QStringLiteral("CYCLE RACE  \u2022  DISC DUEL  \u2022  BARRIER"), 7.5,
+                  QPointF(g.bezel.center().x(), g.bezel.bottom() - 7), 0, 0.8),
+        kInk);
+
+    const QPainterPath letters = LogoLetters(type);
+    const QPainterPath logo = letters.united(SpeedLines(letters.boundingRect()));
+    add(stroke(logo, 2 * 2.25).united(logo), kLogoOutline);
+    shapes.push_back({logo, QColor(), LogoGradient()});
+    const QRectF box = logo.boundingRect();
+    add(type.Text(QStringLiteral("KELDO"), 8, QPointF(box.right() - 4, box.top() - 4), -1, 2.2),
+        kInk);
+
+    add(RoundedRect(g.deck.left(), g.deck.top(), g.deck.width(), g.deck.height(), 18), kDeck);
+    add(PadCross(g, 3.0), QColor(0x0c, 0x0c, 0x0e));
+    add(PadCross(g, 0.0), kPadBlack);
+    add(PadArrows(g), kPadArrow);
+    add(Circle(g.buttonCentre, g.seatRadius), QColor(0x0e, 0x0f, 0x12));
+    add(Circle(g.buttonCentre, g.buttonRadius), kButtonRed);
+    add(RoundedRect(g.switchFrame.left(), g.switchFrame.top(), g.switchFrame.width(),
+                    g.switchFrame.height(), 3),
+        QColor(0x5a, 0x5e, 0x66));
+    add(RoundedRect(g.slot.left(), g.slot.top(), g.slot.width(), g.slot.height(), 2), kSlotBlack);
+    add(RoundedRect(g.knobOn.left(), g.knobOn.top(), g.knobOn.width(), g.knobOn.height(), 3),
+        kKnob);
+    // The speaker slots are only moulded; the photograph's shadow shows them dark.
+    QPainterPath grille;
+    for (int i = 0; i < 6; ++i) grille.addRoundedRect(QRectF(200, 518 + 7 * i, 90, 3.4), 1.7, 1.7);
+    add(grille, kBodyBlue.darker(200));
+
+    add(type.Text(QStringLiteral("ELECTRONIC  ACTION  GAME"), 10, QPointF(kPanelWidth / 2.0, 352),
+                  0, 3.0),
+        kStripeYellow);
+    const QRectF sw = g.switchFrame;
+    const QPointF b = g.buttonCentre;
+    const QPointF p = g.padCentre;
+    add(type.Text("POWER", 8, QPointF(sw.center().x(), sw.top() - 6), 0, 1.2), kInk);
+    add(type.Text("OFF", 7.5, QPointF(sw.left() - 5, sw.center().y() + 3.6), -1, 0.6), kInk);
+    add(type.Text("ON", 7.5, QPointF(sw.right() + 5, sw.center().y() + 3.6), 1, 0.6), kInk);
+    add(type.Text("SPEED", 8, QPointF(b.x(), b.y() + g.seatRadius + 14), 0, 1.2), kInk);
+    add(type.Text("FIRE", 6.5, QPointF(b.x(), b.y() - g.seatRadius - 6), 0, 1.0), kInk);
+    add(type.Text("MOVE", 6.5, QPointF(p.x() + g.padHalfWidth + 18, p.y() + 2.5), 1, 1.0), kInk);
+    return shapes;
 }
 
 }  // namespace zarq::assetgen

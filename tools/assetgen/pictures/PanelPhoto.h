@@ -4,11 +4,13 @@
 // the button and switch pictures match the body around them.
 #pragma once
 
+#include <QGradient>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRect>
 #include <QString>
+#include <vector>
 
 #include "panel/Unit1.h"
 
@@ -41,5 +43,23 @@ PanelPhotos RenderPanelPhotos(const PanelLayout& layout, const QString& fontFile
 // The toy's name as printed on it: a dark red outline `outline` pixels wide around a
 // yellow-to-orange fill. The panel and the box share it.
 void PaintLogo(QPainter& paint, const QPainterPath& logo, double outline);
+
+// The name's fill, from the top (0) to the bottom (1) of the name's box.
+QGradientStops LogoGradient();
+
+// One flat part of the body's face, in panel pixels: filled with `Colour`, or with `Gradient`
+// from the top to the bottom of the path's box when that is not empty.
+struct FaceShape {
+    QPainterPath Path;
+    QColor Colour;
+    QGradientStops Gradient;
+};
+
+// The body's face as flat shapes, back to front: the outline in the body's blue, the stripes,
+// the display bezel with the screen's opening, the name, the control deck with the pad, the
+// button and the power switch (on), the speaker slots and the printing. They are the shapes
+// the photograph is modelled from, without its relief and light; the scalable icon is drawn
+// from them. Needs a QGuiApplication for the font.
+std::vector<FaceShape> FaceShapes(const PanelLayout& layout, const QString& fontFile);
 
 }  // namespace zarq::assetgen
