@@ -175,10 +175,28 @@ async function racingCpu(sound) {
   await page.mouse.click(box.x + 245 * s, box.y + 440 * s);
   await page.waitForTimeout(13000);  // the race has started
   await page.keyboard.down('Control');  // the fast speed
+  const painted = await page.evaluate(() => window.zarq.painted);
   const parts = await cpuOver(page, 10000);
+  parts.paints = (await page.evaluate(() => window.zarq.painted)) - painted;
   const lit = await page.evaluate(() => window.zarq.lit());
   await page.keyboard.up('Control');
   if (!/Im_Bar/.test(lit)) console.log('  (the race was not running: ' + lit + ')');
+  await context.close();
+  return parts;
+}
+// For comparison, the browser's own price of showing a change: a page that only fills a small
+// rectangle of a canvas of the panel's size, as often as the racing page drew.
+async function referenceCpu(paintsPerSecond) {
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  const page = await context.newPage();
+  await page.setContent(`<body style="margin:0"><canvas id="c" width="640" height="760"></canvas><script>
+    const g = c.getContext('2d');
+    let i = 0;
+    setInterval(() => requestAnimationFrame(() => { g.fillStyle = i++ % 2 ? '#f00' : '#0f0'; g.fillRect(100, 100, 60, 20); }),
+                ${Math.round(1000 / Math.max(1, paintsPerSecond))});
+  </script></body>`);
+  await page.waitForTimeout(2000);
+  const parts = await cpuOver(page, 10000);
   await context.close();
   return parts;
 }
@@ -186,10 +204,16 @@ const idle = await idleCpu();
 console.log(`  the browser with an empty page: ${sum(idle).toFixed(1)} % of a core (${shown(idle)})`);
 for (const sound of [true, false]) {
   const racing = await racingCpu(sound);
+  const paints = racing.paints / 10;
+  delete racing.paints;
   const work = {};
   for (const part of Object.keys(racing)) work[part] = Math.max(0, racing[part] - (idle[part] || 0));
   console.log(`  racing: ${sum(racing).toFixed(1)} % of a core in all; less the empty page: ${shown(work)}`);
   report(`CPU of the page while racing at the fast speed, ${sound ? 'with sound' : 'silent'}`, sum(racing) - sum(idle), '% of a core', 3);
+  if (!sound) {
+    const reference = await referenceCpu(paints);
+    console.log(`  (a bare canvas changed ${paints.toFixed(1)} times a second: ${(sum(reference) - sum(idle)).toFixed(1)} % of a core less the empty page)`);
+  }
 }
 
 await browser.close();
