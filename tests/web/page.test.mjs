@@ -371,6 +371,9 @@ test('a recording made in the page, a hidden tab in it, verifies with the native
   const { context, page } = await open();
   await play(page);
   await page.click('#record');
+  // The bar's button tells the state, written only when it changes.
+  const recordButton = () => page.textContent('#record');
+  if (await recordButton() !== 'Stop recording') throw new Error('the record button does not offer to stop');
   const t0 = await switchOn(page);
   for (const [t, down] of [[13000, true], [13040, false], [14500, true], [14560, false]]) {
     await runTo(page, t0 + t);
@@ -393,6 +396,7 @@ test('a recording made in the page, a hidden tab in it, verifies with the native
   const download = await saved;
   const file = path.join(shots, 'page-recording.zrec');
   await download.saveAs(file);
+  if (await recordButton() !== 'Record') throw new Error('the record button still offers to stop');
   await context.close();
   const text = fs.readFileSync(file, 'utf8');
   if (!/^zarq-recording 1\n/.test(text) || !/\nend switched-off /.test(text)) throw new Error('not a finished recording:\n' + text);

@@ -315,7 +315,8 @@
     }
     g.restore();
     window.zarq.painted = (window.zarq.painted || 0) + 1;
-    if (!window.zarq.firstPaint) {
+    // The first drawing on screen: the pictures may arrive and be drawn behind the overlay.
+    if (!window.zarq.firstPaint && !$('stage').hidden) {
       window.zarq.firstPaint = performance.now();
       document.body.dataset.painted = '1';
     }
@@ -491,13 +492,19 @@
     if (f && playing) playFile(f);
   });
 
+  // Called at every wake-up: a button's text is written only when it changes, since each
+  // write makes the browser lay out and repaint the bar (most of the page's work at a race).
+  function setText(element, text) {
+    if (element.textContent !== text) element.textContent = text;
+  }
+
   let wasPlaying = false;
   function updateBar() {
     const rec = api.recording() === 1;
-    $('record').textContent = rec ? 'Stop recording' : 'Record';
+    setText($('record'), rec ? 'Stop recording' : 'Record');
     $('record').classList.toggle('on', rec);
     const back = api.playing() === 1;
-    $('open').textContent = back ? 'Stop playback' : 'Play recording…';
+    setText($('open'), back ? 'Stop playback' : 'Play recording…');
     if (wasPlaying && !back) {
       const failure = api.playbackFailure();
       if (failure) showMessage('The play stopped following its recording:\n' + failure, 'Play recording');
