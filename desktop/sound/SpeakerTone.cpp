@@ -13,9 +13,6 @@ namespace zarq {
 
 namespace {
 
-constexpr std::uint16_t kChannel2Port = 0x42;
-constexpr std::uint16_t kCommandPort = 0x43;
-constexpr std::uint16_t kGatePort = 0x61;
 constexpr std::uint8_t kGateAndSpeaker = 0x03;  // bit 0 gates channel 2, bit 1 connects the speaker
 constexpr std::uint32_t kCountMask = 0x1FFFF;
 
@@ -84,56 +81,14 @@ double Ramp(int level) {
     return level <= 0 ? 0.0 : ramp[static_cast<std::size_t>(level)];
 }
 
-// A count written in binary-coded decimal: four digits, 0 standing for 10000.
-std::uint32_t FromBcd(std::uint32_t raw) {
-    const std::uint32_t value = ((raw >> 12) & 0xF) * 1000 + ((raw >> 8) & 0xF) * 100 +
-                                ((raw >> 4) & 0xF) * 10 + (raw & 0xF);
-    return value == 0 ? 10000 : value;
-}
-
 }  // namespace
 
-void SpeakerTone::LoadCount(std::uint32_t raw) {
-    const std::uint32_t count = bcd_ ? FromBcd(raw) : (raw == 0 ? 0x10000 : raw);
-    counter_.store(Pack(count, mode_), std::memory_order_release);
-}
-
 void SpeakerTone::out(std::uint16_t port, std::uint8_t value) {
-    switch (port) {
-        case kCommandPort: {
-            // Only control words for channel 2 matter; a counter latch (access 0) only
-            // affects reading the count back, which the toy never does.
-            if ((value >> 6) != 2) return;
-            const std::uint8_t access = (value >> 4) & 3;
-            if (access == 0) return;
-            access_ = access;
-            mode_ = (value >> 1) & 7;
-            if (mode_ >= 6) mode_ = static_cast<std::uint8_t>(mode_ - 4);  // 6 and 7 are 2 and 3
-            bcd_ = (value & 1) != 0;
-            highNext_ = false;
-            // The new mode applies with the next count; until then the running tone goes on,
-            // so a retune written as command, low, high never leaves a gap.
-            return;
-        }
-        case kChannel2Port:
-            if (access_ == 1) {
-                LoadCount(value);
-            } else if (access_ == 2) {
-                LoadCount(static_cast<std::uint32_t>(value) << 8);
-            } else if (!highNext_) {
-                lowByte_ = value;
-                highNext_ = true;
-            } else {
-                highNext_ = false;
-                LoadCount(lowByte_ | (static_cast<std::uint32_t>(value) << 8));
-            }
-            return;
-        case kGatePort:
-            gate_.store(value & kGateAndSpeaker, std::memory_order_release);
-            return;
-        default:
-            return;
-    }
+    ports_.Write(port, value);
+    // A new mode applies with the next count, so the audio thread sees count and mode change
+    // together, and a retune written as command, low, high never leaves a gap.
+    counter_.store(Pack(ports_.Count(), ports_.LoadedMode()), std::memory_order_release);
+    gate_.store(ports_.Gate(), std::memory_order_release);
 }
 
 double SpeakerTone::Frequency() const {

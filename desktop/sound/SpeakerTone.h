@@ -9,13 +9,14 @@
 #include <cstdint>
 
 #include "panel/Seams.h"
+#include "panel/SpeakerPorts.h"
 
 namespace zarq {
 
 class SpeakerTone final : public PortOutput {
   public:
     // The timer's input clock; the tone is this divided by the count loaded into channel 2.
-    static constexpr double kInputClockHz = 1193182.0;
+    static constexpr double kInputClockHz = SpeakerPorts::kInputClockHz;
     // Peak of the tone in 16-bit units: well under the sound effects, which peak near 12000.
     static constexpr int kLevel = 2800;
     // Frames over which the tone fades in or out, so that switching it is not a click.
@@ -46,14 +47,9 @@ class SpeakerTone final : public PortOutput {
     static std::uint32_t Pack(std::uint32_t count, std::uint32_t mode) {
         return count | (mode << 20);
     }
-    void LoadCount(std::uint32_t raw);
 
-    // Decoder state, touched only by out().
-    std::uint8_t access_ = 3;  // 1 low byte only, 2 high byte only, 3 low then high
-    std::uint8_t mode_ = 3;
-    bool bcd_ = false;
-    bool highNext_ = false;
-    std::uint8_t lowByte_ = 0;
+    // The decoder, touched only by out().
+    SpeakerPorts ports_;
 
     // Shared with the audio thread.
     std::atomic<std::uint32_t> counter_{Pack(0, 3)};

@@ -175,7 +175,76 @@ class Desktop : public ::testing::Test {
         return r;
     }
 
+    // Weston on an Xvfb display of its own, its socket in a runtime folder of the fixture's:
+    // the environment for a Wayland client and the settled empty desktop, compared below the
+    // top `clockRows` rows (the bar's clock). An empty picture and `Why` when it cannot run.
+    struct Weston {
+        QProcessEnvironment Env;
+        QImage Empty;
+        std::string Why;
+    };
+    Weston StartWeston(int clockRows) {
+        Weston w;
+        for (const char* tool : {"Xvfb", "weston", "import"}) {
+            if (!Has(tool)) {
+                w.Why = std::string(tool) + " is not installed (scripts/install-deps.sh)";
+                return w;
+            }
+        }
+        const QString plugin =
+            QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+        if (!QFile::exists(plugin)) {
+            w.Why = "Qt's Wayland platform (qt6-wayland) is not installed";
+            return w;
+        }
+        if (StartXvfb().isEmpty()) {
+            w.Why = "Xvfb did not start";
+            return w;
+        }
+        if (!runtime_.isValid()) {
+            w.Why = "no runtime folder could be made";
+            return w;
+        }
+        QFile::setPermissions(runtime_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
+        const QString socket = QString("zarq-test-%1").arg(QCoreApplication::applicationPid());
+        w.Env = XEnv();
+        w.Env.insert("XDG_RUNTIME_DIR", runtime_.path());
+        QProcess& weston = Start("weston",
+                                 {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
+                                  QString("--width=%1").arg(kScreenWidth),
+                                  QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
+                                 w.Env);
+        // Weston is up once its socket exists and its desktop is drawn and settled: two
+        // screenshots alike below the clock.
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!QFile::exists(runtime_.filePath(socket))) {
+            if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
+                w.Why = "weston did not start: " +
+                        weston.readAllStandardError().right(400).toStdString();
+                return w;
+            }
+            weston.waitForFinished(100);
+        }
+        QImage empty = SettledShot([&](const QImage& shot) {
+            return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
+        });
+        if (empty.isNull()) {
+            ADD_FAILURE() << "no screenshot could be taken";
+            return w;
+        }
+        for (QImage next = Screenshot();
+             Changed(empty, next, clockRows).isValid() && !deadline.hasExpired();
+             next = Screenshot()) {
+            empty = next;
+        }
+        w.Env.insert("WAYLAND_DISPLAY", socket);
+        w.Empty = empty;
+        return w;
+    }
+
     QTemporaryDir config_;
+    QTemporaryDir runtime_;
     QString display_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
@@ -318,51 +387,16 @@ TEST_F(Desktop, DraggedOntoASmallerMonitorThePanelShrinksOnceAndStays) {
 
 // Wayland: no program may place its windows; the panel must simply not exist before play.
 TEST_F(Desktop, OnWestonOnlyTheDialogShowsBeforePlayAndTheDesktopShowsBesideThePanelsTop) {
-    for (const char* tool : {"Xvfb", "weston", "import"}) {
-        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
+    constexpr int kTopBar = 40;  // the bar's clock is left out of every comparison
+    const Weston weston = StartWeston(kTopBar);
+    if (weston.Empty.isNull()) {
+        if (!HasFailure()) GTEST_SKIP() << weston.Why;
+        return;
     }
-    const QString plugin =
-        QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
-    if (!QFile::exists(plugin))
-        GTEST_SKIP() << "Qt's Wayland platform (qt6-wayland) is not installed";
-    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+    const QImage& empty = weston.Empty;
 
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString socket = QString("zarq-test-%1").arg(QCoreApplication::applicationPid());
-    QProcessEnvironment wayland = XEnv();
-    wayland.insert("XDG_RUNTIME_DIR", runtime.path());
-    QProcess& weston = Start("weston",
-                             {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
-                              QString("--width=%1").arg(kScreenWidth),
-                              QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
-                             wayland);
-    // Weston is up once its socket exists and its desktop is drawn (the top bar's clock is
-    // left out of every comparison).
-    constexpr int kTopBar = 40;
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (!QFile::exists(runtime.filePath(socket))) {
-        if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
-            GTEST_SKIP() << "weston did not start: "
-                         << weston.readAllStandardError().right(400).toStdString();
-        }
-        weston.waitForFinished(100);
-    }
-    QImage empty = SettledShot([&](const QImage& shot) {
-        return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
-    });
-    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
-    // The desktop settles: two screenshots alike below the clock.
-    for (QImage next = Screenshot();
-         Changed(empty, next, kTopBar).isValid() && !deadline.hasExpired(); next = Screenshot()) {
-        empty = next;
-    }
-
-    QProcessEnvironment env = ProgramEnv(wayland);
+    QProcessEnvironment env = ProgramEnv(weston.Env);
     env.insert("QT_QPA_PLATFORM", "wayland");
-    env.insert("WAYLAND_DISPLAY", socket);
     env.insert("ZARQ_TEST_STDIN", "1");
     QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
     ASSERT_TRUE(program.waitForStarted(kPatienceMs));
@@ -406,48 +440,17 @@ TEST_F(Desktop, OnWestonOnlyTheDialogShowsBeforePlayAndTheDesktopShowsBesideTheP
 // Weston, whose bar takes the top 32 rows: "Fit to screen" fits the toy into the rows below it.
 // Qt reports the whole output as available there; the room left is what a maximised window gets.
 TEST_F(Desktop, OnWestonFitToScreenShowsTheWholeToyBelowTheBar) {
-    for (const char* tool : {"Xvfb", "weston", "import"}) {
-        if (!Has(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
-    }
-    const QString plugin =
-        QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
-    if (!QFile::exists(plugin))
-        GTEST_SKIP() << "Qt's Wayland platform (qt6-wayland) is not installed";
-    if (StartXvfb().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    QFile::setPermissions(runtime.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString socket = QString("zarq-fit-%1").arg(QCoreApplication::applicationPid());
-    QProcessEnvironment wayland = XEnv();
-    wayland.insert("XDG_RUNTIME_DIR", runtime.path());
-    QProcess& weston = Start("weston",
-                             {"--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
-                              QString("--width=%1").arg(kScreenWidth),
-                              QString("--height=%1").arg(kScreenHeight), "--idle-time=0"},
-                             wayland);
     constexpr int kBar = 32;
     constexpr int kClock = 40;  // the rows compared leave out the bar's clock
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (!QFile::exists(runtime.filePath(socket))) {
-        if (deadline.hasExpired() || weston.state() == QProcess::NotRunning) {
-            GTEST_SKIP() << "weston did not start: "
-                         << weston.readAllStandardError().right(400).toStdString();
-        }
-        weston.waitForFinished(100);
+    const Weston weston = StartWeston(kClock);
+    if (weston.Empty.isNull()) {
+        if (!HasFailure()) GTEST_SKIP() << weston.Why;
+        return;
     }
-    QImage empty = SettledShot([&](const QImage& shot) {
-        return shot.pixel(kScreenWidth / 4, kScreenHeight / 2) != qRgb(0, 0, 0);
-    });
-    ASSERT_FALSE(empty.isNull()) << "no screenshot could be taken";
-    for (QImage next = Screenshot();
-         Changed(empty, next, kClock).isValid() && !deadline.hasExpired(); next = Screenshot()) {
-        empty = next;
-    }
+    const QImage& empty = weston.Empty;
 
-    QProcessEnvironment env = ProgramEnv(wayland, "Zoom=0\n");
+    QProcessEnvironment env = ProgramEnv(weston.Env, "Zoom=0\n");
     env.insert("QT_QPA_PLATFORM", "wayland");
-    env.insert("WAYLAND_DISPLAY", socket);
     env.insert("ZARQ_TEST_STDIN", "1");
     QProcess& program = Start(ZARQ_SIMULATOR, {}, env);
     ASSERT_TRUE(program.waitForStarted(kPatienceMs));

@@ -8,7 +8,7 @@
 
 #include "AudioSchedule.h"
 #include "PageClock.h"
-#include "SpeakerPorts.h"
+#include "panel/SpeakerPorts.h"
 #include "WebEdition.h"
 
 namespace zarq::web {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SpeakerPorts.h"
+#include "panel/SpeakerPorts.h"
 #include "panel/InputPath.h"
 #include "panel/SilentSeams.h"
 #include "panel/Unit1.h"
@@ -68,7 +68,7 @@ class LoggedPorts : public PortOutput {
 
   private:
     VirtualClock& clock_;
-    web::SpeakerPorts speaker_;
+    SpeakerPorts speaker_;
 };
 
 struct Event {

@@ -14,7 +14,7 @@
 #include "AudioSchedule.h"
 #include "Controls.h"
 #include "PageClock.h"
-#include "SpeakerPorts.h"
+#include "panel/SpeakerPorts.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "record/Recorder.h"

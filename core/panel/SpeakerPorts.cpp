@@ -1,7 +1,7 @@
 // Decoding of the interval timer's channel 2 and the speaker gate.
 #include "SpeakerPorts.h"
 
-namespace zarq::web {
+namespace zarq {
 
 namespace {
 constexpr std::uint16_t kChannel2Port = 0x42;
@@ -62,4 +62,4 @@ double SpeakerPorts::Frequency() const {
     return sounding ? kInputClockHz / count_ : 0.0;
 }
 
-}  // namespace zarq::web
+}  // namespace zarq
