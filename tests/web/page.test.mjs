@@ -169,6 +169,37 @@ function sameLit(got, want, queries, what) {
   }
 }
 
+// The page as shown after painting only the changes (the display on its own layer) equals the
+// page after the whole panel is painted anew, and that again without the display's layer: the
+// layer lies on the panel to the device pixel and nothing is left stale. At a device pixel
+// ratio of 1 the browser shows canvases unscaled.
+async function sameAsWholeRepaint(page) {
+  const shown = await page.screenshot();
+  await page.evaluate(() => window.dispatchEvent(new Event('resize')));  // everything anew
+  const whole = await page.screenshot();
+  await page.evaluate(() => { document.getElementById('display').style.visibility = 'hidden'; });
+  const bare = await page.screenshot();
+  await page.evaluate(() => { document.getElementById('display').style.visibility = ''; });
+  const worst = await page.evaluate(async (shots) => {
+    const pixels = await Promise.all(shots.map(async (b64) => {
+      const img = new Image();
+      img.src = 'data:image/png;base64,' + b64;
+      await img.decode();
+      const c = document.createElement('canvas');
+      c.width = img.width;
+      c.height = img.height;
+      const g = c.getContext('2d');
+      g.drawImage(img, 0, 0);
+      return g.getImageData(0, 0, c.width, c.height).data;
+    }));
+    const most = (a, b) => a.reduce((m, v, i) => Math.max(m, Math.abs(v - b[i])), 0);
+    return [most(pixels[0], pixels[1]), most(pixels[1], pixels[2])];
+  }, [shown, whole, bare].map((b) => b.toString('base64')));
+  // Two rasterisations of the same pictures may differ by a rounding step, an edge by far more.
+  if (worst[0] > 2) throw new Error(`the page painted by changes differs from a whole repaint by up to ${worst[0]}`);
+  if (worst[1] > 2) throw new Error(`the display's layer differs from the panel beneath by up to ${worst[1]}`);
+}
+
 // ---- Tests ---------------------------------------------------------------------------------
 const tests = [];
 const test = (name, fn) => tests.push([name, fn]);
@@ -184,6 +215,7 @@ test('the page loads with no console error and screenshots look right on three s
     const t0 = await switchOn(page);
     await runTo(page, t0 + 14000);
     await page.screenshot({ path: path.join(shots, `${name}-race.png`) });
+    if (name === 'desktop-dpr1') await sameAsWholeRepaint(page);
     // The canvas holds device pixels for the panel's size on the screen: no pixel doubling.
     const sizes = await page.evaluate(() => {
       const c = document.getElementById('panel');
@@ -244,31 +276,51 @@ test('a key, a chosen key and a tap on the pad each turn the cycle as the native
   }
 });
 
-test('a game controller press (standard mapping) turns the cycle', async () => {
+test('a game controller is looked for while keys and touches rest, and its press turns the cycle', async () => {
   const stub = () => {
     window.__pad = 0;
+    window.__listening = 0;  // the browser polls for controllers while the page listens
+    const add = window.addEventListener;
+    const remove = window.removeEventListener;
+    window.addEventListener = function (type, ...rest) {
+      if (type === 'gamepadconnected') window.__listening++;
+      return add.call(this, type, ...rest);
+    };
+    window.removeEventListener = function (type, ...rest) {
+      if (type === 'gamepadconnected') window.__listening--;
+      return remove.call(this, type, ...rest);
+    };
     navigator.getGamepads = () => [{ index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
       buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: (window.__pad & (1 << i)) !== 0, value: (window.__pad & (1 << i)) ? 1 : 0 })) }];
   };
   const { context, page } = await open(DESKTOP, { init: stub });
+  const listening = () => page.evaluate(() => window.__listening);
   await play(page);
-  await page.evaluate(() => window.dispatchEvent(new Event('gamepadconnected')));
+  if (await listening() !== 1) throw new Error('the page does not listen for controllers at the start');
+  // The switch tapped: no controller is looked for until 15 s after the last tap or key.
   const t0 = await switchOn(page);
-  await runTo(page, t0 + 13000);
+  await runTo(page, t0 + 14990);
+  if (await listening() !== 0) throw new Error('the page listens for controllers while a tap plays');
+  await runTo(page, t0 + 15010);
+  if (await listening() !== 1) throw new Error('the page does not listen again once the hands rest');
+  await runTo(page, t0 + 16000);
   await page.evaluate(() => { window.__pad = 1 << 12; });  // the d-pad's up
-  await runTo(page, t0 + 13040);
+  await runTo(page, t0 + 16040);
   await page.evaluate(() => { window.__pad = 0; });
-  const queries = [13300, 14000, 15000];
+  const queries = [16300, 17000, 18000];
   const got = await litAt(page, t0, queries);
   // The controller is looked at once a frame: the press reaches the toy within one frame.
   let matched = false;
-  for (let d = 13000; d <= 13017 && !matched; d++) {
+  for (let d = 16000; d <= 16017 && !matched; d++) {
     const want = native(['0:switch-on', `${d}:down:38`, `${d + 40}:up:38`], queries).lit;
     matched = queries.every((q) => got[q] === want[q]);
   }
   const still = native(['0:switch-on'], queries).lit;
   if (queries.every((q) => got[q] === still[q])) throw new Error('the controller press did nothing');
   if (!matched) throw new Error('the controller press did not give what the native core gives for it');
+  // A controller in use is read whatever the keys do.
+  await page.keyboard.press('ArrowDown');
+  if (await listening() !== 1) throw new Error('a key stopped the page reading the connected controller');
   await context.close();
 });
 
@@ -416,6 +468,38 @@ test('a recording made in the page, a hidden tab in it, verifies with the native
   if (await again.page.evaluate(() => window.zarq.api.playing())) throw new Error('the playback did not end');
   if (await again.page.isVisible('#message')) throw new Error(await again.page.textContent('#message'));
   await again.context.close();
+});
+
+test('a recording the desktop program made in its window on the real clock plays in the page to its end', async () => {
+  // The desktop's own recording test plays in the real window and keeps its file here.
+  const appTests = process.env.ZARQ_APP_TESTS;
+  if (!appTests || !fs.existsSync(appTests)) {
+    console.log('# SKIPPED: no desktop app_tests program to make a desktop recording with');
+    return;
+  }
+  const file = path.join(shots, 'desktop-recording.zrec');
+  fs.rmSync(file, { force: true });
+  const r = spawnSync(appTests, ['--gtest_filter=RecordedWindow.APlayOnTheRealClockVerifiesAndReplaysExactly'], {
+    encoding: 'utf8',
+    env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', SDL_AUDIODRIVER: 'dummy', ZARQ_KEEP_RECORDING: file },
+  });
+  if (r.status !== 0 || !fs.existsSync(file)) throw new Error('the desktop recording was not made:\n' + r.stdout + r.stderr);
+  const { context, page } = await open();
+  await play(page);
+  const atRest = await page.evaluate(() => window.zarq.lit());
+  await page.setInputFiles('#file', file);
+  await page.waitForFunction(() => window.zarq.api.playing() === 1, null, { polling: 50 });
+  // The page's replay checks every step against the file and stops with a message at the first
+  // that differs; the play switched the toy on, so the panel showed more than at rest.
+  let shownOn = false;
+  for (let t = 0; t < 30000 && await page.evaluate(() => window.zarq.api.playing()); t += 100) {
+    await page.clock.runFor(100);
+    shownOn = shownOn || (await page.evaluate(() => window.zarq.lit())) !== atRest;
+  }
+  if (await page.evaluate(() => window.zarq.api.playing())) throw new Error('the playback did not end');
+  if (await page.isVisible('#message')) throw new Error(await page.textContent('#message'));
+  if (!shownOn) throw new Error('the playback never showed the toy switched on');
+  await context.close();
 });
 
 test('without JavaScript or WebAssembly the page says what is missing', async () => {

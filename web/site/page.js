@@ -37,12 +37,16 @@
   async function startAudio() {
     const Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return;
-    // The toy's own mix rate, as on the desktop: half the work of the usual 44.1 or 48 kHz.
+    // The toy's own mix rate, as on the desktop: half the work of the usual 44.1 or 48 kHz. The
+    // device is fed 40 ms at a time rather than the browser's shortest buffer: a quarter of the
+    // browser's work for sound at the price of some 30 ms more delay, of which the shorter lead
+    // the sounds are laid ahead of the context by gives 20 ms back.
+    const latencyHint = 0.04;
     let ctx;
     try {
-      ctx = new Context({latencyHint: 'interactive', sampleRate: 22050});
+      ctx = new Context({latencyHint, sampleRate: 22050});
     } catch (e) {
-      ctx = new Context({latencyHint: 'interactive'});
+      ctx = new Context({latencyHint});
     }
     audio.ctx = ctx;
     const pre = ctx.createGain();
@@ -135,6 +139,7 @@
       pictureCount: c('zw_picture_count', 'number', []),
       pictureFile: c('zw_picture_file', 'string', ['number', 'number']),
       setFor: c('zw_set_for', 'number', ['number']),
+      displayArea: c('zw_display_area', 'number', []),
       lit: c('zw_lit', 'string', []),
     };
   }
@@ -166,11 +171,16 @@
 
   // ---- Painting --------------------------------------------------------------------------
   const canvas = $('panel');
-  const g = canvas.getContext('2d');
+  // Desynchronized: the canvas goes to the screen by itself, not through the page's compositor,
+  // which halves the browser's work for each change shown.
+  const g = canvas.getContext('2d', {desynchronized: true});
+  const toy = $('toy');
+  const display = $('display');
+  const dg = display.getContext('2d', {desynchronized: true});
   const pictures = {1: null, 2: null, 3: null};  // per set: the loaded pictures, once all are in
   const outlines = {};
   const keyed = new Map();
-  let layout = {scale: 1, dpr: 1, set: 1};
+  let layout = {scale: 1, dpr: 1, set: 1, area: null};  // fit() lays it out
   let paintQueued = false;
 
   function loadImage(src) {
@@ -238,16 +248,34 @@
     return c;
   }
 
+  // The panel's size in whole device pixels, so that its pictures land on them one to one, and
+  // the game display's own layer exactly over the display, in the same device pixels.
   function fit() {
     const stage = $('stage').getBoundingClientRect();
     const scale = Math.max(0.1, Math.min(stage.width / PANEL_W, stage.height / PANEL_H));
     const dpr = window.devicePixelRatio || 1;
     const set = api.setFor(scale * dpr);
-    layout = {scale, dpr, set};
-    canvas.style.width = (PANEL_W * scale) + 'px';
-    canvas.style.height = (PANEL_H * scale) + 'px';
-    canvas.width = Math.round(PANEL_W * scale * dpr);
-    canvas.height = Math.round(PANEL_H * scale * dpr);
+    const ds = scale * dpr;
+    const a = new Int32Array(Z.HEAP32.buffer, api.displayArea(), 4);
+    const x = Math.floor(a[0] * ds);
+    const y = Math.floor(a[1] * ds);
+    const area = [x, y, Math.ceil((a[0] + a[2]) * ds) - x, Math.ceil((a[1] + a[3]) * ds) - y];
+    layout = {scale, dpr, set, area};
+    const place = (c, left, top, w, h) => {
+      c.width = w;
+      c.height = h;
+      c.style.left = (left / dpr) + 'px';
+      c.style.top = (top / dpr) + 'px';
+      c.style.width = (w / dpr) + 'px';
+      c.style.height = (h / dpr) + 'px';
+    };
+    const w = Math.round(PANEL_W * ds);
+    const h = Math.round(PANEL_H * ds);
+    place(canvas, 0, 0, w, h);
+    place(display, ...area);
+    // Centred on whole device pixels too, or the browser would resample both to place them.
+    toy.style.left = Math.floor((stage.width * dpr - w) / 2) / dpr + 'px';
+    toy.style.top = Math.floor((stage.height * dpr - h) / 2) / dpr + 'px';
     loadSet(set);
     requestPaint(true);
   }
@@ -257,14 +285,16 @@
     if (all) paintAll = true;
     if (paintQueued) return;
     paintQueued = true;
-    requestAnimationFrame(paint);
+    Promise.resolve().then(paint);
   }
 
   // Paints what changed: the toy's changed rectangles, each widened to whole device pixels
-  // and redrawn with every element that meets it, as the desktop's window repaints.
+  // and redrawn with every element that meets it, as the desktop's window repaints. A change
+  // inside the game display is painted on the display's layer only: the browser then puts a
+  // much smaller picture on the screen for each step of a game.
   function paint() {
     paintQueued = false;
-    if (!api) return;
+    if (!api || !layout.area) return;
     // The finest set loaded that is not finer than needed; the 1x set until then.
     let set = layout.set;
     while (set > 1 && !pictures[set]) set--;
@@ -272,31 +302,51 @@
     if (!imgs) return;
     const ds = layout.scale * layout.dpr;
     const n = api.dirtyTake();
-    const rects = [];
+    const area = layout.area;
+    const onPanel = [];
+    const onDisplay = [];
     if (paintAll || set !== layout.painted) {
-      rects.push([0, 0, canvas.width, canvas.height]);
+      onPanel.push([0, 0, canvas.width, canvas.height]);
+      onDisplay.push(area);
     } else {
       const d = new Int32Array(Z.HEAP32.buffer, api.dirty(), n);
       for (let i = 0; i + 3 < n; i += 4) {
         const x0 = Math.max(0, Math.floor(d[i] * ds));
         const y0 = Math.max(0, Math.floor(d[i + 1] * ds));
-        rects.push([x0, y0, Math.ceil((d[i] + d[i + 2]) * ds) - x0, Math.ceil((d[i + 1] + d[i + 3]) * ds) - y0]);
+        const r = [x0, y0, Math.ceil((d[i] + d[i + 2]) * ds) - x0, Math.ceil((d[i + 1] + d[i + 3]) * ds) - y0];
+        const inside = r[0] >= area[0] && r[1] >= area[1] && r[0] + r[2] <= area[0] + area[2] && r[1] + r[3] <= area[1] + area[3];
+        if (!inside) onPanel.push(r);
+        if (r[0] < area[0] + area[2] && r[0] + r[2] > area[0] && r[1] < area[1] + area[3] && r[1] + r[3] > area[1]) onDisplay.push(r);
       }
     }
     paintAll = false;
     layout.painted = set;
+    if (onPanel.length === 0 && onDisplay.length === 0) return;
+    draw(g, onPanel, 0, 0, set, imgs, ds, true);
+    draw(dg, onDisplay, area[0], area[1], set, imgs, ds, false);
+    window.zarq.painted = (window.zarq.painted || 0) + 1;
+    // The first drawing on screen: the pictures may arrive and be drawn behind the overlay.
+    if (!window.zarq.firstPaint && !$('stage').hidden) {
+      window.zarq.firstPaint = performance.now();
+      document.body.dataset.painted = '1';
+    }
+  }
+
+  // Draws the rectangles (device pixels of the panel) on a canvas whose top left corner is at
+  // (ox, oy) of the panel; `cut` to the toy's outline (the display lies well inside it).
+  function draw(c, rects, ox, oy, set, imgs, ds, cut) {
     if (rects.length === 0) return;
-    g.save();
-    g.setTransform(1, 0, 0, 1, 0, 0);
-    g.beginPath();
-    for (const r of rects) g.rect(r[0], r[1], r[2], r[3]);
-    g.clip();
-    g.clearRect(0, 0, canvas.width, canvas.height);
+    c.save();
+    c.setTransform(1, 0, 0, 1, -ox, -oy);
+    c.beginPath();
+    for (const r of rects) c.rect(r[0], r[1], r[2], r[3]);
+    c.clip();
+    c.clearRect(ox, oy, c.canvas.width, c.canvas.height);
     // The area in toy pixels, to find the elements that meet it.
     const meets = (x, y, w, h) => rects.some((r) => x * ds < r[0] + r[2] && (x + w) * ds > r[0] && y * ds < r[1] + r[3] && (y + h) * ds > r[1]);
-    g.setTransform(ds, 0, 0, ds, 0, 0);
-    g.imageSmoothingEnabled = true;
-    g.imageSmoothingQuality = 'high';
+    c.setTransform(ds, 0, 0, ds, -ox, -oy);
+    c.imageSmoothingEnabled = true;
+    c.imageSmoothingQuality = 'high';
     const size = api.sceneSize();
     const scene = new Int32Array(Z.HEAP32.buffer, api.scene(), size);
     for (let i = 0; i + 5 < size; i += 6) {
@@ -306,20 +356,14 @@
       // A picture larger than its element is cut at the element's edge.
       const w = Math.min(scene[i + 3], img.naturalWidth / set);
       const h = Math.min(scene[i + 4], img.naturalHeight / set);
-      g.drawImage(source, 0, 0, w * set, h * set, scene[i + 1], scene[i + 2], w, h);
+      c.drawImage(source, 0, 0, w * set, h * set, scene[i + 1], scene[i + 2], w, h);
     }
     // Cut to the toy's outline, with its anti-aliased edge.
-    if (outlines[set]) {
-      g.globalCompositeOperation = 'destination-in';
-      g.drawImage(outlines[set], 0, 0, PANEL_W, PANEL_H);
+    if (cut && outlines[set]) {
+      c.globalCompositeOperation = 'destination-in';
+      c.drawImage(outlines[set], 0, 0, PANEL_W, PANEL_H);
     }
-    g.restore();
-    window.zarq.painted = (window.zarq.painted || 0) + 1;
-    // The first drawing on screen: the pictures may arrive and be drawn behind the overlay.
-    if (!window.zarq.firstPaint && !$('stage').hidden) {
-      window.zarq.firstPaint = performance.now();
-      document.body.dataset.painted = '1';
-    }
+    c.restore();
   }
 
   // ---- Input -----------------------------------------------------------------------------
@@ -334,6 +378,7 @@
     const [x, y] = toyPoint(e);
     const used = api.pointer(kind, e.pointerId, x, y, now());
     if (kind === 0 && used) canvas.setPointerCapture(e.pointerId);
+    if ((kind === 0 && used) || (kind === 2 && held.has('pointer' + e.pointerId))) hands('pointer' + e.pointerId, kind === 0);
     if (used) e.preventDefault();
     wake();
   }
@@ -379,7 +424,9 @@
       location.href = {F1: 'about.html', F2: 'document.html?readme', F3: 'document.html?whatsnew'}[e.key];
       return;
     }
-    if (api.key(down ? 1 : 0, e.key, e.code, now())) e.preventDefault();
+    const used = api.key(down ? 1 : 0, e.key, e.code, now());
+    if (used) e.preventDefault();
+    if ((down && used && !e.repeat) || (!down && held.has('key' + e.code))) hands('key' + e.code, down);
     wake();
   }
   window.addEventListener('keydown', (e) => key(true, e));
@@ -389,6 +436,10 @@
     if (!api) return;
     api.releaseAll(now());
     wake();
+    if (held.size > 0) {
+      held.clear();
+      hands('', false);
+    }
   }
   window.addEventListener('blur', releaseAll);
   document.addEventListener('visibilitychange', () => {
@@ -400,7 +451,13 @@
     }
   });
 
-  // Game controllers: looked at every frame while one is connected.
+  // Game controllers: looked at every frame while one is connected. The browser looks for new
+  // ones about 250 times a second for as long as the page listens for them, which costs more
+  // than the whole toy, so the page does not listen while keys, the mouse or touches are
+  // playing: from a press until HANDS_REST_MS after the last one is let go. A controller that
+  // is connected is always read, and a press on one picked up meanwhile is seen once the hands
+  // rest.
+  const HANDS_REST_MS = 15000;
   let padFrame = 0;
   const padsSeen = new Set();
   function pollPads() {
@@ -420,8 +477,32 @@
     present.forEach((i) => padsSeen.add(i));
     wake();
     if (padsSeen.size > 0) padFrame = requestAnimationFrame(pollPads);
+    else listenForPads();
   }
-  window.addEventListener('gamepadconnected', () => { if (!padFrame) padFrame = requestAnimationFrame(pollPads); });
+  const padConnected = () => { if (!padFrame) padFrame = requestAnimationFrame(pollPads); };
+  const held = new Set();  // the keys and pointers playing the toy now
+  let handsBusy = false;
+  let handsTimer = 0;
+  let listening = false;
+  function listenForPads() {
+    const on = !handsBusy || padsSeen.size > 0;
+    if (on === listening) return;
+    listening = on;
+    if (on) {
+      window.addEventListener('gamepadconnected', padConnected);
+      if (api) padConnected();  // one the browser showed the page before
+    } else {
+      window.removeEventListener('gamepadconnected', padConnected);
+    }
+  }
+  function hands(id, down) {
+    if (down) held.add(id); else held.delete(id);
+    clearTimeout(handsTimer);
+    handsBusy = true;
+    if (held.size === 0) handsTimer = setTimeout(() => { handsBusy = false; listenForPads(); }, HANDS_REST_MS);
+    listenForPads();
+  }
+  listenForPads();
 
   // ---- Program's own controls ------------------------------------------------------------
   function toggleFullscreen() {

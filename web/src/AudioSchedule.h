@@ -22,8 +22,9 @@ struct AudioStart {
     AudioAnchor Anchor;      // the anchor to keep for the next call
 };
 
-// Seconds between the page's call and the earliest start: covers a late wake-up of the page.
-inline constexpr double kAudioLead = 0.05;
+// Seconds between the page's call and the earliest start: covers a late wake-up of the page
+// (a few milliseconds as a rule; a page held up for longer lays its next sound anew).
+inline constexpr double kAudioLead = 0.03;
 // A start further ahead of the context than the lead and this is drift: anchored anew.
 inline constexpr double kAudioDriftLimit = 0.1;
 // After this long without any sound the context is suspended.

@@ -193,6 +193,16 @@ EMSCRIPTEN_KEEPALIVE const int* zw_scene() {
 EMSCRIPTEN_KEEPALIVE int zw_scene_size() {
     return static_cast<int>(page->Edition.Scene().size());
 }
+// The game display's rectangle (x, y, width, height).
+EMSCRIPTEN_KEEPALIVE const int* zw_display_area() {
+    static int area[4];
+    const zarq::TRect r = page->Edition.DisplayArea();
+    area[0] = r.Left;
+    area[1] = r.Top;
+    area[2] = r.Width;
+    area[3] = r.Height;
+    return area;
+}
 EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
     return static_cast<int>(page->Edition.PictureKeys().size());
 }

@@ -394,6 +394,10 @@ bool WebEdition::TakeChanged() {
     return std::exchange(changed_, false);
 }
 
+TRect WebEdition::DisplayArea() const {
+    return form_->Im_BaseScreen->Bounds();
+}
+
 std::string WebEdition::Lit() const {
     std::string names;
     for (const auto& control : form_->Controls()) {

@@ -154,6 +154,8 @@ class WebEdition final : public WindowHost, public ElementView {
     const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
     // The names of every lit element, in stacking order (what the display shows).
     std::string Lit() const;
+    // The game display's rectangle on the panel: nearly every change while playing is inside.
+    TRect DisplayArea() const;
 
     // WindowHost
     TPoint ScreenSize() override { return host_.ScreenSize(); }
