@@ -580,11 +580,16 @@
   }
 
   let wasPlaying = false;
+  // The bar follows the recording and the playback; the page itself is touched only when one
+  // of them changed, so that a step of a game changes nothing on the page but the display.
+  let barState = '';
   function updateBar() {
     const rec = api.recording() === 1;
+    const back = api.playing() === 1;
+    if (barState === `${rec} ${back}`) return;
+    barState = `${rec} ${back}`;
     setText($('record'), rec ? 'Stop recording' : 'Record');
     $('record').classList.toggle('on', rec);
-    const back = api.playing() === 1;
     setText($('open'), back ? 'Stop playback' : 'Play recording…');
     if (wasPlaying && !back) {
       const failure = api.playbackFailure();
