@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -120,6 +121,22 @@ struct PacedSound {
     PacedSound() { Clock.Pace(Sound); }
     ~PacedSound() { Clock.Free(); }
 };
+
+// One play on the paced clock: the library opened with the wave `file` loaded, then `calls`
+// (which move the clock on themselves), then the clock let go and the library closed; `total`
+// gets the frames mixed in all.
+void PacedPlay(const std::string& file, std::uint64_t& total,
+               const std::function<void(SoundLibrary&, FSOUND_SAMPLE*, PacedClock&)>& calls) {
+    PacedSound paced;
+    SoundLibrary& lib = paced.Sound.Library();
+    ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
+    FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
+    ASSERT_NE(sample, nullptr);
+    calls(lib, sample, paced.Clock);
+    paced.Clock.Free();
+    lib.FSOUND_Close();
+    total = paced.Sound.FramesMixed();
+}
 
 // The frame at which `ns` falls.
 double FrameAt(std::int64_t ns) {
@@ -292,21 +309,14 @@ TEST_F(DiskOutput, TheSameSampleTwiceSoundsTwiceOverlappingOnTwoChannels) {
     int first = -1;
     int second = -1;
     std::uint64_t total = 0;
-    {
-        PacedSound paced;
-        SoundLibrary& lib = paced.Sound.Library();
-        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
-        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
-        ASSERT_NE(sample, nullptr);
-        ASSERT_TRUE(paced.Clock.AdvanceTo(100 * kMs));
-        first = lib.FSOUND_PlaySound(-1, sample);
-        ASSERT_TRUE(paced.Clock.AdvanceTo(600 * kMs));
-        second = lib.FSOUND_PlaySound(-1, sample);
-        ASSERT_TRUE(paced.Clock.AdvanceTo(3000 * kMs));
-        paced.Clock.Free();
-        lib.FSOUND_Close();
-        total = paced.Sound.FramesMixed();
-    }
+    ASSERT_NO_FATAL_FAILURE(
+        PacedPlay(file, total, [&](SoundLibrary& lib, FSOUND_SAMPLE* sample, PacedClock& clock) {
+            ASSERT_TRUE(clock.AdvanceTo(100 * kMs));
+            first = lib.FSOUND_PlaySound(-1, sample);
+            ASSERT_TRUE(clock.AdvanceTo(600 * kMs));
+            second = lib.FSOUND_PlaySound(-1, sample);
+            ASSERT_TRUE(clock.AdvanceTo(3000 * kMs));
+        }));
     EXPECT_GE(first, 0);
     EXPECT_GE(second, 0);
     EXPECT_NE(first, second);
@@ -329,21 +339,14 @@ TEST_F(DiskOutput, SamplesCalledThreeHundredTwentyMillisecondsApartAreHeardThatF
                                              1640 * kMs + 300'000, 1960 * kMs + 300'000,
                                              2297 * kMs + 700'000, 2617 * kMs + 700'000};
     std::uint64_t total = 0;
-    {
-        PacedSound paced;
-        SoundLibrary& lib = paced.Sound.Library();
-        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
-        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
-        ASSERT_NE(sample, nullptr);
-        for (const std::int64_t call : calls) {
-            ASSERT_TRUE(paced.Clock.AdvanceTo(call));
-            EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
-        }
-        ASSERT_TRUE(paced.Clock.AdvanceTo(calls.back() + 500 * kMs));
-        paced.Clock.Free();
-        lib.FSOUND_Close();
-        total = paced.Sound.FramesMixed();
-    }
+    ASSERT_NO_FATAL_FAILURE(
+        PacedPlay(file, total, [&](SoundLibrary& lib, FSOUND_SAMPLE* sample, PacedClock& clock) {
+            for (const std::int64_t call : calls) {
+                ASSERT_TRUE(clock.AdvanceTo(call));
+                EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+            }
+            ASSERT_TRUE(clock.AdvanceTo(calls.back() + 500 * kMs));
+        }));
     const Samples left = MixedFromStart(total);
     std::vector<std::size_t> heard;
     for (auto it = left.begin();
@@ -374,21 +377,14 @@ TEST_F(DiskOutput, StopAllEndsASoundingNoteWithAShortFadeNotAClick) {
     const std::string file = WriteWave("sine.wav", sine);
     const std::int64_t stopAt = 1000 * kMs + 370'000;
     std::uint64_t total = 0;
-    {
-        PacedSound paced;
-        SoundLibrary& lib = paced.Sound.Library();
-        ASSERT_TRUE(lib.FSOUND_Init(kRate, 64, 0));
-        FSOUND_SAMPLE* sample = lib.FSOUND_Sample_Load(-1, file.c_str(), FSOUND_2D, 0);
-        ASSERT_NE(sample, nullptr);
-        ASSERT_TRUE(paced.Clock.AdvanceTo(100 * kMs));
-        EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
-        ASSERT_TRUE(paced.Clock.AdvanceTo(stopAt));
-        EXPECT_TRUE(lib.FSOUND_StopSound(FSOUND_ALL));
-        ASSERT_TRUE(paced.Clock.AdvanceTo(1500 * kMs));
-        paced.Clock.Free();
-        lib.FSOUND_Close();
-        total = paced.Sound.FramesMixed();
-    }
+    ASSERT_NO_FATAL_FAILURE(
+        PacedPlay(file, total, [&](SoundLibrary& lib, FSOUND_SAMPLE* sample, PacedClock& clock) {
+            ASSERT_TRUE(clock.AdvanceTo(100 * kMs));
+            EXPECT_GE(lib.FSOUND_PlaySound(-1, sample), 0);
+            ASSERT_TRUE(clock.AdvanceTo(stopAt));
+            EXPECT_TRUE(lib.FSOUND_StopSound(FSOUND_ALL));
+            ASSERT_TRUE(clock.AdvanceTo(1500 * kMs));
+        }));
     const Samples left = MixedFromStart(total);
     // The stop takes effect with the next buffer after the call.
     const auto buffer = static_cast<std::size_t>(MixerLibrary::kBufferFrames);

@@ -256,10 +256,7 @@
     const dpr = window.devicePixelRatio || 1;
     const set = api.setFor(scale * dpr);
     const ds = scale * dpr;
-    const a = new Int32Array(Z.HEAP32.buffer, api.displayArea(), 4);
-    const x = Math.floor(a[0] * ds);
-    const y = Math.floor(a[1] * ds);
-    const area = [x, y, Math.ceil((a[0] + a[2]) * ds) - x, Math.ceil((a[1] + a[3]) * ds) - y];
+    const area = devicePixels(new Int32Array(Z.HEAP32.buffer, api.displayArea(), 4), 0, ds);
     layout = {scale, dpr, set, area};
     const place = (c, left, top, w, h) => {
       c.width = w;
@@ -278,6 +275,13 @@
     toy.style.top = Math.floor((stage.height * dpr - h) / 2) / dpr + 'px';
     loadSet(set);
     requestPaint(true);
+  }
+
+  // The toy's rectangle at r[i..i+3] (x, y, width, height) widened to whole device pixels.
+  function devicePixels(r, i, ds) {
+    const x = Math.max(0, Math.floor(r[i] * ds));
+    const y = Math.max(0, Math.floor(r[i + 1] * ds));
+    return [x, y, Math.ceil((r[i] + r[i + 2]) * ds) - x, Math.ceil((r[i + 1] + r[i + 3]) * ds) - y];
   }
 
   let paintAll = true;  // the next paint covers the whole panel (a new size, a new set)
@@ -311,9 +315,7 @@
     } else {
       const d = new Int32Array(Z.HEAP32.buffer, api.dirty(), n);
       for (let i = 0; i + 3 < n; i += 4) {
-        const x0 = Math.max(0, Math.floor(d[i] * ds));
-        const y0 = Math.max(0, Math.floor(d[i + 1] * ds));
-        const r = [x0, y0, Math.ceil((d[i] + d[i + 2]) * ds) - x0, Math.ceil((d[i + 1] + d[i + 3]) * ds) - y0];
+        const r = devicePixels(d, i, ds);
         const inside = r[0] >= area[0] && r[1] >= area[1] && r[0] + r[2] <= area[0] + area[2] && r[1] + r[3] <= area[1] + area[3];
         if (!inside) onPanel.push(r);
         if (r[0] < area[0] + area[2] && r[0] + r[2] > area[0] && r[1] < area[1] + area[3] && r[1] + r[3] > area[1]) onDisplay.push(r);
@@ -322,8 +324,10 @@
     paintAll = false;
     layout.painted = set;
     if (onPanel.length === 0 && onDisplay.length === 0) return;
-    draw(g, onPanel, 0, 0, set, imgs, ds, true);
-    draw(dg, onDisplay, area[0], area[1], set, imgs, ds, false);
+    const size = api.sceneSize();
+    const scene = new Int32Array(Z.HEAP32.buffer, api.scene(), size);
+    draw(g, onPanel, 0, 0, scene, set, imgs, ds, true);
+    draw(dg, onDisplay, area[0], area[1], scene, set, imgs, ds, false);
     window.zarq.painted = (window.zarq.painted || 0) + 1;
     // The first drawing on screen: the pictures may arrive and be drawn behind the overlay.
     if (!window.zarq.firstPaint && !$('stage').hidden) {
@@ -334,7 +338,7 @@
 
   // Draws the rectangles (device pixels of the panel) on a canvas whose top left corner is at
   // (ox, oy) of the panel; `cut` to the toy's outline (the display lies well inside it).
-  function draw(c, rects, ox, oy, set, imgs, ds, cut) {
+  function draw(c, rects, ox, oy, scene, set, imgs, ds, cut) {
     if (rects.length === 0) return;
     c.save();
     c.setTransform(1, 0, 0, 1, -ox, -oy);
@@ -347,9 +351,7 @@
     c.setTransform(ds, 0, 0, ds, -ox, -oy);
     c.imageSmoothingEnabled = true;
     c.imageSmoothingQuality = 'high';
-    const size = api.sceneSize();
-    const scene = new Int32Array(Z.HEAP32.buffer, api.scene(), size);
-    for (let i = 0; i + 5 < size; i += 6) {
+    for (let i = 0; i + 5 < scene.length; i += 6) {
       const img = imgs[scene[i]];
       if (!img || !meets(scene[i + 1], scene[i + 2], scene[i + 3], scene[i + 4])) continue;
       const source = scene[i + 5] ? keyedPicture(scene[i], set, img) : img;
@@ -436,10 +438,7 @@
     if (!api) return;
     api.releaseAll(now());
     wake();
-    if (held.size > 0) {
-      held.clear();
-      hands('', false);
-    }
+    if (held.size > 0) hands(null, false);
   }
   window.addEventListener('blur', releaseAll);
   document.addEventListener('visibilitychange', () => {
@@ -495,8 +494,9 @@
       window.removeEventListener('gamepadconnected', padConnected);
     }
   }
+  // A key or pointer pressed (`down`) or let go; `id` null: every one let go at once.
   function hands(id, down) {
-    if (down) held.add(id); else held.delete(id);
+    if (id === null) held.clear(); else if (down) held.add(id); else held.delete(id);
     clearTimeout(handsTimer);
     handsBusy = true;
     if (held.size === 0) handsTimer = setTimeout(() => { handsBusy = false; listenForPads(); }, HANDS_REST_MS);
