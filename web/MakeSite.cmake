@@ -10,7 +10,7 @@ file(COPY ${SOURCE}/assets/icon DESTINATION ${SITE})
 
 # Kept at installation: everything but the finer picture sets, which a screen that needs them
 # fetches and the worker keeps on the way.
-set(kept ./ index.html about.html document.html style.css page.js zarq.js zarq.wasm
+set(kept ./ index.html style.css page.js zarq.js zarq.wasm
     manifest.webmanifest)
 file(GLOB sounds RELATIVE ${SITE} ${SITE}/SOUND/*.wav)
 file(GLOB docs RELATIVE ${SITE} ${SITE}/docs/*)

@@ -140,6 +140,9 @@
       pictureFile: c('zw_picture_file', 'string', ['number', 'number']),
       setFor: c('zw_set_for', 'number', ['number']),
       displayArea: c('zw_display_area', 'number', []),
+      switchArea: c('zw_switch_area', 'number', []),
+      status: c('zw_status', 'string', []),
+      togglePower: c('zw_toggle_power', null, ['number']),
       lit: c('zw_lit', 'string', []),
     };
   }
@@ -162,7 +165,10 @@
   }
 
   function afterToy() {
-    if (api.changed()) requestPaint();
+    if (api.changed()) {
+      requestPaint();
+      tellStatus();
+    }
     const recording = api.recording() === 1;
     if (wasRecording && !recording) finishRecording();  // the play ended it
     wasRecording = recording;
@@ -251,6 +257,18 @@
   // The panel's size in whole device pixels, so that its pictures land on them one to one, and
   // the game display's own layer exactly over the display, in the same device pixels.
   function fit() {
+    // The bar beside or below the panel, as its rows came out on this screen.
+    const bar = $('bar');
+    const root = document.documentElement.style;
+    if (bar.hidden || document.fullscreenElement) {
+      root.setProperty('--bar', '0px');
+      root.setProperty('--side', '0px');
+    } else {
+      const b = bar.getBoundingClientRect();
+      const column = getComputedStyle(bar).flexDirection === 'column';
+      root.setProperty('--bar', column ? '0px' : b.height + 'px');
+      root.setProperty('--side', column ? b.width + 'px' : '0px');
+    }
     const stage = $('stage').getBoundingClientRect();
     const scale = Math.max(0.1, Math.min(stage.width / PANEL_W, stage.height / PANEL_H));
     const dpr = window.devicePixelRatio || 1;
@@ -273,6 +291,7 @@
     // Centred on whole device pixels too, or the browser would resample both to place them.
     toy.style.left = Math.floor((stage.width * dpr - w) / 2) / dpr + 'px';
     toy.style.top = Math.floor((stage.height * dpr - h) / 2) / dpr + 'px';
+    placePower(scale);
     loadSet(set);
     requestPaint(true);
   }
@@ -405,12 +424,19 @@
     waitingFor = Number(b.dataset.control);
     showKeys();
   }));
-  $('keys').addEventListener('click', () => { waitingFor = null; showKeys(); $('controls').hidden = false; });
+  $('keys').addEventListener('click', () => {
+    waitingFor = null;
+    showKeys();
+    releaseAll();
+    $('controls').hidden = false;
+    $('controls').querySelector('[data-control="0"]').focus();
+  });
   $('keys-default').addEventListener('click', () => { waitingFor = null; api.defaultKeys(); showKeys(); });
-  $('keys-close').addEventListener('click', () => { waitingFor = null; $('controls').hidden = true; });
+  $('keys-close').addEventListener('click', () => { waitingFor = null; $('controls').hidden = true; $('keys').focus(); });
 
   function key(down, e) {
     if (!$('controls').hidden) {
+      if (down && waitingFor === null && e.key === 'Escape') $('keys-close').click();
       if (down && waitingFor !== null) {
         e.preventDefault();
         if (e.key !== 'Escape') api.assignKey(waitingFor, e.key, e.code);
@@ -421,11 +447,17 @@
     }
     if (!playing || !$('message').hidden) return;
     if (down && e.key === 'F11') { e.preventDefault(); toggleFullscreen(); return; }
-    if (down && !e.repeat && (e.key === 'F1' || e.key === 'F2' || e.key === 'F3')) {
+    if (down && SHEET_KEYS[e.key]) {
       e.preventDefault();
-      location.href = {F1: 'about.html', F2: 'document.html?readme', F3: 'document.html?whatsnew'}[e.key];
+      if (!e.repeat) openSheet(SHEET_KEYS[e.key]);
       return;
     }
+    if (openSheetName) {
+      if (down && e.key === 'Escape') closeSheet();
+      return;
+    }
+    // The switch's own button works it from the keyboard, not the toy's keys.
+    if (document.activeElement === $('power') && (e.key === 'Enter' || e.key === ' ')) return;
     const used = api.key(down ? 1 : 0, e.key, e.code, now());
     if (used) e.preventDefault();
     if ((down && used && !e.repeat) || (!down && held.has('key' + e.code))) hands('key' + e.code, down);
@@ -598,6 +630,74 @@
     wasPlaying = back;
   }
 
+  // ---- About, Readme and What's new ------------------------------------------------------
+  // Shown over the panel: the toy and a recording go on beneath, and the keys stay with the
+  // sheet until it is closed.
+  const SHEET_KEYS = {F1: 'about', F2: 'readme', F3: 'whatsnew'};
+  let openSheetName = null;
+  let focusBefore = null;
+  function openSheet(name) {
+    if (openSheetName === name) return;
+    if (openSheetName) $(openSheetName).hidden = true;
+    else focusBefore = document.activeElement;
+    releaseAll();
+    openSheetName = name;
+    const sheet = $(name);
+    sheet.hidden = false;
+    sheet.scrollTop = 0;
+    // The sheet itself takes the focus, so that it opens at its top; Tab reaches Close.
+    sheet.focus({preventScroll: true});
+  }
+  function closeSheet() {
+    if (!openSheetName) return;
+    $(openSheetName).hidden = true;
+    openSheetName = null;
+    if (focusBefore && focusBefore.focus) focusBefore.focus();
+    focusBefore = null;
+  }
+  document.querySelectorAll('[data-sheet]').forEach((b) => b.addEventListener('click', () => openSheet(b.dataset.sheet)));
+  document.querySelectorAll('.sheet .close').forEach((b) => b.addEventListener('click', closeSheet));
+
+  // ---- The switch from the keyboard, and the toy's state in words -----------------------
+  // A button over the switch's picture, seen when focused; a touch or click on the panel
+  // still goes to the panel.
+  function placePower(scale) {
+    const r = new Int32Array(Z.HEAP32.buffer, api.switchArea(), 4);
+    const b = $('power').style;
+    b.left = r[0] * scale + 'px';
+    b.top = r[1] * scale + 'px';
+    b.width = r[2] * scale + 'px';
+    b.height = r[3] * scale + 'px';
+  }
+  $('power').addEventListener('click', () => {
+    if (!playing) return;
+    api.togglePower(now());
+    wake();
+    tellStatus(true);
+  });
+  // The panel's name carries the toy's state, looked at no more than once a second while the
+  // display changes; switching on or off is also said aloud.
+  let statusAt = -Infinity;
+  let statusTimer = 0;
+  let wasOn = false;
+  function tellStatus(atOnce) {
+    const t = now();
+    if (!atOnce && t - statusAt < 1000) {
+      if (!statusTimer) statusTimer = setTimeout(() => { statusTimer = 0; tellStatus(true); }, statusAt + 1000 - t);
+      return;
+    }
+    statusAt = t;
+    const text = api.status();
+    const label = "The toy's front panel, " + text;
+    if (canvas.getAttribute('aria-label') !== label) canvas.setAttribute('aria-label', label);
+    const on = text !== 'switched off';
+    if (on !== wasOn) {
+      wasOn = on;
+      $('power').setAttribute('aria-pressed', String(on));
+      $('status').textContent = on ? 'Switched on' : 'Switched off';
+    }
+  }
+
   // ---- Messages and the start overlay ----------------------------------------------------
   const messages = [];
   function showMessage(text, caption) {
@@ -624,6 +724,7 @@
     $('stage').hidden = false;
     $('bar').hidden = false;
     fit();
+    tellStatus(true);
     if (!api.play(sound ? 1 : 0, hum ? 1 : 0)) return;
     playing = true;
     wake();
@@ -651,6 +752,7 @@
     $('loading').hidden = true;
     $('play').disabled = false;
     $('start').hidden = false;
+    $('play').focus();
     loadSet(1);
     window.zarq.readyAt = performance.now();
     window.zarq.ready = true;

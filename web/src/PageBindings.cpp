@@ -203,6 +203,23 @@ EMSCRIPTEN_KEEPALIVE const int* zw_display_area() {
     area[3] = r.Height;
     return area;
 }
+// The power switch's rectangle (x, y, width, height).
+EMSCRIPTEN_KEEPALIVE const int* zw_switch_area() {
+    static int area[4];
+    const zarq::TRect r = page->Edition.SwitchArea();
+    area[0] = r.Left;
+    area[1] = r.Top;
+    area[2] = r.Width;
+    area[3] = r.Height;
+    return area;
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_status() {
+    return Hand(page->Edition.Status());
+}
+EMSCRIPTEN_KEEPALIVE void zw_toggle_power(double now) {
+    page->Edition.Advance(PageMillis(now));
+    page->Edition.TogglePower();
+}
 EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
     return static_cast<int>(page->Edition.PictureKeys().size());
 }

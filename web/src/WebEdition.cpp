@@ -398,6 +398,21 @@ TRect WebEdition::DisplayArea() const {
     return form_->Im_BaseScreen->Bounds();
 }
 
+TRect WebEdition::SwitchArea() const {
+    const TRect& a = form_->Puls_On->Bounds();
+    const TRect& b = form_->Puls_Off->Bounds();
+    const int left = std::min(a.Left, b.Left);
+    const int top = std::min(a.Top, b.Top);
+    return {left, top, std::max(a.Left + a.Width, b.Left + b.Width) - left,
+            std::max(a.Top + a.Height, b.Top + b.Height) - top};
+}
+
+std::string WebEdition::Status() const {
+    if (form_->Puls_Off->Visible()) return "switched off";
+    // The score the toy shows, and a pass of 2000 for every marker.
+    return "switched on, score " + std::to_string(form_->G.ScoreWraps * 2000 + form_->G.Score);
+}
+
 std::string WebEdition::Lit() const {
     std::string names;
     for (const auto& control : form_->Controls()) {

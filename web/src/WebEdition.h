@@ -156,6 +156,10 @@ class WebEdition final : public WindowHost, public ElementView {
     std::string Lit() const;
     // The game display's rectangle on the panel: nearly every change while playing is inside.
     TRect DisplayArea() const;
+    // The power switch's rectangle on the panel, on or off.
+    TRect SwitchArea() const;
+    // The toy's state in words, for a screen reader: "switched off", "switched on, score 125".
+    std::string Status() const;
 
     // WindowHost
     TPoint ScreenSize() override { return host_.ScreenSize(); }
