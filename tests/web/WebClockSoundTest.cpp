@@ -259,8 +259,7 @@ TEST(WebEdition, APlaybackWhoseEndLineIsNotItsPlayIsToldAndLeavesTheToyReady) {
     // The end line's score changed by one.
     const std::size_t at = text.find(" score=", text.rfind("\nend ")) + 7;
     std::string changed = text;
-    changed.replace(at, text.find(' ', at) - at,
-                    std::to_string(std::stoll(text.substr(at)) + 1));
+    changed.replace(at, text.find(' ', at) - at, std::to_string(std::stoll(text.substr(at)) + 1));
     const std::string told = PlayToEnd(page, changed);
     EXPECT_EQ(told.rfind("The play did not end as its file says:\nline ", 0), 0u) << told;
     EXPECT_NE(told.find("claims score"), std::string::npos) << told;

@@ -132,7 +132,7 @@ KeyBindings KeyBindings::Load(const TextSetting& stored) {
 }
 
 std::string KeyBindings::Refusal(Control control, const std::string& keyName) const {
-    if (keyName.empty()) return "That key cannot be told apart: please choose another.";
+    if (keyName.empty()) return "This key cannot be a control: please choose another.";
     if (Reserved(keyName)) return keyName + " is kept for the page's own use.";
     const std::optional<Control> owner = ControlOf(keyName);
     if (owner && *owner != control)

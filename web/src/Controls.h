@@ -149,10 +149,10 @@ class Touches {
   private:
     void Hold(int id, std::optional<Control> control, Millis now);
 
-    double scale_ = 1;
     TForm1& form_;
     InputPath& input_;
     RepeatRule repeat_;
+    double scale_ = 1;                                // CSS pixels per toy pixel
     std::map<int, std::optional<Control>> pointers_;  // what each pointer holds
     std::array<int, kControlCount> holders_{};
     std::array<Millis, kControlCount> nextRepeat_{};

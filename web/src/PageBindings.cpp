@@ -3,8 +3,8 @@
 // PageHost through the object the page hands over as `Module.page`. Nothing is decided here.
 #include <emscripten.h>
 
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -177,7 +177,8 @@ EMSCRIPTEN_KEEPALIVE int zw_recording() {
 
 // Why a file of `size` bytes is refused before it is read; empty when it is not.
 EMSCRIPTEN_KEEPALIVE const char* zw_playback_refusal(double size) {
-    return Hand(zarq::web::WebEdition::PlaybackRefusal(size > 0 ? static_cast<std::uint64_t>(size) : 0));
+    return Hand(
+        zarq::web::WebEdition::PlaybackRefusal(size > 0 ? static_cast<std::uint64_t>(size) : 0));
 }
 // A recording file's bytes, in memory the page took with malloc (and frees): an empty result
 // means it plays; otherwise why it cannot.

@@ -359,8 +359,8 @@ std::string WebEdition::PlaybackRefusal(std::uint64_t size) {
     // Tenths of a megabyte, rounded up: a file a byte too large does not read as the limit.
     const std::uint64_t tenths = (size * 10 + (1u << 20) - 1) >> 20;
     return "the file is " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
-           " MB; a recording played here can be at most " +
-           std::to_string(kPlaybackLimit >> 20) + " MB.";
+           " MB; a recording played here can be at most " + std::to_string(kPlaybackLimit >> 20) +
+           " MB.";
 }
 
 std::string WebEdition::StartPlayback(std::string_view bytes, Millis now) {
