@@ -415,12 +415,6 @@
   $('keys').addEventListener('click', () => { waitingFor = null; showKeys(); $('controls').hidden = false; });
   $('keys-default').addEventListener('click', () => { waitingFor = null; api.defaultKeys(); showKeys(); });
   $('keys-close').addEventListener('click', () => { waitingFor = null; $('controls').hidden = true; });
-  // Keys chosen in another tab of the page: taken here too, and shown if the dialog is open.
-  window.addEventListener('storage', (e) => {
-    if (!api || (e.key !== null && !/^(Key|Pad)/.test(e.key))) return;
-    api.reloadKeys();
-    if (!$('controls').hidden) showKeys($('keys-why').textContent);
-  });
 
   function key(down, e) {
     if (!$('controls').hidden) {
@@ -446,6 +440,13 @@
   }
   window.addEventListener('keydown', (e) => key(true, e));
   window.addEventListener('keyup', (e) => key(false, e));
+
+  // Keys chosen in another tab of the page: taken here too, and shown if the dialog is open.
+  window.addEventListener('storage', (e) => {
+    if (!api || (e.key !== null && !/^(Key|Pad)/.test(e.key))) return;
+    api.reloadKeys();
+    if (!$('controls').hidden) showKeys($('keys-why').textContent);
+  });
 
   function releaseAll() {
     if (!api) return;
