@@ -48,8 +48,8 @@ async function playAgain(page) {
   if (!(await page.evaluate(() => document.body.dataset.painted === '1'))) throw new Error('the second tab was never drawn');
 }
 
-// Plays a recording's bytes from the file picker to its end; whether a message was shown. Bytes
-// (none: the file is on its way already).
+// Plays a recording's bytes from the file picker to its end (`bytes` null: the file was handed
+// to the page already); whether a message was shown.
 async function playToEnd(page, name, bytes) {
   if (bytes !== null) await page.setInputFiles('#file', { name, mimeType: 'text/plain', buffer: Buffer.from(bytes) });
   await page.waitForFunction(() => window.zarq.api.playing() === 1, null, { polling: 50 });
