@@ -1,11 +1,14 @@
 // The web edition's clock and sound: the page's clock keeps the desktop's timing rules (a hidden
 // tab is a hold-up), sounds start on the audio context's clock with exactly the toy's spacing,
-// the speaker follows the toy's port writes, and the context rests after a quiet second.
+// the speaker follows the toy's port writes, the context rests after a quiet second and with a
+// hidden tab. Also the edition's recordings played back, and its keys taken from storage.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
+#include <string_view>
 
 #include "AudioSchedule.h"
 #include "PageClock.h"
@@ -157,6 +160,178 @@ TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {
     EXPECT_EQ(again[-1], "suspend");
     ASSERT_NE(again + 1, audio.Log.end());
     EXPECT_EQ(again[1], beepAt(18322));
+}
+
+// A page with the toy started, its context reading the page's time from page time 0.
+struct StartedPage {
+    FakeAudio Audio;
+    FakeHost Host;
+    WebEdition Edition{Audio, Host};
+    explicit StartedPage(bool sound = true) { Edition.Play(sound, true); }
+    void RunTo(Millis end) {
+        for (Millis t = Edition.Clock().Now(); t <= end; t += 5) {
+            Audio.Time = static_cast<double>(t) / 1000.0;
+            Edition.Advance(t);
+        }
+    }
+    void Tap(double x, double y) {
+        const Millis now = Edition.Clock().Now();
+        Edition.Pointer(PointerKind::Down, 1, x, y, now);
+        Edition.Pointer(PointerKind::Up, 1, x, y, now);
+    }
+    bool On() { return Edition.Form().Puls_On->Visible(); }
+};
+
+TEST(WebEdition, AHiddenTabPausesTheHumAndTheReturnBringsItBack) {
+    StartedPage page;
+    page.Tap(245, 440);
+    page.RunTo(14000);  // racing since 12490 ms, the hum on
+    ASSERT_NE(page.Audio.Log.back().find("speaker"), std::string::npos);
+    page.Audio.Log.clear();
+    page.Edition.PageHidden(true);
+    page.Edition.PageHidden(true);  // told twice: once is enough
+    EXPECT_EQ(page.Audio.Log, (std::vector<std::string>{"suspend"}));
+    page.Audio.Time = 60;  // the page stood still meanwhile; a suspended context does not run
+    page.Edition.PageHidden(false);
+    EXPECT_EQ(page.Audio.Log, (std::vector<std::string>{"suspend", "resume"}));
+    page.RunTo(16000);
+    EXPECT_EQ(std::count(page.Audio.Log.begin(), page.Audio.Log.end(), "resume"), 1);
+    EXPECT_EQ(std::count(page.Audio.Log.begin(), page.Audio.Log.end(), "suspend"), 1);
+
+    // Switched off and quiet for a second, the context rests: hiding and showing the tab
+    // leave it resting until the next sound wakes it.
+    page.Tap(245, 440);
+    page.RunTo(18000);
+    ASSERT_EQ(page.Audio.Log.back(), "suspend");
+    page.Audio.Log.clear();
+    page.Edition.PageHidden(true);
+    page.Edition.PageHidden(false);
+    page.RunTo(19000);
+    EXPECT_TRUE(page.Audio.Log.empty());
+    page.Tap(245, 440);
+    page.RunTo(19500);
+    ASSERT_GE(page.Audio.Log.size(), 2u);
+    EXPECT_EQ(page.Audio.Log[0], "resume");
+}
+
+TEST(WebEdition, WithoutSoundHidingTheTabTouchesNoContext) {
+    StartedPage page(false);
+    page.Tap(245, 440);
+    page.RunTo(14000);
+    page.Audio.Log.clear();
+    page.Edition.PageHidden(true);
+    page.Edition.PageHidden(false);
+    EXPECT_TRUE(page.Audio.Log.empty());
+}
+
+// A short play recorded in the page: switched on, a turn in the race, switched off.
+std::string RecordedPlay(StartedPage& page) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "zarq-web-playback-test.zrec").string();
+    EXPECT_TRUE(page.Edition.StartRecording(path));
+    page.Tap(245, 440);
+    page.RunTo(14000);
+    page.Edition.Key(true, "ArrowUp", "ArrowUp", 14000);
+    page.Edition.Key(false, "ArrowUp", "ArrowUp", 14040);
+    page.RunTo(16000);
+    page.Tap(245, 440);
+    const std::string text = page.Edition.StopRecording();
+    std::filesystem::remove(path);
+    return text;
+}
+
+// Plays a recording's text to its end (or a minute); what the player is told then.
+std::string PlayToEnd(StartedPage& page, std::string_view text) {
+    const Millis start = page.Edition.Clock().Now();
+    EXPECT_EQ(page.Edition.StartPlayback(text, start), "");
+    for (Millis t = start; t < start + 60000 && page.Edition.PlayingBack(); t += 5)
+        page.Edition.Advance(t);
+    EXPECT_FALSE(page.Edition.PlayingBack());
+    return page.Edition.PlaybackFailure();
+}
+
+TEST(WebEdition, APlaybackWhoseEndLineIsNotItsPlayIsToldAndLeavesTheToyReady) {
+    StartedPage page;
+    const std::string text = RecordedPlay(page);
+    ASSERT_NE(text.find("\nend switched-off "), std::string::npos) << text;
+    EXPECT_EQ(PlayToEnd(page, text), "");
+
+    // The end line's score changed by one.
+    const std::size_t at = text.find(" score=", text.rfind("\nend ")) + 7;
+    std::string changed = text;
+    changed.replace(at, text.find(' ', at) - at, std::to_string(std::stoll(text.substr(at)) + 1));
+    const std::string told = PlayToEnd(page, changed);
+    EXPECT_EQ(told.rfind("The play did not end as its file says:\nline ", 0), 0u) << told;
+    EXPECT_NE(told.find("claims score"), std::string::npos) << told;
+    // Stopped by the player before its end, nothing is claimed of it.
+    ASSERT_EQ(page.Edition.StartPlayback(changed, page.Edition.Clock().Now()), "");
+    page.RunTo(page.Edition.Clock().Now() + 2000);
+    page.Edition.StopPlayback();
+    EXPECT_EQ(page.Edition.PlaybackFailure(), "");
+
+    // Cut short inside its play: told at its end, and the toy is not left frozen on; the
+    // switch starts it at a tap.
+    const std::string cut = text.substr(0, text.find('\n', text.find(" key-up ")) + 1);
+    const std::string cutTold = PlayToEnd(page, cut);
+    EXPECT_NE(cutTold.find("cut short"), std::string::npos) << cutTold;
+    EXPECT_FALSE(page.On());
+    page.Tap(245, 440);
+    EXPECT_TRUE(page.On());
+}
+
+TEST(WebEdition, ARecordingIsReadWholeAndAFileTooLargeIsRefusedUnread) {
+    StartedPage page;
+    const std::string text = RecordedPlay(page);
+    // A NUL inside a line is part of the file, not its end: the reader refuses the file.
+    std::string nul = text;
+    nul[text.find(" key-down ") + 1] = '\0';
+    const std::string why = page.Edition.StartPlayback(nul, page.Edition.Clock().Now());
+    EXPECT_EQ(why.rfind("line ", 0), 0u) << why;
+    EXPECT_NE(why.find("\\x00"), std::string::npos) << why;
+    EXPECT_FALSE(page.Edition.PlayingBack());
+    page.Tap(245, 440);
+    EXPECT_TRUE(page.On());
+
+    EXPECT_EQ(WebEdition::PlaybackRefusal(WebEdition::kPlaybackLimit), "");
+    EXPECT_EQ(WebEdition::PlaybackRefusal(WebEdition::kPlaybackLimit + 1),
+              "the file is 32.1 MB; a recording played here can be at most 32 MB.");
+    // Longer than the limit by comment lines alone: refused before a line is read.
+    std::string padded = text;
+    padded.insert(text.find("\nend ") + 1,
+                  std::string(WebEdition::kPlaybackLimit - text.size() + 1, '#'));
+    padded.insert(text.find("\nend ") + 1 + WebEdition::kPlaybackLimit - text.size() + 1, "\n");
+    EXPECT_EQ(page.Edition.StartPlayback(padded, page.Edition.Clock().Now()),
+              WebEdition::PlaybackRefusal(padded.size()));
+    EXPECT_FALSE(page.Edition.PlayingBack());
+}
+
+TEST(WebEdition, KeysChosenInAnotherTabAreTakenAndAHeldKeyIsLetGo) {
+    struct Seen : InputObserver {
+        std::vector<ToyInput> Inputs;
+        void InputDelivered(const ToyInput& in) override { Inputs.push_back(in); }
+    } seen;
+    StartedPage page;
+    page.Edition.Input().SetObserver(&seen);
+    EXPECT_TRUE(page.Edition.Key(true, "ArrowUp", "ArrowUp", 100));
+    page.Host.Stored["KeyUp"] = "Down";  // a clash: the defaults, as on loading
+    page.Edition.ReloadKeys();
+    EXPECT_EQ(page.Edition.KeyOf(0), "Up");
+    EXPECT_EQ(seen.Inputs.size(), 1u);  // nothing changed: the held key stays held
+    page.Host.Stored["KeyUp"] = "W";
+    page.Host.Stored["KeyFire"] = "Space";
+    page.Edition.ReloadKeys();
+    EXPECT_EQ(page.Edition.KeyOf(0), "W");
+    EXPECT_EQ(page.Edition.KeyOf(4), "Space");
+    ASSERT_EQ(seen.Inputs.size(), 2u);
+    EXPECT_EQ(seen.Inputs[1], (ToyInput{InputKind::KeyUp, 38}));
+    EXPECT_FALSE(page.Edition.Key(false, "ArrowUp", "ArrowUp", 200));
+    EXPECT_TRUE(page.Edition.Key(true, "w", "KeyW", 300));
+    // Chosen here: refused with its reason and nothing stored.
+    EXPECT_EQ(page.Edition.AssignKey(1, "w", "KeyW"), "W is already the key of Pad up.");
+    EXPECT_EQ(page.Host.Stored.count("KeyDown"), 0u);
+    EXPECT_EQ(page.Edition.AssignKey(1, "s", "KeyS"), "");
+    EXPECT_EQ(page.Host.Stored["KeyDown"], "S");
+    page.Edition.Input().SetObserver(nullptr);
 }
 
 }  // namespace

@@ -114,5 +114,51 @@ TEST(Touches, AThumbHoldsSpeedWhileTheOtherSteersAndTheSwitchTakesATap) {
                                                     "down 38", "up 38", "down 17", "up 17"}));
 }
 
+TEST(Keys, ARefusedKeySaysWhy) {
+    const KeyBindings keys = KeyBindings::Defaults();
+    EXPECT_EQ(keys.Refusal(Control::Up, "Down"), "Down is already the key of Pad down.");
+    EXPECT_EQ(keys.Refusal(Control::Left, "Ctrl"), "Ctrl is already the key of Speed / fire.");
+    EXPECT_EQ(keys.Refusal(Control::Fire, "F1"), "F1 is kept for the page's own use.");
+    EXPECT_FALSE(keys.Refusal(Control::Up, "").empty());
+    // A control's own key again, and a free key: nothing to say.
+    EXPECT_EQ(keys.Refusal(Control::Down, "Down"), "");
+    EXPECT_EQ(keys.Refusal(Control::Up, "F5"), "");
+}
+
+// The switch's picture is 48 x 19 toy pixels about (245, 440.5); a phone in portrait draws a
+// toy pixel at about 0.8 CSS pixels, where a finger's target is 44 CSS pixels each way.
+TEST(Touches, AFingerReachesTheSwitchFrom22CssPixelsAroundItsMiddle) {
+    constexpr double kScale = 390.0 / 490.0;
+    const auto css = [](double pixels) { return pixels / kScale; };
+    Panel panel;
+    Touches touches(panel.Form, panel.Input);
+    touches.SetScale(kScale);
+    int id = 0;
+    const auto tap = [&](double x, double y, bool finger) {
+        const bool used = touches.Pointer(PointerKind::Down, ++id, x, y, 0, finger);
+        touches.Pointer(PointerKind::Up, id, x, y, 0, finger);
+        return used;
+    };
+    // 20 CSS pixels to the right of its middle, then 20 below: on, then off again.
+    EXPECT_TRUE(tap(245 + css(20), 440.5, true));
+    EXPECT_TRUE(tap(245, 440.5 + css(20), true));
+    // Just inside and just outside the target; a mouse keeps to the picture.
+    EXPECT_TRUE(tap(245 - css(21.9), 440.5 - css(21.9), true));
+    EXPECT_FALSE(tap(245 + css(22.1), 440.5, true));
+    EXPECT_FALSE(tap(245, 440.5 - css(22.1), true));
+    EXPECT_FALSE(tap(245, 440.5 + css(20), false));
+    EXPECT_EQ(panel.Seen, (std::vector<std::string>{"switch-on", "switch-off", "switch-on"}));
+
+    // Drawn tiny, the switch's target is wide, but the pad and the button keep every touch
+    // that was theirs.
+    touches.SetScale(0.2);
+    panel.Seen.clear();
+    EXPECT_TRUE(tap(350, 440, true));  // the button's edge, 14 toy pixels out
+    EXPECT_TRUE(tap(157, 442, true));  // the pad's right arrow, at its edge
+    EXPECT_TRUE(tap(245, 370, true));  // 70 toy pixels above the switch: 14 CSS pixels
+    EXPECT_EQ(panel.Seen,
+              (std::vector<std::string>{"down 17", "up 17", "down 39", "up 39", "switch-off"}));
+}
+
 }  // namespace
 }  // namespace zarq::web

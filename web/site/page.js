@@ -118,16 +118,20 @@
       play: c('zw_play', 'number', ['number', 'number']),
       key: c('zw_key', 'number', ['number', 'string', 'string', 'number']),
       keyOf: c('zw_key_of', 'string', ['number']),
-      assignKey: c('zw_assign_key', 'number', ['number', 'string', 'string']),
+      assignKey: c('zw_assign_key', 'string', ['number', 'string', 'string']),
       defaultKeys: c('zw_default_keys', null, []),
-      pointer: c('zw_pointer', 'number', ['number', 'number', 'number', 'number', 'number']),
+      reloadKeys: c('zw_reload_keys', null, []),
+      pointer: c('zw_pointer', 'number', ['number', 'number', 'number', 'number', 'number', 'number']),
+      pageScale: c('zw_page_scale', null, ['number']),
       pad: c('zw_pad', null, ['number', 'number', 'number', 'number', 'number']),
       padGone: c('zw_pad_gone', null, ['number']),
       releaseAll: c('zw_release_all', null, ['number']),
+      pageHidden: c('zw_page_hidden', null, ['number']),
       recordStart: c('zw_record_start', 'number', []),
       recordStop: c('zw_record_stop', 'string', []),
       recording: c('zw_recording', 'number', []),
-      playbackStart: c('zw_playback_start', 'string', ['string', 'number']),
+      playbackRefusal: c('zw_playback_refusal', 'string', ['number']),
+      playbackStart: c('zw_playback_start', 'string', ['number', 'number', 'number']),
       playbackStop: c('zw_playback_stop', null, []),
       playing: c('zw_playing', 'number', []),
       playbackFailure: c('zw_playback_failure', 'string', []),
@@ -276,6 +280,7 @@
     const ds = scale * dpr;
     const area = devicePixels(new Int32Array(Z.HEAP32.buffer, api.displayArea(), 4), 0, ds);
     layout = {scale, dpr, set, area};
+    api.pageScale(scale);
     const place = (c, left, top, w, h) => {
       c.width = w;
       c.height = h;
@@ -397,7 +402,7 @@
     if (!playing) return;
     if (e.pointerType === 'mouse' && kind === 0 && e.button !== 0) return;
     const [x, y] = toyPoint(e);
-    const used = api.pointer(kind, e.pointerId, x, y, now());
+    const used = api.pointer(kind, e.pointerId, x, y, now(), e.pointerType === 'mouse' ? 0 : 1);
     if (kind === 0 && used) canvas.setPointerCapture(e.pointerId);
     if ((kind === 0 && used) || (kind === 2 && held.has('pointer' + e.pointerId))) hands('pointer' + e.pointerId, kind === 0);
     if (used) e.preventDefault();
@@ -413,12 +418,14 @@
   canvas.addEventListener('dblclick', (e) => e.preventDefault());
 
   // The controls dialog: a field waits for the next key, which the toy decides about.
+  // A key the toy refuses is told under the fields, in the toy's words.
   let waitingFor = null;
-  function showKeys() {
+  function showKeys(why = '') {
     document.querySelectorAll('#controls .keys button').forEach((b) => {
       const c = Number(b.dataset.control);
       b.textContent = waitingFor === c ? 'Press a key…' : api.keyOf(c);
     });
+    setText($('keys-why'), why);
   }
   document.querySelectorAll('#controls .keys button').forEach((b) => b.addEventListener('click', () => {
     waitingFor = Number(b.dataset.control);
@@ -439,9 +446,9 @@
       if (down && waitingFor === null && e.key === 'Escape') $('keys-close').click();
       if (down && waitingFor !== null) {
         e.preventDefault();
-        if (e.key !== 'Escape') api.assignKey(waitingFor, e.key, e.code);
+        const why = e.key !== 'Escape' ? api.assignKey(waitingFor, e.key, e.code) : '';
         waitingFor = null;
-        showKeys();
+        showKeys(why);
       }
       return;
     }
@@ -466,6 +473,13 @@
   window.addEventListener('keydown', (e) => key(true, e));
   window.addEventListener('keyup', (e) => key(false, e));
 
+  // Keys chosen in another tab of the page: taken here too, and shown if the dialog is open.
+  window.addEventListener('storage', (e) => {
+    if (!api || (e.key !== null && !/^(Key|Pad)/.test(e.key))) return;
+    api.reloadKeys();
+    if (!$('controls').hidden) showKeys($('keys-why').textContent);
+  });
+
   function releaseAll() {
     if (!api) return;
     api.releaseAll(now());
@@ -474,10 +488,13 @@
   }
   window.addEventListener('blur', releaseAll);
   document.addEventListener('visibilitychange', () => {
+    if (!api) return;
     if (document.hidden) {
       releaseAll();
       clearTimeout(wakeTimer);
+      api.pageHidden(1);
     } else {
+      api.pageHidden(0);
       wake();
     }
   });
@@ -577,9 +594,24 @@
     wake();
   });
 
+  // The file's bytes reach the toy whole (a NUL byte included) in memory the module takes for
+  // them; a file too large is refused before it is read.
   async function playFile(file) {
-    const text = await file.text();
-    const error = api.playbackStart(text, now());
+    let error = api.playbackRefusal(file.size);
+    if (!error) {
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      const at = Z._malloc(Math.max(1, bytes.length));
+      if (!at) {
+        error = 'there is not enough memory for it here.';
+      } else {
+        Z.HEAPU8.set(bytes, at);  // the view as it is after the memory grew
+        try {
+          error = api.playbackStart(at, bytes.length, now());
+        } finally {
+          Z._free(at);
+        }
+      }
+    }
     if (error) showMessage(file.name + ' cannot be played:\n' + error, 'Play recording');
     afterToy();
     wake();
@@ -625,7 +657,7 @@
     setText($('open'), back ? 'Stop playback' : 'Play recording…');
     if (wasPlaying && !back) {
       const failure = api.playbackFailure();
-      if (failure) showMessage('The play stopped following its recording:\n' + failure, 'Play recording');
+      if (failure) showMessage(failure, 'Play recording');
     }
     wasPlaying = back;
   }

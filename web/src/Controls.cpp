@@ -16,13 +16,14 @@ namespace {
 // The desktop's default key and the settings names of each control.
 struct ControlRow {
     Control control; const char* keySetting; const char* padSetting; const char* defaultKey;
+    const char* label;
 };
 constexpr ControlRow kRows[kControlCount] = {
-    {Control::Up,    "KeyUp",    "PadUp",    "Up"},
-    {Control::Down,  "KeyDown",  "PadDown",  "Down"},
-    {Control::Left,  "KeyLeft",  "PadLeft",  "Left"},
-    {Control::Right, "KeyRight", "PadRight", "Right"},
-    {Control::Fire,  "KeyFire",  "PadFire",  "Ctrl"},
+    {Control::Up,    "KeyUp",    "PadUp",    "Up",    "Pad up"},
+    {Control::Down,  "KeyDown",  "PadDown",  "Down",  "Pad down"},
+    {Control::Left,  "KeyLeft",  "PadLeft",  "Left",  "Pad left"},
+    {Control::Right, "KeyRight", "PadRight", "Right", "Pad right"},
+    {Control::Fire,  "KeyFire",  "PadFire",  "Ctrl",  "Speed / fire"},
 };
 
 // Browser key names and the desktop's names for the same keys.
@@ -82,6 +83,10 @@ int ToyCode(Control control) {
     return kCodes[static_cast<int>(control)];
 }
 
+const char* ControlLabel(Control control) {
+    return kRows[static_cast<int>(control)].label;
+}
+
 // ---- Keyboard ---------------------------------------------------------------------------
 
 std::string KeyName(const std::string& domKey, const std::string& domCode) {
@@ -126,10 +131,17 @@ KeyBindings KeyBindings::Load(const TextSetting& stored) {
     return b;
 }
 
-bool KeyBindings::Assign(Control control, const std::string& keyName) {
-    if (keyName.empty() || Reserved(keyName)) return false;
+std::string KeyBindings::Refusal(Control control, const std::string& keyName) const {
+    if (keyName.empty()) return "This key cannot be a control: please choose another.";
+    if (Reserved(keyName)) return keyName + " is kept for the page's own use.";
     const std::optional<Control> owner = ControlOf(keyName);
-    if (owner && *owner != control) return false;
+    if (owner && *owner != control)
+        return keyName + " is already the key of " + ControlLabel(*owner) + ".";
+    return {};
+}
+
+bool KeyBindings::Assign(Control control, const std::string& keyName) {
+    if (!Refusal(control, keyName).empty()) return false;
     names_[static_cast<int>(control)] = keyName;
     return true;
 }
@@ -276,6 +288,20 @@ bool Inside(const TRect& r, double x, double y, int margin) {
 
 Touches::Touches(TForm1& form, InputPath& input) : form_(form), input_(input) {}
 
+void Touches::SetScale(double cssPerToyPixel) {
+    if (std::isfinite(cssPerToyPixel) && cssPerToyPixel > 0) scale_ = cssPerToyPixel;
+}
+
+bool Touches::FingerOnSwitch(double x, double y) const {
+    if (ControlAt(x, y)) return false;
+    const TRect r = form_.Puls_Off->Bounds();
+    const double reach = kFingerTarget / scale_;  // toy pixels
+    const double halfWidth = std::max<double>(r.Width, reach) / 2;
+    const double halfHeight = std::max<double>(r.Height, reach) / 2;
+    return std::abs(x - (r.Left + r.Width / 2.0)) < halfWidth &&
+           std::abs(y - (r.Top + r.Height / 2.0)) < halfHeight;
+}
+
 std::optional<Control> Touches::ControlAt(double x, double y) const {
     const TRect pad = form_.Puls_Move->Bounds();
     if (Inside(pad, x, y, kTouchMargin)) {
@@ -306,16 +332,21 @@ void Touches::Hold(int id, std::optional<Control> control, Millis now) {
     }
 }
 
-bool Touches::Pointer(PointerKind kind, int id, double x, double y, Millis now) {
+bool Touches::Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger) {
     const auto it = pointers_.find(id);
     switch (kind) {
         case PointerKind::Down: {
             const TControl* target = form_.MouseTarget(static_cast<int>(x), static_cast<int>(y));
-            if (target != nullptr && target->Role() == MouseRole::SwitchOn) {
+            MouseRole role = target != nullptr ? target->Role() : MouseRole::None;
+            // A finger near the switch works it as the switch's picture does.
+            if (role != MouseRole::SwitchOn && role != MouseRole::SwitchOff && finger &&
+                FingerOnSwitch(x, y))
+                role = form_.Puls_Off->Visible() ? MouseRole::SwitchOn : MouseRole::SwitchOff;
+            if (role == MouseRole::SwitchOn) {
                 input_.SwitchOn();
                 return true;
             }
-            if (target != nullptr && target->Role() == MouseRole::SwitchOff) {
+            if (role == MouseRole::SwitchOff) {
                 input_.SwitchOff();
                 return true;
             }

@@ -27,6 +27,8 @@ enum class Control { Up, Down, Left, Right, Fire };
 inline constexpr int kControlCount = 5;
 // The toy's key code of a control: UP 38, DOWN 40, LEFT 37, RIGHT 39, CTRL 17.
 int ToyCode(Control control);
+// The control's name in the controls dialog ("Pad up", ..., "Speed / fire").
+const char* ControlLabel(Control control);
 
 // Reads a stored text by its name; nothing when none is stored.
 using TextSetting = std::function<std::optional<std::string>(const std::string& name)>;
@@ -54,10 +56,14 @@ class KeyBindings {
     // Gives `control` the key; refused (false, nothing changed) for no key, a reserved key or
     // one another control has.
     bool Assign(Control control, const std::string& keyName);
+    // Why `control` cannot have the key, in words for the player ("Q is already the key of Pad
+    // down."); empty when it can.
+    std::string Refusal(Control control, const std::string& keyName) const;
     // Stores the five names under "KeyUp" .. "KeyFire".
     void Save(const std::function<void(const std::string&, const std::string&)>& write) const;
     // The program's own keys (full screen, the documents): never a control.
     static bool Reserved(const std::string& keyName);
+    bool operator==(const KeyBindings&) const = default;
 
   private:
     std::array<std::string, kControlCount> names_;
@@ -75,6 +81,7 @@ struct PadReading {
 struct PadBindings {
     // Per control, the standard-mapping buttons that press it.
     std::array<std::vector<int>, kControlCount> Buttons;
+    bool operator==(const PadBindings&) const = default;
     // D-pad for the pad; south and east face buttons and the right shoulder for speed/fire.
     static PadBindings Defaults();
     // Stored under "PadUp" .. "PadFire" as the desktop's button names joined by commas.
@@ -116,10 +123,17 @@ enum class PointerKind { Down, Move, Up };
 
 class Touches {
   public:
+    // The least a finger needs to hit, in CSS pixels each way (the platforms' guidance).
+    static constexpr double kFingerTarget = 44;
+
     Touches(TForm1& form, InputPath& input);
-    // A pointer at toy pixel (x, y). Returns true when it is on one of the toy's controls
-    // (the page then keeps the browser's own gestures away from it).
-    bool Pointer(PointerKind kind, int id, double x, double y, Millis now);
+    // A pointer at toy pixel (x, y); `finger`: a touch or a pen rather than a mouse. Returns
+    // true when it is on one of the toy's controls (the page then keeps the browser's own
+    // gestures away from it).
+    bool Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger = false);
+    // How many CSS pixels a toy pixel is drawn at: a finger's target around the switch is
+    // kFingerTarget CSS pixels at least, whatever the size the panel is shown at.
+    void SetScale(double cssPerToyPixel);
     // Repeats of the held controls up to `now`.
     void Repeat(Millis now);
     // When the next repeat is due, if a control is held: the page wakes for it.
@@ -128,6 +142,9 @@ class Touches {
     void ReleaseAll();
     // The control a point of the panel presses, if any (not the switch).
     std::optional<Control> ControlAt(double x, double y) const;
+    // Whether a finger at (x, y) reaches the switch: its picture widened about its middle to
+    // the finger's target, where no other control is.
+    bool FingerOnSwitch(double x, double y) const;
 
   private:
     void Hold(int id, std::optional<Control> control, Millis now);
@@ -135,6 +152,7 @@ class Touches {
     TForm1& form_;
     InputPath& input_;
     RepeatRule repeat_;
+    double scale_ = 1;                                // CSS pixels per toy pixel
     std::map<int, std::optional<Control>> pointers_;  // what each pointer holds
     std::array<int, kControlCount> holders_{};
     std::array<Millis, kControlCount> nextRepeat_{};

@@ -3,8 +3,10 @@
 // PageHost through the object the page hands over as `Module.page`. Nothing is decided here.
 #include <emscripten.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "WebEdition.h"
@@ -127,15 +129,25 @@ EMSCRIPTEN_KEEPALIVE int zw_key(int down, const char* key, const char* code, dou
 EMSCRIPTEN_KEEPALIVE const char* zw_key_of(int control) {
     return Hand(page->Edition.KeyOf(control));
 }
-EMSCRIPTEN_KEEPALIVE int zw_assign_key(int control, const char* key, const char* code) {
-    return page->Edition.AssignKey(control, key, code) ? 1 : 0;
+// An empty result: the key is taken; otherwise why not.
+EMSCRIPTEN_KEEPALIVE const char* zw_assign_key(int control, const char* key, const char* code) {
+    return Hand(page->Edition.AssignKey(control, key, code));
 }
 EMSCRIPTEN_KEEPALIVE void zw_default_keys() {
     page->Edition.DefaultKeys();
 }
+EMSCRIPTEN_KEEPALIVE void zw_reload_keys() {
+    page->Edition.ReloadKeys();
+}
 
-EMSCRIPTEN_KEEPALIVE int zw_pointer(int kind, int id, double x, double y, double now) {
-    return page->Edition.Pointer(static_cast<PointerKind>(kind), id, x, y, PageMillis(now)) ? 1 : 0;
+EMSCRIPTEN_KEEPALIVE int zw_pointer(int kind, int id, double x, double y, double now, int finger) {
+    return page->Edition.Pointer(static_cast<PointerKind>(kind), id, x, y, PageMillis(now),
+                                 finger != 0)
+               ? 1
+               : 0;
+}
+EMSCRIPTEN_KEEPALIVE void zw_page_scale(double cssPerToyPixel) {
+    page->Edition.SetPageScale(cssPerToyPixel);
 }
 
 EMSCRIPTEN_KEEPALIVE void zw_pad(int index, unsigned buttons, double x, double y, double now) {
@@ -149,6 +161,9 @@ EMSCRIPTEN_KEEPALIVE void zw_pad_gone(int index) {
 EMSCRIPTEN_KEEPALIVE void zw_release_all(double now) {
     page->Edition.ReleaseAll(PageMillis(now));
 }
+EMSCRIPTEN_KEEPALIVE void zw_page_hidden(int hidden) {
+    page->Edition.PageHidden(hidden != 0);
+}
 
 EMSCRIPTEN_KEEPALIVE int zw_record_start() {
     return page->Edition.StartRecording({}) ? 1 : 0;
@@ -160,9 +175,16 @@ EMSCRIPTEN_KEEPALIVE int zw_recording() {
     return page->Edition.IsRecording() ? 1 : 0;
 }
 
-// An empty result: the recording plays; otherwise why it cannot.
-EMSCRIPTEN_KEEPALIVE const char* zw_playback_start(const char* recording, double now) {
-    return Hand(page->Edition.StartPlayback(recording, PageMillis(now)));
+// Why a file of `size` bytes is refused before it is read; empty when it is not.
+EMSCRIPTEN_KEEPALIVE const char* zw_playback_refusal(double size) {
+    return Hand(
+        zarq::web::WebEdition::PlaybackRefusal(size > 0 ? static_cast<std::uint64_t>(size) : 0));
+}
+// A recording file's bytes, in memory the page took with malloc (and frees): an empty result
+// means it plays; otherwise why it cannot.
+EMSCRIPTEN_KEEPALIVE const char* zw_playback_start(const char* bytes, double length, double now) {
+    const std::string_view file(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
+    return Hand(page->Edition.StartPlayback(file, PageMillis(now)));
 }
 EMSCRIPTEN_KEEPALIVE void zw_playback_stop() {
     page->Edition.StopPlayback();

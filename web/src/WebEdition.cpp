@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "record/Recording.h"
+#include "record/Verify.h"
 
 #ifndef ZARQ_VERSION
 #define ZARQ_VERSION "0"
@@ -45,7 +46,8 @@ FSOUND_SAMPLE* WebSound::FSOUND_Sample_Load(int, const char* name, unsigned, int
 std::optional<double> WebSound::When() {
     const double now = audio_.Now();
     if (now < 0) return std::nullopt;
-    if (suspended_) {
+    // A hidden tab's context stays paused; the tab shown again wakes it.
+    if (suspended_ && !hidden_) {
         audio_.Resume();
         suspended_ = false;
     }
@@ -99,11 +101,27 @@ void WebSound::out(std::uint16_t port, std::uint8_t value) {
 }
 
 void WebSound::CheckQuiet() {
-    if (suspended_ || !started_) return;
+    if (suspended_ || hidden_ || !started_) return;
     const double now = audio_.Now();
     if (now < 0 || !MaySuspend(now, lastEnd_, speaker_.Frequency() > 0)) return;
     audio_.Suspend();
     suspended_ = true;
+}
+
+void WebSound::SetHidden(bool hidden) {
+    if (hidden == hidden_) return;
+    hidden_ = hidden;
+    if (hidden) {
+        // Only a running context is paused here, and only that one is woken on the return.
+        resumeOnShow_ = started_ && !silent_ && !suspended_ && audio_.Now() >= 0;
+        if (resumeOnShow_) {
+            audio_.Suspend();
+            suspended_ = true;
+        }
+    } else if (std::exchange(resumeOnShow_, false)) {
+        audio_.Resume();
+        suspended_ = false;
+    }
 }
 
 // ---- Settings ---------------------------------------------------------------------------
@@ -171,7 +189,7 @@ std::optional<Millis> WebEdition::Advance(Millis now) {
         clock_.Advance(now);  // keeps the page's time; the replay drives the timers
         replay_->AdvanceTo(now - playbackOrigin_);
         if (replay_->Ended()) {
-            EndPlayback();
+            EndPlayback(true);
         } else {
             sound_.CheckQuiet();
             const std::optional<Millis> wake = replay_->NextWake();
@@ -249,13 +267,28 @@ std::string WebEdition::KeyOf(int control) const {
     return bindings_.Key(static_cast<Control>(control));
 }
 
-bool WebEdition::AssignKey(int control, const std::string& domKey, const std::string& domCode) {
-    if (control < 0 || control >= kControlCount) return false;
+std::string WebEdition::AssignKey(int control, const std::string& domKey,
+                                  const std::string& domCode) {
+    if (control < 0 || control >= kControlCount) return "There is no such control.";
+    const std::string keyName = KeyName(domKey, domCode);
+    const std::string refusal = bindings_.Refusal(static_cast<Control>(control), keyName);
+    if (!refusal.empty()) return refusal;
     ReleaseAll(clock_.Now());
-    if (!bindings_.Assign(static_cast<Control>(control), KeyName(domKey, domCode))) return false;
+    bindings_.Assign(static_cast<Control>(control), keyName);
     bindings_.Save(
         [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
-    return true;
+    return {};
+}
+
+void WebEdition::ReloadKeys() {
+    const TextSetting stored = [this](const std::string& name) { return host_.Read(name); };
+    const KeyBindings keys = KeyBindings::Load(stored);
+    if (!(keys == bindings_)) {
+        // A key held now may no longer be a control: its key-up would not reach the toy.
+        for (int key : std::exchange(heldKeys_, {})) input_->KeyUp(key);
+        bindings_ = keys;
+    }
+    pads_->SetBindings(PadBindings::Load(stored));
 }
 
 void WebEdition::DefaultKeys() {
@@ -265,9 +298,9 @@ void WebEdition::DefaultKeys() {
         [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
 }
 
-bool WebEdition::Pointer(PointerKind kind, int id, double x, double y, Millis now) {
+bool WebEdition::Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger) {
     Advance(now);
-    return touches_->Pointer(kind, id, x, y, clock_.Now());
+    return touches_->Pointer(kind, id, x, y, clock_.Now(), finger);
 }
 
 void WebEdition::Pad(int index, const PadReading& reading, Millis now) {
@@ -321,12 +354,26 @@ std::string WebEdition::StopRecording() {
     return text.str();
 }
 
-std::string WebEdition::StartPlayback(const std::string& text, Millis now) {
-    ReadResult read = ReadRecording(text);
+std::string WebEdition::PlaybackRefusal(std::uint64_t size) {
+    if (size <= kPlaybackLimit) return {};
+    // Tenths of a megabyte, rounded up: a file a byte too large does not read as the limit.
+    const std::uint64_t tenths = (size * 10 + (1u << 20) - 1) >> 20;
+    return "the file is " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
+           " MB; a recording played here can be at most " + std::to_string(kPlaybackLimit >> 20) +
+           " MB.";
+}
+
+std::string WebEdition::StartPlayback(std::string_view bytes, Millis now) {
+    if (std::string refusal = PlaybackRefusal(bytes.size()); !refusal.empty()) return refusal;
+    ReadResult read = ReadRecording(bytes);
     if (!read.Value) return read.Error;
+    // Replayed headless first, which takes milliseconds: a play that does not give what the
+    // file's end says is told when the playback reaches that end, as --verify tells it.
+    const Verdict verdict = VerifyRecording(*read.Value);
     StopPlayback();
     StopRecording();
     lastFailure_.clear();
+    verdict_ = verdict.Exit == kVerifyMatch ? std::string() : verdict.Message;
     recording_ = std::make_unique<Recording>(std::move(*read.Value));
     // The replay drives the panel's timers on its own clock; the player's controls stay off.
     clock_.Advance(now);
@@ -338,8 +385,15 @@ std::string WebEdition::StartPlayback(const std::string& text, Millis now) {
     return {};
 }
 
-void WebEdition::EndPlayback() {
-    lastFailure_ = replay_ != nullptr ? replay_->Failure() : std::string();
+void WebEdition::EndPlayback(bool played) {
+    const std::string failure = replay_ != nullptr ? replay_->Failure() : std::string();
+    if (!failure.empty()) {
+        lastFailure_ = "The play stopped following its recording:\n" + failure;
+    } else if (played && !verdict_.empty()) {
+        lastFailure_ = "The play did not end as its file says:\n" + verdict_;
+    } else {
+        lastFailure_.clear();
+    }
     // What still runs stands still: the panel stays as the play left it.
     const auto timers = form_->Timers();
     if (std::any_of(timers.begin(), timers.end(), [](const TTimer* t) { return t->Enabled(); })) {
@@ -348,12 +402,15 @@ void WebEdition::EndPlayback() {
     }
     replay_.reset();
     recording_.reset();
+    verdict_.clear();
     input_->SetPlayerLocked(false);
     clock_.Suspend(false);
+    // A play that went wrong is not left standing switched on: the switch is ready to start.
+    if (!lastFailure_.empty() && form_->Puls_On->Visible()) input_->SwitchOff();
 }
 
 void WebEdition::StopPlayback() {
-    if (replay_ != nullptr) EndPlayback();
+    if (replay_ != nullptr) EndPlayback(false);
 }
 
 const std::vector<int>& WebEdition::Scene() {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "AudioSchedule.h"
@@ -75,6 +76,10 @@ class WebSound final : public SoundLibrary, public PortOutput {
     // Suspends the context after a quiet second; called whenever the page wakes.
     void CheckQuiet();
     bool Suspended() const { return suspended_; }
+    // The tab hidden: the toy stands still, and so does its sound (the hum would go on
+    // sounding). Shown again: the context runs again if it ran when the tab was hidden; if it
+    // rested after a quiet second it rests on until the next sound.
+    void SetHidden(bool hidden);
 
   private:
     // The context time of the toy's present moment, the context woken if it rests; nothing
@@ -86,6 +91,8 @@ class WebSound final : public SoundLibrary, public PortOutput {
     bool started_ = false;
     bool silent_ = false;
     bool suspended_ = false;
+    bool hidden_ = false;
+    bool resumeOnShow_ = false;
     AudioAnchor anchor_;
     double lastEnd_ = 0;
     int nextChannel_ = 0;
@@ -119,16 +126,24 @@ class WebEdition final : public WindowHost, public ElementView {
     // it from the browser).
     bool Key(bool down, const std::string& domKey, const std::string& domCode, Millis now);
     // The controls dialog: the key of control `control` (0 up, 1 down, 2 left, 3 right,
-    // 4 speed/fire) by its stored name; a new key for it, stored at once (false: refused);
-    // the defaults back.
+    // 4 speed/fire) by its stored name; a new key for it, stored at once (empty), or why it
+    // is refused; the defaults back.
     std::string KeyOf(int control) const;
-    bool AssignKey(int control, const std::string& domKey, const std::string& domCode);
+    std::string AssignKey(int control, const std::string& domKey, const std::string& domCode);
     void DefaultKeys();
-    bool Pointer(PointerKind kind, int id, double x, double y, Millis now);
+    // The chosen keys and controller buttons read again from storage (another tab of the page
+    // changed them). Keys held under bindings that changed are let go.
+    void ReloadKeys();
+    // `finger`: a touch or a pen, which reaches the switch from a little further.
+    bool Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger = false);
+    // The panel is drawn at `cssPerToyPixel` CSS pixels per toy pixel.
+    void SetPageScale(double cssPerToyPixel) { touches_->SetScale(cssPerToyPixel); }
     void Pad(int index, const PadReading& reading, Millis now);
     void PadGone(int index);
     // The page lost the keyboard or was hidden: everything held is let go, as on the desktop.
     void ReleaseAll(Millis now);
+    // The tab hidden or shown again: the sound pauses with the toy and comes back with it.
+    void PageHidden(bool hidden) { sound_.SetHidden(hidden); }
     // The switch, as the controller's Start works it.
     void TogglePower();
 
@@ -137,10 +152,19 @@ class WebEdition final : public WindowHost, public ElementView {
     // Ends a recording (if running) and returns the file's text.
     std::string StopRecording();
     bool IsRecording() const { return recorder_ != nullptr && recorder_->Active(); }
-    // Plays a recording's text; an empty result means it plays, otherwise why not.
-    std::string StartPlayback(const std::string& text, Millis now);
+    // The largest file the page plays: ten hours of the busiest play. An hour of racing writes
+    // some 0.3 MB, 3 MB with a key held all the while (every repeat is a line). The file is
+    // held in memory whole, beside what is read from it.
+    static constexpr std::uint64_t kPlaybackLimit = 32u << 20;
+    // Why a file of `size` bytes is not even read (empty: it may be).
+    static std::string PlaybackRefusal(std::uint64_t size);
+    // Plays a recording file's bytes; an empty result means it plays, otherwise why not.
+    std::string StartPlayback(std::string_view bytes, Millis now);
     void StopPlayback();
     bool PlayingBack() const { return replay_ != nullptr; }
+    // What the player is told about the playback that ended last: that it stopped following
+    // its file, or that it did not end as its file says; empty when all was well or the player
+    // stopped it.
     std::string PlaybackFailure() const { return lastFailure_; }
 
     // The panel for painting: per lit element in stacking order its picture's number, its
@@ -175,7 +199,8 @@ class WebEdition final : public WindowHost, public ElementView {
     void ElementChanged(const TControl& control) override;
 
   private:
-    void EndPlayback();
+    // `played`: the replay ran to its end (not stopped by the player).
+    void EndPlayback(bool played);
 
     PageHost& host_;
     PageClock clock_;
@@ -195,6 +220,7 @@ class WebEdition final : public WindowHost, public ElementView {
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<Replayer> replay_;
     Millis playbackOrigin_ = 0;
+    std::string verdict_;  // why the file's play does not give what its end line says
     std::string lastFailure_;
 };
 
