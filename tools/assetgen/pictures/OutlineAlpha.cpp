@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "Outline.h"
 
@@ -37,7 +38,37 @@ QPainterPath SmoothInnerOutline() {
     return ShapeBetween(left, right);
 }
 
+// Whether b lies on the straight line from a to c, between them.
+bool Between(QPointF a, QPointF b, QPointF c) {
+    const double cross = (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
+    const double dot = (b.x() - a.x()) * (c.x() - b.x()) + (b.y() - a.y()) * (c.y() - b.y());
+    return cross == 0 && dot >= 0;
+}
+
 }  // namespace
+
+std::string DrawOutlineSvg() {
+    // The shape's corners are whole panel pixels; the points along a straight run are left out.
+    const QPolygonF shape = SmoothInnerOutline().toFillPolygon();
+    std::vector<QPointF> corners;
+    for (const QPointF& p : shape) {
+        if (!corners.empty() && corners.back() == p) continue;
+        while (corners.size() >= 2 && Between(corners[corners.size() - 2], corners.back(), p)) {
+            corners.pop_back();
+        }
+        corners.push_back(p);
+    }
+    while (corners.size() >= 2 && corners.back() == corners.front()) corners.pop_back();
+    std::string d;
+    for (const QPointF& p : corners) {
+        d += (d.empty() ? "M" : "L") + std::to_string(static_cast<int>(p.x())) + " " +
+             std::to_string(static_cast<int>(p.y()));
+    }
+    const std::string w = std::to_string(kPanelWidth);
+    const std::string h = std::to_string(kPanelHeight);
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
+           "\" viewBox=\"0 0 " + w + " " + h + "\">\n<path d=\"" + d + "Z\"/>\n</svg>\n";
+}
 
 QImage DrawOutlineAlpha(int scale) {
     if (scale < 1) throw std::invalid_argument("outline scale below 1");
