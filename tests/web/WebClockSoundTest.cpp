@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "AudioSchedule.h"
@@ -157,6 +159,23 @@ TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {
     EXPECT_EQ(again[-1], "suspend");
     ASSERT_NE(again + 1, audio.Log.end());
     EXPECT_EQ(again[1], beepAt(18322));
+}
+
+// The samples the page plays are, one by one in the toy's order, the data of the wave files the
+// desktop plays; nothing lies past either end of the list.
+TEST(PageSamples, AreTheDataOfTheCommittedWaveFilesInTheToysOrder) {
+    for (int i = 0; i < kSampleCount; ++i) {
+        std::ifstream in(std::string(ZARQ_ASSETS) + "/" + kSampleFiles[i], std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_GT(bytes.size(), 44u) << kSampleFiles[i] << " is missing";
+        std::vector<std::int16_t> data;
+        for (std::size_t at = 44; at + 1 < bytes.size(); at += 2) {
+            data.push_back(static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8)));
+        }
+        EXPECT_EQ(EffectSamples(i), data) << kSampleFiles[i];
+    }
+    EXPECT_TRUE(EffectSamples(-1).empty());
+    EXPECT_TRUE(EffectSamples(kSampleCount).empty());
 }
 
 }  // namespace
