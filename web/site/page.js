@@ -555,6 +555,8 @@
   $('fullscreen').addEventListener('click', toggleFullscreen);
   document.addEventListener('fullscreenchange', () => requestAnimationFrame(fit));
   window.addEventListener('resize', () => { if (api) fit(); });
+  // Back online: the set the screen needs, if it could not be had, is asked for again.
+  window.addEventListener('online', () => { if (api && !$('stage').hidden) fit(); });
 
   function save(text) {
     const stamp = new Date().toISOString().replace(/[:T]/g, '-').slice(0, 19).replace(/-(\d\d)-(\d\d)$/, '$1$2');
