@@ -674,14 +674,17 @@
   // ---- Offline and new versions ----------------------------------------------------------
   // The worker keeps the page and the program at its installation; what the page fetched itself
   // (the picture set its screen needs, the dialogs' pictures) is named to it to keep as well,
-  // since what came before the worker looked after the page passed it by.
+  // since what came before the worker looked after the page passed it by, and so is the about
+  // page's photograph for this screen, to be there offline even if it was never shown online.
   const worker = 'serviceWorker' in navigator && location.protocol !== 'file:' ? navigator.serviceWorker : null;
   function keepFetched() {
     if (!worker) return;
     worker.ready.then((registration) => {
       const urls = performance.getEntriesByType('resource').map((e) => e.name)
         .filter((url) => url.startsWith(location.origin + '/'));
-      if (registration.active && urls.length) registration.active.postMessage({keep: urls});
+      const ratio = Math.min(3, Math.ceil((window.devicePixelRatio || 1) - 1e-3));
+      urls.push(new URL('pictures/Im_Foto' + (ratio > 1 ? '@' + ratio + 'x' : '') + '.webp', location.href).href);
+      if (registration.active) registration.active.postMessage({keep: urls});
     });
   }
 

@@ -23,12 +23,15 @@ self.addEventListener('activate', (event) => {
 
 const ours = (url) => new URL(url, self.location.href).origin === self.location.origin;
 
-// Fetched for the keep: revalidated with the server, since the browser's HTTP cache may still
-// hold the file of an older version.
+// Fetched for the keep (once, however often the page names it): revalidated with the server,
+// since the browser's HTTP cache may still hold the file of an older version.
+const keeping = new Set();
 function keep(cache, url) {
+  if (keeping.has(url)) return Promise.resolve();
+  keeping.add(url);
   return cache.match(url).then((kept) => kept || fetch(new Request(url, {cache: 'no-cache'})).then((response) => {
     if (response.ok) return cache.put(url, response);
-  })).catch(() => {});
+  })).catch(() => {}).finally(() => keeping.delete(url));
 }
 
 // {keep: [urls]}: the page's own files it fetched, to be kept too.
