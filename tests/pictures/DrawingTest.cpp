@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QPainterPath>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -205,6 +206,36 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
                   8.0)
             << "the icon of " << size << " pixels is stale: build the regenerate_pictures target";
     }
+}
+
+// The web page's icons are what is drawn now; the maskable one fills its square, and the toy on
+// it lies within the central circle of 80 % of its width, which any launcher's mask keeps.
+TEST_F(Drawing, CommittedWebIconsAreWhatIsDrawnNowAndTheMaskableOneKeepsTheToyInItsSafeCircle) {
+    ASSERT_EQ(dialogs_.WebIcons.size(), 3u);
+    for (const auto& [name, drawn] : dialogs_.WebIcons) {
+        const QImage icon(QString::fromStdString(std::string(ZARQ_SOURCE_DIR "/assets/icon/") + name));
+        ASSERT_FALSE(icon.isNull()) << name << " is missing";
+        ASSERT_EQ(icon.size(), drawn.size()) << name;
+        EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                       drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+                  8.0)
+            << name << " is stale: build the regenerate_pictures target";
+    }
+    const QImage maskable = dialogs_.WebIcons.at("zarq-simulator-maskable-512.png");
+    const QRgb ground = maskable.pixel(0, 0);
+    int toy = 0;
+    for (int y = 0; y < maskable.height(); ++y) {
+        for (int x = 0; x < maskable.width(); ++x) {
+            const QRgb p = maskable.pixel(x, y);
+            ASSERT_EQ(qAlpha(p), 255) << "see-through at " << x << ", " << y;
+            if (p == ground) continue;
+            ++toy;
+            const double dx = x + 0.5 - maskable.width() / 2.0;
+            const double dy = y + 0.5 - maskable.height() / 2.0;
+            EXPECT_LE(std::hypot(dx, dy), 0.4 * maskable.width()) << "the toy at " << x << ", " << y;
+        }
+    }
+    EXPECT_GT(toy, maskable.width() * maskable.height() / 5) << "the toy is too small";
 }
 
 // The dialogs' finer pictures, drawn again from the committed finer panel pictures, are what

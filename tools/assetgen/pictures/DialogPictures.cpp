@@ -647,12 +647,13 @@ QImage DrawIcon(const QImage& panel, int size) {
     return icon.convertToFormat(QImage::Format_ARGB32);
 }
 
-// The toy on the page's own background, within the central 80 % of the square: whatever shape
+// The toy on the page's own background, its whole box within the central circle of 80 % of the
+// square's width (61 % of the height: the box's diagonal is 1.31 times its height): whatever shape
 // a launcher cuts from the square, the toy stays whole.
 QImage DrawMaskableIcon(const QImage& panel, int size) {
     QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(QColor(0x10, 0x14, 0x18));
-    const QImage toy = SmallToy(panel, size * 4 / 5, 0.4F);
+    const QImage toy = SmallToy(panel, size * 61 / 100, 0.4F);
     QPainter paint(&icon);
     paint.drawImage(QPointF((size - toy.width()) / 2, (size - toy.height()) / 2), toy);
     paint.end();
