@@ -131,7 +131,8 @@ TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
 // not stairs of one-pixel steps (the stairs have 250 corners).
 TEST(OutlinePath, CommittedPathIsWhatIsDrawnNowWithinTheRegionAndWithoutStairs) {
     std::ifstream in(ZARQ_SOURCE_DIR "/assets/pictures/Outline.svg", std::ios::binary);
-    const std::string committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string committed{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
     const std::string svg = assetgen::DrawOutlineSvg();
     EXPECT_EQ(committed, svg) << "Outline.svg is stale: build the regenerate_pictures target";
 
@@ -144,7 +145,8 @@ TEST(OutlinePath, CommittedPathIsWhatIsDrawnNowWithinTheRegionAndWithoutStairs) 
     QPolygonF corners;
     const std::string data = d[1].str();
     const std::regex point("[ML](-?\\d+) (-?\\d+)");
-    for (auto it = std::sregex_iterator(data.begin(), data.end(), point); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(data.begin(), data.end(), point);
+         it != std::sregex_iterator(); ++it) {
         corners << QPointF(std::stod((*it)[1].str()), std::stod((*it)[2].str()));
     }
     EXPECT_GT(corners.size(), 20);
@@ -158,7 +160,8 @@ TEST(OutlinePath, CommittedPathIsWhatIsDrawnNowWithinTheRegionAndWithoutStairs) 
         for (int x = 0; x < assetgen::kPanelWidth; ++x) {
             const bool inside = path.contains(QPointF(x + 0.5, y + 0.5));
             const bool ofRegion = assetgen::InsideOutline(x, y);
-            EXPECT_TRUE(ofRegion || !inside) << "the pixel " << x << ", " << y << " lies outside the region";
+            EXPECT_TRUE(ofRegion || !inside)
+                << "the pixel " << x << ", " << y << " lies outside the region";
             region += ofRegion ? 1 : 0;
             cut += ofRegion && !inside ? 1 : 0;
         }
@@ -213,7 +216,8 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
 TEST_F(Drawing, CommittedWebIconsAreWhatIsDrawnNowAndTheMaskableOneKeepsTheToyInItsSafeCircle) {
     ASSERT_EQ(dialogs_.WebIcons.size(), 3u);
     for (const auto& [name, drawn] : dialogs_.WebIcons) {
-        const QImage icon(QString::fromStdString(std::string(ZARQ_SOURCE_DIR "/assets/icon/") + name));
+        const QImage icon(
+            QString::fromStdString(std::string(ZARQ_SOURCE_DIR "/assets/icon/") + name));
         ASSERT_FALSE(icon.isNull()) << name << " is missing";
         ASSERT_EQ(icon.size(), drawn.size()) << name;
         EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
@@ -232,7 +236,8 @@ TEST_F(Drawing, CommittedWebIconsAreWhatIsDrawnNowAndTheMaskableOneKeepsTheToyIn
             ++toy;
             const double dx = x + 0.5 - maskable.width() / 2.0;
             const double dy = y + 0.5 - maskable.height() / 2.0;
-            EXPECT_LE(std::hypot(dx, dy), 0.4 * maskable.width()) << "the toy at " << x << ", " << y;
+            EXPECT_LE(std::hypot(dx, dy), 0.4 * maskable.width())
+                << "the toy at " << x << ", " << y;
         }
     }
     EXPECT_GT(toy, maskable.width() * maskable.height() / 5) << "the toy is too small";

@@ -35,8 +35,9 @@ void InnerEdges(QPolygonF& left, QPolygonF& right) {
     }
 }
 
-// The smooth outline in panel pixels: between boundaries the edges run straight. A diagonal of one-pixel steps then covers each
-// step's pixel by half, and no point of the shape lies outside a row's span.
+// The smooth outline in panel pixels: between boundaries the edges run straight. A diagonal of
+// one-pixel steps then covers each step's pixel by half, and no point of the shape lies outside a
+// row's span.
 QPainterPath SmoothInnerOutline() {
     QPolygonF left;
     QPolygonF right;
@@ -45,9 +46,9 @@ QPainterPath SmoothInnerOutline() {
 }
 
 // An edge (one point per row boundary) in straight runs, each as long as keeps within one pixel
-// inside it (`inward` +1: to the right of it, -1: to the left) and never outside it: a side that moves
-// a pixel every few rows becomes one slanted line instead of a staircase, which shows its steps
-// once the panel is drawn several times larger.
+// inside it (`inward` +1: to the right of it, -1: to the left) and never outside it: a side that
+// moves a pixel every few rows becomes one slanted line instead of a staircase, which shows its
+// steps once the panel is drawn several times larger.
 QPolygonF Straightened(const QPolygonF& edge, int inward) {
     QPolygonF out;
     out << edge.front();
@@ -91,7 +92,8 @@ std::string DrawOutlineSvg() {
     QPolygonF left;
     QPolygonF right;
     InnerEdges(left, right);
-    const QPolygonF shape = ShapeBetween(Straightened(left, 1), Straightened(right, -1)).toFillPolygon();
+    const QPolygonF shape =
+        ShapeBetween(Straightened(left, 1), Straightened(right, -1)).toFillPolygon();
     std::vector<QPointF> corners;
     for (const QPointF& p : shape) {
         if (!corners.empty() && corners.back() == p) continue;
