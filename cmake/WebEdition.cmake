@@ -11,6 +11,8 @@ add_custom_target(core_purity ALL
 
 set(ZARQ_CORE_DIR ${CMAKE_SOURCE_DIR}/core)
 add_subdirectory(core)
+# The sound synthesiser: the page makes its samples with it instead of fetching wave files.
+add_subdirectory(tools/assetgen/sound EXCLUDE_FROM_ALL)
 # Before the tests' link options, which are for node alone.
 add_subdirectory(web)
 if(EXISTS ${ZARQ_GTEST_SOURCE}/CMakeLists.txt)

@@ -13,7 +13,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libclang-rt-14-dev
   xvfb xauth x11-utils x11-xserver-utils fonts-liberation fonts-dejavu-core
-  imagemagick xdotool
+  imagemagick xdotool webp
   metacity openbox weston qt6-wayland
   dpkg-dev file lintian desktop-file-utils appstream man-db devscripts binutils
   fonts-dejavu-core

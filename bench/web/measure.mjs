@@ -1,4 +1,4 @@
-// The web edition's measurements: the compressed transfer of the site for a 1x screen, the
+// The web edition's measurements: the compressed transfer of a first play on three screens, the
 // time from loading to the first drawn panel on 127.0.0.1 in headless Chromium, the CPU the
 // browser takes while racing at the fast speed, and --verify of an hour of play in wasm.
 //   node bench/web/measure.mjs SITE_DIR WEB_BUILD_DIR
@@ -42,7 +42,8 @@ if (!fs.existsSync(chromiumPath) || !fs.existsSync(path.join(site, 'zarq.wasm'))
 }
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
-  '.png': 'image/png', '.jpg': 'image/jpeg', '.wav': 'audio/wav', '.webmanifest': 'application/manifest+json' };
+  '.png': 'image/png', '.jpg': 'image/jpeg', '.webp': 'image/webp', '.svg': 'image/svg+xml', '.txt': 'text/plain',
+  '.webmanifest': 'application/manifest+json' };
 const server = http.createServer((req, res) => {
   let p = decodeURIComponent(new URL(req.url, 'http://x').pathname);
   if (p.endsWith('/')) p += 'index.html';
@@ -55,10 +56,17 @@ await new Promise((r) => server.listen(0, '127.0.0.1', r));
 const url = `http://127.0.0.1:${server.address().port}/`;
 const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'] });
 
-// Transfer for a 1x screen: everything the page fetches with the panel drawn from the 1x set,
-// and everything the service worker keeps at installation, each gzip-compressed.
-{
-  const context = await browser.newContext({ viewport: { width: 490, height: 624 }, deviceScaleFactor: 1 });
+// The transfer of a first play: everything the page fetches until its panel is drawn, and
+// everything the service worker keeps at installation, each file gzip-compressed once.
+const SCREENS = [
+  ['a 1280 x 900 window at ratio 1', { viewport: { width: 1280, height: 900 }, deviceScaleFactor: 1 }, 500],
+  ['a 1280 x 900 window at ratio 2', { viewport: { width: 1280, height: 900 }, deviceScaleFactor: 2 }, 500],
+  ['a 390 x 844 phone at ratio 3', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true }, 800],
+];
+const worker = fs.readFileSync(path.join(site, 'sw.js'), 'utf8');
+const keptAtInstall = [...worker.matchAll(/^\s*"([^"]+)",$/gm)].map((m) => '/' + m[1].replace(/^\.\//, ''));
+for (const [name, options, limit] of SCREENS) {
+  const context = await browser.newContext(options);
   const fetched = new Set();
   context.on('request', (r) => { const u = new URL(r.url()); if (u.origin + '/' === url) fetched.add(u.pathname); });
   const page = await context.newPage();
@@ -66,16 +74,22 @@ const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--
   await page.waitForFunction(() => window.zarq && window.zarq.ready);
   await page.click('#play');
   await page.waitForFunction(() => document.body.dataset.painted === '1');
-  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 }).catch(() => {});
-  const worker = fs.readFileSync(path.join(site, 'sw.js'), 'utf8');
-  for (const m of worker.matchAll(/^\s*"([^"]+)",$/gm)) fetched.add('/' + m[1].replace(/^\.\//, ''));
-  let bytes = 0;
+  for (const p of keptAtInstall) fetched.add(p);
+  const files = [];
   for (let p of fetched) {
     if (p.endsWith('/')) p += 'index.html';
     const file = path.join(site, p);
-    if (fs.existsSync(file) && fs.statSync(file).isFile()) bytes += zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length;
+    if (fs.existsSync(file) && fs.statSync(file).isFile() && !files.some(([q]) => q === p)) {
+      files.push([p, zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length]);
+    }
   }
-  report('transfer of the site for a 1x screen, gzip', bytes / 1024, 'kB', 1024);
+  const bytes = files.reduce((a, [, b]) => a + b, 0);
+  report(`transfer of a first play on ${name}, gzip`, bytes / 1024, 'kB', limit);
+  files.sort((a, b) => b[1] - a[1]);
+  const big = files.filter(([, b]) => b >= 4096).map(([p, b]) => `${p.slice(1)} ${(b / 1024).toFixed(0)}`);
+  const small = files.filter(([, b]) => b < 4096);
+  const rest = small.reduce((a, [, b]) => a + b, 0);
+  console.log(`  ${big.join(', ')}; ${small.length} more files ${(rest / 1024).toFixed(0)} kB`);
   await context.close();
 }
 
@@ -83,7 +97,7 @@ const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--
 {
   const times = [];
   for (let i = 0; i < 3; i++) {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
     const page = await context.newPage();
     await page.goto(url);
     await page.waitForFunction(() => window.zarq && window.zarq.ready);

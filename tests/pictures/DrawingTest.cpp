@@ -5,14 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainterPath>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 
 #include "Catalogue.h"
 #include "DialogPictures.h"
 #include "DisplayPictures.h"
 #include "Generator.h"
+#include "Outline.h"
 #include "OutlineAlpha.h"
 #include "PictureFiles.h"
 #include "SvgPainter.h"
@@ -120,6 +125,50 @@ TEST_F(Drawing, CommittedFilesAreWhatIsDrawnNow) {
     }
 }
 
+// The outline's path, which the web page cuts the panel with at any scale: the committed file
+// is what is drawn now; no pixel outside the region has its centre inside the path, hardly any
+// inside the region (a pixel's band along the edge) has it outside; its sides are slanted lines,
+// not stairs of one-pixel steps (the stairs have 250 corners).
+TEST(OutlinePath, CommittedPathIsWhatIsDrawnNowWithinTheRegionAndWithoutStairs) {
+    std::ifstream in(ZARQ_SOURCE_DIR "/assets/pictures/Outline.svg", std::ios::binary);
+    const std::string committed{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
+    const std::string svg = assetgen::DrawOutlineSvg();
+    EXPECT_EQ(committed, svg) << "Outline.svg is stale: build the regenerate_pictures target";
+
+    const std::smatch d = [&] {
+        std::smatch m;
+        std::regex_search(svg, m, std::regex(" d=\"([^\"]*)\""));
+        return m;
+    }();
+    ASSERT_FALSE(d.empty()) << svg;
+    QPolygonF corners;
+    const std::string data = d[1].str();
+    const std::regex point("[ML](-?\\d+) (-?\\d+)");
+    for (auto it = std::sregex_iterator(data.begin(), data.end(), point);
+         it != std::sregex_iterator(); ++it) {
+        corners << QPointF(std::stod((*it)[1].str()), std::stod((*it)[2].str()));
+    }
+    EXPECT_GT(corners.size(), 20);
+    EXPECT_LT(corners.size(), 100) << "the sides are stairs";
+    QPainterPath path;
+    path.addPolygon(corners);
+    path.closeSubpath();
+    int region = 0;
+    int cut = 0;
+    for (int y = 0; y < assetgen::kPanelHeight; ++y) {
+        for (int x = 0; x < assetgen::kPanelWidth; ++x) {
+            const bool inside = path.contains(QPointF(x + 0.5, y + 0.5));
+            const bool ofRegion = assetgen::InsideOutline(x, y);
+            EXPECT_TRUE(ofRegion || !inside)
+                << "the pixel " << x << ", " << y << " lies outside the region";
+            region += ofRegion ? 1 : 0;
+            cut += ofRegion && !inside ? 1 : 0;
+        }
+    }
+    EXPECT_LT(cut, region / 100);
+}
+
 // The finer display pictures and every outline are cheap to draw: they must match exactly.
 // (The finer photographs are checked by the generator's double run and the committed tests.)
 TEST(FinerDrawing, CommittedFinerDisplayPicturesAndOutlinesAreWhatIsDrawnNow) {
@@ -160,6 +209,38 @@ TEST_F(Drawing, CommittedDialogPicturesAndIconAreWhatIsDrawnNow) {
                   8.0)
             << "the icon of " << size << " pixels is stale: build the regenerate_pictures target";
     }
+}
+
+// The web page's icons are what is drawn now; the maskable one fills its square, and the toy on
+// it lies within the central circle of 80 % of its width, which any launcher's mask keeps.
+TEST_F(Drawing, CommittedWebIconsAreWhatIsDrawnNowAndTheMaskableOneKeepsTheToyInItsSafeCircle) {
+    ASSERT_EQ(dialogs_.WebIcons.size(), 3u);
+    for (const auto& [name, drawn] : dialogs_.WebIcons) {
+        const QImage icon(
+            QString::fromStdString(std::string(ZARQ_SOURCE_DIR "/assets/icon/") + name));
+        ASSERT_FALSE(icon.isNull()) << name << " is missing";
+        ASSERT_EQ(icon.size(), drawn.size()) << name;
+        EXPECT_LT(WorstBlockDifference(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                       drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+                  8.0)
+            << name << " is stale: build the regenerate_pictures target";
+    }
+    const QImage maskable = dialogs_.WebIcons.at("zarq-simulator-maskable-512.png");
+    const QRgb ground = maskable.pixel(0, 0);
+    int toy = 0;
+    for (int y = 0; y < maskable.height(); ++y) {
+        for (int x = 0; x < maskable.width(); ++x) {
+            const QRgb p = maskable.pixel(x, y);
+            ASSERT_EQ(qAlpha(p), 255) << "see-through at " << x << ", " << y;
+            if (p == ground) continue;
+            ++toy;
+            const double dx = x + 0.5 - maskable.width() / 2.0;
+            const double dy = y + 0.5 - maskable.height() / 2.0;
+            EXPECT_LE(std::hypot(dx, dy), 0.4 * maskable.width())
+                << "the toy at " << x << ", " << y;
+        }
+    }
+    EXPECT_GT(toy, maskable.width() * maskable.height() / 5) << "the toy is too small";
 }
 
 // The dialogs' finer pictures, drawn again from the committed finer panel pictures, are what

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string_view>
 
@@ -332,6 +334,23 @@ TEST(WebEdition, KeysChosenInAnotherTabAreTakenAndAHeldKeyIsLetGo) {
     EXPECT_EQ(page.Edition.AssignKey(1, "s", "KeyS"), "");
     EXPECT_EQ(page.Host.Stored["KeyDown"], "S");
     page.Edition.Input().SetObserver(nullptr);
+}
+
+// The samples the page plays are, one by one in the toy's order, the data of the wave files the
+// desktop plays; nothing lies past either end of the list.
+TEST(PageSamples, AreTheDataOfTheCommittedWaveFilesInTheToysOrder) {
+    for (int i = 0; i < kSampleCount; ++i) {
+        std::ifstream in(std::string(ZARQ_ASSETS) + "/" + kSampleFiles[i], std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_GT(bytes.size(), 44u) << kSampleFiles[i] << " is missing";
+        std::vector<std::int16_t> data;
+        for (std::size_t at = 44; at + 1 < bytes.size(); at += 2) {
+            data.push_back(static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8)));
+        }
+        EXPECT_EQ(EffectSamples(i), data) << kSampleFiles[i];
+    }
+    EXPECT_TRUE(EffectSamples(-1).empty());
+    EXPECT_TRUE(EffectSamples(kSampleCount).empty());
 }
 
 }  // namespace

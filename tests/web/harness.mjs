@@ -32,9 +32,11 @@ fs.mkdirSync(shots, { recursive: true });
 
 // ---- A static server on 127.0.0.1 --------------------------------------------------------
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.wasm': 'application/wasm',
-  '.css': 'text/css', '.png': 'image/png', '.jpg': 'image/jpeg', '.wav': 'audio/wav', '.txt': 'text/plain',
+  '.css': 'text/css', '.png': 'image/png', '.jpg': 'image/jpeg', '.webp': 'image/webp', '.svg': 'image/svg+xml',
+  '.wav': 'audio/wav', '.txt': 'text/plain',
   '.webmanifest': 'application/manifest+json', '.json': 'application/json' };
-export function serve(dir) {
+// `headers`: sent with every file besides its type (a Cache-Control, say).
+export function serve(dir, headers = {}) {
   const sockets = new Set();
   const server = http.createServer((req, res) => {
     let p = decodeURIComponent(new URL(req.url, 'http://x').pathname);
@@ -45,7 +47,7 @@ export function serve(dir) {
       res.end();
       return;
     }
-    res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+    res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream', ...headers });
     fs.createReadStream(file).pipe(res);
   });
   server.on('connection', (s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); });
@@ -108,6 +110,16 @@ export async function play(page, { sound = false, hum = true } = {}) {
     await new Promise((resolve) => setTimeout(resolve, 25));
   }
   throw new Error('the panel was never drawn');
+}
+
+// Waits (on the real clock, up to 30 s) until the async `fn` gives a truthy value in the page;
+// page.waitForFunction would take its promise itself for a truthy value.
+export async function untilInPage(page, fn, arg, what) {
+  for (let i = 0; i < 300; i++) {
+    if (await page.evaluate(fn, arg)) return;
+    await page.waitForTimeout(100);
+  }
+  throw new Error('waited in vain ' + what);
 }
 
 export const pageNow = (page) => page.evaluate(() => Math.floor(performance.now()));

@@ -7,7 +7,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {
-  site, simulator, shots, serve, native, PHONE, DESKTOP, DESKTOP2, browser, server, consoleErrors, open, play,
+  site, simulator, shots, serve, native, untilInPage, PHONE, DESKTOP, DESKTOP2, browser, server, consoleErrors, open, play,
   pageNow, runTo, at, click, touch, switchOn, litAt, sameLit, sameAsWholeRepaint, SWITCH, UP_ARROW, SPEED, test, run,
 } from './harness.mjs';
 
@@ -179,15 +179,19 @@ test('the race starts at 12490 ms and every sound call reaches Web Audio at the 
       createWaveShaper() { return node(); }
       createOscillator() { return { type: '', connect: (x) => x, start() {}, frequency: new Param('frequency') }; }
       createBufferSource() {
-        return { buffer: null, connect() {}, start(when) { log.push(['start', this.buffer.tag, when]); }, stop() {} };
+        return { buffer: null, connect() {}, start(when) { log.push(['start', this.buffer.length, when]); }, stop() {} };
       }
-      decodeAudioData(bytes) { return Promise.resolve({ duration: 0.4, tag: bytes.byteLength }); }
+      createBuffer(channels, length, sampleRate) {
+        return { length, sampleRate, duration: length / sampleRate, copyToChannel() {} };
+      }
       resume() { return Promise.resolve(); }
       suspend() { log.push(['suspend']); return Promise.resolve(); }
     };
   };
+  // The samples the page made, told apart by their lengths: each is its wave file's.
   const sizes = {};
-  for (const f of fs.readdirSync(path.join(site, 'SOUND'))) sizes[fs.statSync(path.join(site, 'SOUND', f)).size] = f.replace('.wav', '');
+  const sounds = new URL('../../assets/SOUND/', import.meta.url);
+  for (const f of fs.readdirSync(sounds)) sizes[(fs.statSync(new URL(f, sounds)).size - 44) / 2] = f.replace('.wav', '');
   const { context, page } = await open(DESKTOP, { init: fake });
   await play(page, { sound: true, hum: true });
   const t0 = await switchOn(page);
@@ -336,6 +340,16 @@ test('with the server stopped, a reload is served by the service worker', async 
   await page.goto(own.url);
   await page.waitForFunction(() => navigator.serviceWorker && navigator.serviceWorker.controller, null, { polling: 100, timeout: 30000 });
   await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
+  // Once the worker has kept a whole set of pictures (the one the page fetched for this screen).
+  await untilInPage(page, async () => {
+    const api = window.zarq.api;
+    for (const set of [1, 2, 3]) {
+      let all = true;
+      for (let i = 0; i < api.pictureCount() && all; i++) all = !!await caches.match(new URL(api.pictureFile(i, set), location.href).href);
+      if (all) return true;
+    }
+    return false;
+  }, null, 'for a set of pictures kept');
   await own.close();
   await page.reload();
   await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50, timeout: 30000 });

@@ -142,7 +142,7 @@ test('a hidden tab suspends the running audio context and the return resumes it'
       createWaveShaper() { return node(); }
       createOscillator() { return { type: '', connect: (x) => x, start() {}, frequency: param() }; }
       createBufferSource() { return { buffer: null, connect() {}, start() {}, stop() {} }; }
-      decodeAudioData() { return Promise.resolve({ duration: 0.4 }); }
+      createBuffer(channels, length, sampleRate) { return { duration: length / sampleRate, copyToChannel() {} }; }
       resume() { log.push('resume'); return Promise.resolve(); }
       suspend() { log.push('suspend'); return Promise.resolve(); }
     };

@@ -3,7 +3,8 @@
 // canvas, play Web Audio, keep the choices in localStorage, save and open recording files.
 'use strict';
 (function () {
-  const SAMPLES = ['Beep', 'Start', 'Turn', 'Disc', 'Win', 'Miss1', 'Miss2', 'End', 'Over'];
+  const SAMPLE_COUNT = 9;    // the toy's sound effects, Beep to Over
+  const SAMPLE_RATE = 22050;
   const PANEL_W = 490;
   const PANEL_H = 580;
   const SPEAKER_LEVEL = 2800 / 32768;  // the desktop's speaker peak against full scale
@@ -17,7 +18,7 @@
   }
 
   // ---- Web Audio -------------------------------------------------------------------------
-  const audio = {ctx: null, input: null, buffers: [], bytes: [], sources: new Set(), osc: null, hum: null};
+  const audio = {ctx: null, input: null, buffers: [], sources: new Set(), osc: null, hum: null};
 
   // The desktop's mix limit: unchanged below three quarters of full scale, bent smoothly
   // towards full scale above.
@@ -62,7 +63,20 @@
     audio.osc.connect(audio.hum).connect(pre);
     audio.osc.start();
     ctx.resume();
-    audio.buffers = await Promise.all(audio.bytes.map((b) => b ? ctx.decodeAudioData(b.slice(0)).catch(() => null) : null));
+    audio.buffers = [];
+    for (let i = 0; i < SAMPLE_COUNT; i++) audio.buffers.push(sampleBuffer(ctx, i));
+  }
+
+  // The toy's sample `index` made by the program itself (16-bit PCM), as an AudioBuffer.
+  function sampleBuffer(ctx, index) {
+    const length = api.soundLength(index);
+    if (length <= 0) return null;
+    const pcm = new Int16Array(Z.HEAP32.buffer, api.soundSamples(index), length);
+    const data = new Float32Array(length);
+    for (let i = 0; i < length; i++) data[i] = pcm[i] / 32768;
+    const buffer = ctx.createBuffer(1, length, SAMPLE_RATE);
+    buffer.copyToChannel(data, 0);
+    return buffer;
   }
 
   // ---- The toy ---------------------------------------------------------------------------
@@ -70,7 +84,7 @@
   let api = null;
   const page = {
     audioNow: () => audio.ctx ? audio.ctx.currentTime : -1,
-    audioHas: (i) => !!audio.bytes[i],
+    audioHas: (i) => i >= 0 && i < SAMPLE_COUNT,
     audioDuration: (i) => audio.buffers[i] ? audio.buffers[i].duration : 0,
     audioPlay: (i, when) => {
       const buffer = audio.buffers[i];
@@ -148,6 +162,8 @@
       status: c('zw_status', 'string', []),
       togglePower: c('zw_toggle_power', null, ['number']),
       lit: c('zw_lit', 'string', []),
+      soundSamples: c('zw_sound_samples', 'number', ['number']),
+      soundLength: c('zw_sound_length', 'number', ['number']),
     };
   }
 
@@ -188,7 +204,7 @@
   const display = $('display');
   const dg = display.getContext('2d', {desynchronized: true});
   const pictures = {1: null, 2: null, 3: null};  // per set: the loaded pictures, once all are in
-  const outlines = {};
+  let outline = null;  // the toy's outline as a path in toy pixels, to cut the panel with
   const keyed = new Map();
   let layout = {scale: 1, dpr: 1, set: 1, area: null};  // fit() lays it out
   let paintQueued = false;
@@ -202,20 +218,54 @@
     });
   }
 
+  // Loads a set of pictures. A set is loaded only when every picture came; one that could not
+  // be had (offline, and never kept) is asked for again at the next call.
   const loading = {};
   function loadSet(set) {
     if (!loading[set]) {
       const n = api.pictureCount();
       const files = [];
       for (let i = 0; i < n; i++) files.push(api.pictureFile(i, set));
-      const outline = 'pictures/Outline' + (set === 1 ? '' : '@' + set + 'x') + '.png';
-      loading[set] = Promise.all([Promise.all(files.map(loadImage)), loadImage(outline)]).then(([imgs, out]) => {
-        pictures[set] = imgs;
-        outlines[set] = out ? coverageMask(out) : null;
+      loading[set] = Promise.all(files.map(loadImage)).then((imgs) => {
+        if (imgs.every((img) => img)) {
+          pictures[set] = imgs;
+          keepFetched();
+        } else {
+          loading[set] = null;
+        }
         requestPaint(true);
       });
     }
+    if (!outline) loadOutline();
     return loading[set];
+  }
+
+  // The outline's path, drawn at the panel's exact scale: its edge is smooth at every size.
+  let outlineLoading = null;
+  function loadOutline() {
+    if (outlineLoading) return;
+    outlineLoading = fetch('pictures/Outline.svg').then((r) => r.ok ? r.text() : '').catch(() => '').then((text) => {
+      const d = /\sd="([^"]+)"/.exec(text);
+      if (d) {
+        outline = new Path2D(d[1]);
+        requestPaint(true);
+      } else {
+        outlineLoading = null;
+      }
+    });
+  }
+
+  // The set to draw with: the one the screen needs once it is in, until then (or when it cannot
+  // be had) the nearest loaded one, the finer of two as near, drawn at the needed size.
+  function setToDraw(need) {
+    let best = 0;
+    for (const set of [1, 2, 3]) {
+      if (!pictures[set]) continue;
+      const nearer = !best || Math.abs(set - need) < Math.abs(best - need) ||
+        (Math.abs(set - need) === Math.abs(best - need) && set > best);
+      if (nearer) best = set;
+    }
+    return best;
   }
 
   // The picture with every pixel of its bottom-left pixel's colour see-through, made once.
@@ -239,23 +289,6 @@
       keyed.set(id, k);
     }
     return k;
-  }
-
-  // The outline's coverage (grey: white inside, black outside) as alpha, to cut out with.
-  function coverageMask(img) {
-    const c = document.createElement('canvas');
-    c.width = img.naturalWidth;
-    c.height = img.naturalHeight;
-    const cg = c.getContext('2d', {willReadFrequently: true});
-    cg.drawImage(img, 0, 0);
-    const data = cg.getImageData(0, 0, c.width, c.height);
-    const p = data.data;
-    for (let i = 0; i < p.length; i += 4) {
-      p[i + 3] = p[i];
-      p[i] = p[i + 1] = p[i + 2] = 0;
-    }
-    cg.putImageData(data, 0, 0);
-    return c;
   }
 
   // The panel's size in whole device pixels, so that its pictures land on them one to one, and
@@ -301,6 +334,14 @@
     requestPaint(true);
   }
 
+  // The set the screen needs while the panel is not shown yet: the stage is the window less the
+  // bar, as the style sheet lays it out.
+  function setForWindow() {
+    const bar = parseFloat(getComputedStyle(document.documentElement).getPropertyValue('--bar')) || 0;
+    const scale = Math.max(0.1, Math.min(window.innerWidth / PANEL_W, (window.innerHeight - bar) / PANEL_H));
+    return api.setFor(scale * (window.devicePixelRatio || 1));
+  }
+
   // The toy's rectangle at r[i..i+3] (x, y, width, height) widened to whole device pixels.
   function devicePixels(r, i, ds) {
     const x = Math.max(0, Math.floor(r[i] * ds));
@@ -323,9 +364,7 @@
   function paint() {
     paintQueued = false;
     if (!api || !layout.area) return;
-    // The finest set loaded that is not finer than needed; the 1x set until then.
-    let set = layout.set;
-    while (set > 1 && !pictures[set]) set--;
+    const set = setToDraw(layout.set);
     const imgs = pictures[set];
     if (!imgs) return;
     const ds = layout.scale * layout.dpr;
@@ -333,7 +372,7 @@
     const area = layout.area;
     const onPanel = [];
     const onDisplay = [];
-    if (paintAll || set !== layout.painted) {
+    if (paintAll || set !== layout.painted || outline !== layout.outline) {
       onPanel.push([0, 0, canvas.width, canvas.height]);
       onDisplay.push(area);
     } else {
@@ -347,6 +386,7 @@
     }
     paintAll = false;
     layout.painted = set;
+    layout.outline = outline;
     if (onPanel.length === 0 && onDisplay.length === 0) return;
     const size = api.sceneSize();
     const scene = new Int32Array(Z.HEAP32.buffer, api.scene(), size);
@@ -385,9 +425,9 @@
       c.drawImage(source, 0, 0, w * set, h * set, scene[i + 1], scene[i + 2], w, h);
     }
     // Cut to the toy's outline, with its anti-aliased edge.
-    if (cut && outlines[set]) {
+    if (cut && outline) {
       c.globalCompositeOperation = 'destination-in';
-      c.drawImage(outlines[set], 0, 0, PANEL_W, PANEL_H);
+      c.fill(outline);
     }
     c.restore();
   }
@@ -564,6 +604,8 @@
   $('fullscreen').addEventListener('click', toggleFullscreen);
   document.addEventListener('fullscreenchange', () => requestAnimationFrame(fit));
   window.addEventListener('resize', () => { if (api) fit(); });
+  // Back online: the set the screen needs, if it could not be had, is asked for again.
+  window.addEventListener('online', () => { if (api && !$('stage').hidden) fit(); });
 
   function save(text) {
     const stamp = new Date().toISOString().replace(/[:T]/g, '-').slice(0, 19).replace(/-(\d\d)-(\d\d)$/, '$1$2');
@@ -762,17 +804,49 @@
     wake();
   });
 
+  // ---- Offline and new versions ----------------------------------------------------------
+  // The worker keeps the page and the program at its installation; what the page fetched itself
+  // (the picture set its screen needs, the dialogs' pictures) is named to it to keep as well,
+  // since what came before the worker looked after the page passed it by, and so is the About
+  // sheet's photograph for this screen, to be there offline even if it was never shown online.
+  const worker = 'serviceWorker' in navigator && location.protocol !== 'file:' ? navigator.serviceWorker : null;
+  function keepFetched() {
+    if (!worker) return;
+    worker.ready.then((registration) => {
+      const urls = performance.getEntriesByType('resource').map((e) => e.name)
+        .filter((url) => url.startsWith(location.origin + '/'));
+      const ratio = Math.min(3, Math.ceil((window.devicePixelRatio || 1) - 1e-3));
+      urls.push(new URL('pictures/Im_Foto' + (ratio > 1 ? '@' + ratio + 'x' : '') + '.webp', location.href).href);
+      if (registration.active) registration.active.postMessage({keep: urls});
+    });
+  }
+
+  let noticeTimer = 0;
+  function showNotice(text) {
+    $('notice').textContent = text;
+    $('notice').hidden = false;
+    clearTimeout(noticeTimer);
+    noticeTimer = setTimeout(() => { $('notice').hidden = true; }, 15000);
+  }
+  $('notice').addEventListener('click', () => { $('notice').hidden = true; });
+
+  if (worker) {
+    // A new version is looked for at every load, the worker's script never taken from the HTTP
+    // cache; it installs at once and takes over this page, which goes on as it is.
+    const hadWorker = !!worker.controller;
+    worker.addEventListener('controllerchange', () => {
+      if (hadWorker) showNotice('A new version of the page is ready: it plays from the next load.');
+      keepFetched();
+    });
+    worker.register('sw.js', {updateViaCache: 'none'}).then(keepFetched).catch(() => {});
+  }
+
   // ---- Start -----------------------------------------------------------------------------
   window.zarq = {
     lit: () => api ? api.lit() : '',
     ready: false,
   };
-  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
-    navigator.serviceWorker.register('sw.js').catch(() => {});
-  }
-  const fetches = SAMPLES.map((name, i) => fetch('SOUND/' + name + '.wav')
-    .then((r) => r.ok ? r.arrayBuffer() : null).catch(() => null).then((b) => { audio.bytes[i] = b; }));
-  Promise.all([createZarq({page}), Promise.all(fetches)]).then(([M]) => {
+  createZarq({page}).then((M) => {
     Z = M;
     api = bind(M);
     window.zarq.api = api;
@@ -785,7 +859,8 @@
     $('play').disabled = false;
     $('start').hidden = false;
     $('play').focus();
-    loadSet(1);
+    loadSet(setForWindow());
+    keepFetched();
     window.zarq.readyAt = performance.now();
     window.zarq.ready = true;
   });

@@ -255,6 +255,14 @@ EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
     return Hand(zarq::web::PictureFile(
         page->Edition.PictureKeys().at(static_cast<std::size_t>(index)), set));
 }
+// Sample `index` as 16-bit PCM at 22050 Hz: `zw_sound_samples` where, `zw_sound_length` how
+// many samples.
+EMSCRIPTEN_KEEPALIVE const std::int16_t* zw_sound_samples(int index) {
+    return zarq::web::EffectSamples(index).data();
+}
+EMSCRIPTEN_KEEPALIVE int zw_sound_length(int index) {
+    return static_cast<int>(zarq::web::EffectSamples(index).size());
+}
 EMSCRIPTEN_KEEPALIVE const char* zw_lit() {
     return Hand(page->Edition.Lit());
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "Synth.h"
 #include "record/Recording.h"
 #include "record/Verify.h"
 
@@ -494,9 +495,16 @@ int PictureSetFor(double deviceScale) {
 }
 
 std::string PictureFile(const std::string& key, int set) {
-    // The photographs are JPEG, everything drawn is PNG.
-    const bool photograph = key == "Im_Base" || key == "Im_Foto" || key == "Puls_Speed";
-    return "pictures/" + key + (set == 1 ? "" : "@" + std::to_string(set) + "x") +
-           (photograph ? ".jpg" : ".png");
+    // The site has every picture as WebP (photographs lossy, drawings lossless).
+    return "pictures/" + key + (set == 1 ? "" : "@" + std::to_string(set) + "x") + ".webp";
+}
+
+const std::vector<std::int16_t>& EffectSamples(int index) {
+    static const std::vector<assetgen::SoundEffect> effects = assetgen::SynthesiseEffects();
+    static const std::vector<std::int16_t> none;
+    if (index < 0 || index >= kSampleCount || static_cast<std::size_t>(index) >= effects.size()) {
+        return none;
+    }
+    return effects[static_cast<std::size_t>(index)].Samples;
 }
 }  // namespace zarq::web

@@ -23,7 +23,8 @@
 
 namespace zarq::web {
 
-// The nine sound files, in the order the page loads them.
+// The nine sound files the toy loads, by the names it loads them by; the page's sample i is the
+// i-th of them.
 inline constexpr const char* kSampleFiles[] = {
     "SOUND/Beep.wav",  "SOUND/Start.wav", "SOUND/Turn.wav", "SOUND/Disc.wav", "SOUND/Win.wav",
     "SOUND/Miss1.wav", "SOUND/Miss2.wav", "SOUND/End.wav",  "SOUND/Over.wav"};
@@ -230,6 +231,10 @@ namespace zarq::web {
 // The picture set (1, 2 or 3) for a panel drawn at `deviceScale` device pixels per toy pixel:
 // the nearest set at least as fine, the finest above 3, as the desktop chooses.
 int PictureSetFor(double deviceScale);
-// The site's file of a picture in a set: "pictures/Im_Base@2x.jpg".
+// The site's file of a picture in a set: "pictures/Im_Base@2x.webp".
 std::string PictureFile(const std::string& key, int set);
+// Sample `index` (in kSampleFiles' order) as 16-bit mono PCM at 22050 Hz, made by the same
+// synthesiser that wrote the desktop's wave files, so the page fetches no sound at all; made
+// once, at the first call. Empty for an index out of range.
+const std::vector<std::int16_t>& EffectSamples(int index);
 }  // namespace zarq::web

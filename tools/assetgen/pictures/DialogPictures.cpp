@@ -647,6 +647,19 @@ QImage DrawIcon(const QImage& panel, int size) {
     return icon.convertToFormat(QImage::Format_ARGB32);
 }
 
+// The toy on the page's own background, its whole box within the central circle of 80 % of the
+// square's width (61 % of the height: the box's diagonal is 1.31 times its height): whatever shape
+// a launcher cuts from the square, the toy stays whole.
+QImage DrawMaskableIcon(const QImage& panel, int size) {
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(QColor(0x10, 0x14, 0x18));
+    const QImage toy = SmallToy(panel, size * 61 / 100, 0.4F);
+    QPainter paint(&icon);
+    paint.drawImage(QPointF((size - toy.width()) / 2, (size - toy.height()) / 2), toy);
+    paint.end();
+    return icon.convertToFormat(QImage::Format_ARGB32);
+}
+
 }  // namespace
 
 DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPictures,
@@ -662,6 +675,10 @@ DialogPictures DrawDialogPictures(const std::map<std::string, QImage>& panelPict
     if (scale != 1) return pictures;
     const QImage lit = PaintPanel(ScreenAllLit(inert.Form()), panelPictures, 0x00000000U);
     for (const int size : kIconSizes) pictures.Icons[size] = DrawIcon(lit, size);
+    for (const int size : {192, 512}) {
+        pictures.WebIcons["zarq-simulator-" + std::to_string(size) + ".png"] = DrawIcon(lit, size);
+    }
+    pictures.WebIcons["zarq-simulator-maskable-512.png"] = DrawMaskableIcon(lit, 512);
     pictures.IconSvg =
         DrawIconSvg(FaceShapes(LayoutOf(inert.Form()), fontFile), ScreenAllLit(inert.Form()),
                     panelPictures, {"Im_Base", "Puls_Speed", "Puls_On", "Puls_Off"});

@@ -23,6 +23,10 @@ struct DialogPictures {
     std::map<std::string, QImage> Dialogs;
     // The program's icon by size in pixels, with alpha; drawn with the 1x set only.
     std::map<int, QImage> Icons;
+    // The web edition's icons by file name: the toy at 192 and 512 pixels, and at 512 pixels
+    // with a full background and the toy within the central circle of 80 % ("maskable": a
+    // launcher may cut it to a circle or any other shape); 1x only.
+    std::map<std::string, QImage> WebIcons;
     // The same icon as SVG, drawn from the face's shapes and the display's pictures; 1x only.
     std::string IconSvg;
 };

@@ -146,6 +146,7 @@ void Generate(const GeneratorOptions& options) {
         for (const auto& [size, icon] : dialogs.Icons) {
             SavePng(icon, options.IconDir / ("zarq-simulator-" + std::to_string(size) + ".png"));
         }
+        for (const auto& [name, icon] : dialogs.WebIcons) SavePng(icon, options.IconDir / name);
         if (!dialogs.IconSvg.empty()) {
             const std::filesystem::path file = options.IconDir / "zarq-simulator.svg";
             std::ofstream svg(file, std::ios::binary | std::ios::trunc);
@@ -158,6 +159,13 @@ void Generate(const GeneratorOptions& options) {
     for (int scale : kPictureScales) {
         SavePng(DrawOutlineAlpha(scale),
                 options.PicturesDir / ScaledFileName("Outline.png", scale));
+    }
+
+    {
+        const std::filesystem::path file = options.PicturesDir / "Outline.svg";
+        std::ofstream svg(file, std::ios::binary | std::ios::trunc);
+        svg << DrawOutlineSvg();
+        if (!svg) throw std::runtime_error("cannot write " + file.string());
     }
 
     const std::vector<std::uint8_t> mask = EncodeMask2(OutlineBands());
