@@ -89,6 +89,15 @@ Millis PageMillis(double now) {
     return static_cast<Millis>(now);
 }
 
+// A rectangle as four numbers the page reads at once: x, y, width, height.
+const int* HandRect(int (&area)[4], const zarq::TRect& r) {
+    area[0] = r.Left;
+    area[1] = r.Top;
+    area[2] = r.Width;
+    area[3] = r.Height;
+    return area;
+}
+
 const char* Hand(std::string value) {
     text = std::move(value);
     return text.c_str();
@@ -218,22 +227,12 @@ EMSCRIPTEN_KEEPALIVE int zw_scene_size() {
 // The game display's rectangle (x, y, width, height).
 EMSCRIPTEN_KEEPALIVE const int* zw_display_area() {
     static int area[4];
-    const zarq::TRect r = page->Edition.DisplayArea();
-    area[0] = r.Left;
-    area[1] = r.Top;
-    area[2] = r.Width;
-    area[3] = r.Height;
-    return area;
+    return HandRect(area, page->Edition.DisplayArea());
 }
 // The power switch's rectangle (x, y, width, height).
 EMSCRIPTEN_KEEPALIVE const int* zw_switch_area() {
     static int area[4];
-    const zarq::TRect r = page->Edition.SwitchArea();
-    area[0] = r.Left;
-    area[1] = r.Top;
-    area[2] = r.Width;
-    area[3] = r.Height;
-    return area;
+    return HandRect(area, page->Edition.SwitchArea());
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_status() {
     return Hand(page->Edition.Status());
