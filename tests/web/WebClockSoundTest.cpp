@@ -9,8 +9,8 @@
 
 #include "AudioSchedule.h"
 #include "PageClock.h"
-#include "panel/SpeakerPorts.h"
 #include "WebEdition.h"
+#include "panel/SpeakerPorts.h"
 
 namespace zarq::web {
 namespace {
@@ -36,18 +36,49 @@ TEST(PageClock, TicksRunAtTheirDueTimesAndAHiddenTabIsAHoldUp) {
 TEST(AudioSchedule, SoundsKeepTheToysSpacingAndAnchorAnewAfterDrift) {
     AudioAnchor anchor;
     const AudioStart first = StartTime(anchor, 5000, 2.0);
-    EXPECT_DOUBLE_EQ(first.ContextTime, 2.0 + kAudioLead);
+    EXPECT_DOUBLE_EQ(first.ContextTime, 2.0 + kAnchorLead);
     // The page woke 7 ms late for a sound 120 ms later: it still starts 120 ms after the first.
     const AudioStart second = StartTime(first.Anchor, 5120, 2.127);
     EXPECT_NEAR(second.ContextTime - first.ContextTime, 0.120, 1e-9);
     // Deciding again on the same values changes nothing.
     EXPECT_EQ(StartTime(second.Anchor, 5120, 2.127).Anchor, second.Anchor);
     // A context that stood still (suspended) or ran far ahead: anchored anew at the call.
-    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 9000, 2.2).ContextTime, 2.2 + kAudioLead);
-    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 5200, 9.0).ContextTime, 9.0 + kAudioLead);
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 9000, 2.2).ContextTime, 2.2 + kAnchorLead);
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 5200, 9.0).ContextTime, 9.0 + kAnchorLead);
     EXPECT_FALSE(MaySuspend(3.0, 2.5, false));
     EXPECT_TRUE(MaySuspend(3.5, 2.5, false));
     EXPECT_FALSE(MaySuspend(9.0, 2.5, true));
+}
+
+// The context's clock reads in 40 ms steps and the page wakes for each beep up to 8 ms late:
+// whatever the phase of the steps, a run of beeps 320 ms apart is laid exactly 320 ms apart on
+// the context, from the first, and never before the context's reading at its call.
+TEST(AudioSchedule, ARunOfBeepsOnASteppingContextClockKeepsItsSpacingFromTheFirst) {
+    for (int phaseMs = 0; phaseMs < 40; ++phaseMs) {
+        AudioAnchor anchor;
+        double previous = 0;
+        for (int beep = 0; beep < 69; ++beep) {
+            const std::int64_t toyMs = 5000 + 320 * beep;
+            const int lateMs = (beep * 37 + phaseMs * 11) % 9;
+            const std::int64_t wallMs = toyMs + lateMs + phaseMs;
+            const double reading = 10.0 + 0.04 * static_cast<double>(wallMs / 40);
+            const AudioStart start = StartTime(anchor, toyMs, reading);
+            EXPECT_GE(start.ContextTime, reading) << "phase " << phaseMs << " beep " << beep;
+            if (beep > 0) {
+                EXPECT_NEAR(start.ContextTime - previous, 0.320, 1e-9)
+                    << "phase " << phaseMs << " beep " << beep;
+            }
+            previous = start.ContextTime;
+            anchor = start.Anchor;
+        }
+    }
+    // A page so late that the context stepped past the line: that sound at the reading, the
+    // run's line moved by just as much.
+    const AudioStart first = StartTime({}, 1000, 3.0);
+    const double reading = 3.0 + kAnchorLead + 0.1 + 0.03;
+    const AudioStart late = StartTime(first.Anchor, 1100, reading);
+    EXPECT_DOUBLE_EQ(late.ContextTime, reading);
+    EXPECT_NEAR(StartTime(late.Anchor, 1420, 3.5).ContextTime - late.ContextTime, 0.320, 1e-9);
 }
 
 TEST(SpeakerPorts, TheToysHumWritesGiveTheTone) {
@@ -131,7 +162,8 @@ TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {
     EXPECT_EQ(audio.Log[1], "resume");
     // The beep 322 ms after the switch, on the context a lead later.
     const auto beepAt = [](int contextMs) {
-        return "play SOUND/Beep.wav @" + std::to_string(contextMs + std::lround(kAudioLead * 1000));
+        return "play SOUND/Beep.wav @" +
+               std::to_string(contextMs + std::lround(kAnchorLead * 1000));
     };
     EXPECT_EQ(audio.Log[2], beepAt(10322));
     for (const std::string& line : audio.Log)
