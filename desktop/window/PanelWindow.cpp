@@ -149,7 +149,9 @@ PanelPlacement PanelWindow::PlaceHere() const {
         // screen the compositor shows it on.
         QRect area = ScreenArea(true);
         if (workArea_.isValid()) area.setSize(area.size().boundedTo(workArea_));
-        return PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
+        PanelPlacement place = PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
+        if (place.Window.size() == size()) place.Window = geometry();  // nothing to place
+        return place;
     }
     QList<QRect> areas;
     for (const QScreen* s : QGuiApplication::screens()) areas << s->availableGeometry();
@@ -348,6 +350,9 @@ void PanelWindow::showEvent(QShowEvent* event) {
     if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
         screenWatched_ = true;
         connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
+        // A monitor added or taken away may leave the window beside every screen that remains.
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] { ScreenChanged(); });
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { ScreenChanged(); });
         FollowScreen(screen());
         if (!CanPlaceWindows()) ProbeWorkArea();
     }

@@ -205,5 +205,37 @@ TEST_P(Outline, InFullScreenTheSoftOutlineIsLaidOntoTheBlack) {
 
 INSTANTIATE_TEST_SUITE_P(Ratios, Outline, ::testing::Values("b-at125", "c-at150", "d-at200"));
 
+// The panel at 100 % on the 125 % screen, which has room for 150 %, and nothing but empty
+// space to its left.
+class PanelOnScreen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        screen = ScreenNamed("b-at125");
+        if (screen == nullptr)
+            GTEST_SKIP() << "the offscreen platform ignored the screens given to it";
+        area = screen->availableGeometry();
+        window = std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
+        window->setScreen(screen);
+        window->move(area.topLeft() + QPoint(100, 100));
+        window->show();
+        QCoreApplication::processEvents();
+        window->Settle();  // worked out again for this screen, as once it has come to rest
+        ASSERT_EQ(window->size(), QSize(490, 580));
+    }
+
+    Toy toy;
+    PictureSet pictures;
+    QScreen* screen = nullptr;
+    QRect area;
+    std::unique_ptr<PanelWindow> window;
+};
+
+// Dropped partly beside every screen: once it rests, it is whole on the nearest.
+TEST_F(PanelOnScreen, ADropBesideTheScreensEndsWithTheWindowWholeOnOne) {
+    window->move(area.left() - 200, area.top() + 100);
+    window->Settle();
+    EXPECT_EQ(window->geometry(), QRect(area.left(), area.top() + 100, 490, 580));
+}
+
 }  // namespace
 }  // namespace zarq::test
