@@ -569,6 +569,12 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             // window follows the pointer at every zoom.
             dragOrigin_ = toWindow_.map(QPointF(b.Left, b.Top)).toPoint();
             form_.Im_BaseMouseDown(button, at.x() - dragOrigin_.x(), at.y() - dragOrigin_.y());
+            // Only the left button moves the window. Another press is no drag: the right one
+            // opens the menu, which takes its release, and a zoom chosen there applies at once.
+            if (button != TMouseButton::mbLeft) {
+                pressed_ = nullptr;
+                break;
+            }
             // Where a program may not place its own window, the system moves it instead.
             if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
                 windowHandle() != nullptr) {

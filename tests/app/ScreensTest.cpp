@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QScreen>
 #include <memory>
 #include <vector>
@@ -229,6 +230,20 @@ class PanelOnScreen : public ::testing::Test {
     QRect area;
     std::unique_ptr<PanelWindow> window;
 };
+
+// The right press that opens the menu lands on the panel's body, and the menu takes its
+// release: the zoom chosen there still applies at once, with no click after it.
+TEST_F(PanelOnScreen, AZoomChosenFromTheRightClickMenuAppliesAtOnce) {
+    const QPoint body(300, 200);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(body), QPointF(window->mapToGlobal(body)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &press);
+    for (QAction* action : window->ZoomMenu()->actions()) {
+        if (!action->isSeparator() && action->data().toInt() == 150) action->trigger();
+    }
+    EXPECT_EQ(window->Zoom(), 150);
+    EXPECT_EQ(window->size(), QSize(735, 870));
+}
 
 // Dropped partly beside every screen: once it rests, it is whole on the nearest.
 TEST_F(PanelOnScreen, ADropBesideTheScreensEndsWithTheWindowWholeOnOne) {
