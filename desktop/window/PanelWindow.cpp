@@ -207,6 +207,14 @@ void PanelWindow::ProbeWorkArea() {
 }
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A Wayland compositor applies its answer to a change of full screen with the window's first
+    // frame after the answer was acknowledged. Leaving full screen, the window has drawn its new
+    // size before the answer came; without one more frame the compositor would stay in full
+    // screen, the panel in the middle of black.
+    if (watched == windowHandle() && event->type() == QEvent::WindowStateChange &&
+        event->spontaneous() && !CanPlaceWindows()) {
+        update();
+    }
     if (probe_ != nullptr && watched == probe_.get() && event->type() == QEvent::Resize &&
         probe_->isMaximized() && probe_->width() > 1 && probe_->height() > 1) {
         workArea_ = probe_->size();
@@ -350,6 +358,7 @@ void PanelWindow::showEvent(QShowEvent* event) {
     if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
         screenWatched_ = true;
         connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
+        window->installEventFilter(this);  // the compositor's answers to full screen
         // A monitor added or taken away may leave the window beside every screen that remains.
         connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] { ScreenChanged(); });
         connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { ScreenChanged(); });
