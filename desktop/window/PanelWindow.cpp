@@ -639,7 +639,23 @@ void PanelWindow::UpdatePointer(const QPoint& at) {
 }
 
 void PanelWindow::contextMenuEvent(QContextMenuEvent* event) {
-    if (menu_ != nullptr) menu_->popup(event->globalPos());
+    if (menu_ == nullptr) return;
+    if (CanPlaceWindows()) {
+        menu_->popup(event->globalPos());
+        return;
+    }
+    // Where the compositor put the window is not told, so the toolkit cannot keep a menu and its
+    // submenus on the screen (and not every compositor moves them there). The panel is on the
+    // screen: the menu opens at the pointer or higher, so that it and its submenus stay within
+    // the panel's height.
+    int extent = menu_->sizeHint().height();
+    for (QAction* action : menu_->actions()) {
+        if (action->menu() == nullptr || !action->isVisible()) continue;
+        extent = std::max(extent, menu_->actionGeometry(action).top() +
+                                      action->menu()->sizeHint().height());
+    }
+    const QPoint at(event->pos().x(), std::max(0, std::min(event->pos().y(), height() - extent)));
+    menu_->popup(mapToGlobal(at));
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event) {
