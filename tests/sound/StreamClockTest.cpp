@@ -70,18 +70,6 @@ TEST(StreamClock, CallsThreeHundredTwentyMillisecondsApartStartThatFarApart) {
     }
 }
 
-// A sound called while the device was closed is placed when the new stream's first buffer is
-// asked for: as far after its call as any other, or at once when the opening took longer.
-TEST(StreamClock, ASoundThatWaitedForTheStreamKeepsItsDistanceFromItsCall) {
-    const StreamAnchor opened = FollowStream({}, 100 * kMs, 5000, kRate, kBuffer);
-    const std::uint64_t latency = StartLatency(kBuffer);
-    EXPECT_EQ(WaitedStartFrame(opened, 100 * kMs, kRate, kBuffer), 5000 + latency);
-    EXPECT_EQ(WaitedStartFrame(opened, 90 * kMs, kRate, kBuffer), 5000 + latency - 221);
-    const std::int64_t latencyNs = static_cast<std::int64_t>(latency) * 1'000'000'000 / kRate;
-    EXPECT_EQ(WaitedStartFrame(opened, 100 * kMs - latencyNs, kRate, kBuffer), 5000u);
-    EXPECT_EQ(WaitedStartFrame(opened, 0, kRate, kBuffer), 5000u);
-}
-
 TEST(StreamClock, AStreamWithoutStampsStartsAtOnceAndAStallStartsTheLineAfresh) {
     EXPECT_EQ(StartFrame(StreamAnchor{}, 5 * kMs, kRate, kBuffer), 0u);
     const StreamAnchor first = FollowStream({}, 100 * kMs, 0, kRate, kBuffer);
