@@ -2,12 +2,14 @@
 #include "Recorder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "panel/Unit1.h"
 
@@ -47,8 +49,18 @@ bool Recorder::Start(const std::string& path) {
     origin_ = clock_.Now();
     ticksAtStart_ = clock_.TicksRun();
     cycles_ = std::make_unique<CycleCount>(form_);
+    // A header that cannot be written (a full disk) fails the start itself: said once, by the
+    // caller, and no empty file is left behind (a device such as /dev/full is left alone).
+    struct stat opened {};
+    const bool regular = ::fstat(fd_, &opened) == 0 && S_ISREG(opened.st_mode);
+    auto onFailed = std::exchange(onFailed_, nullptr);
     Write(HeaderText(header));
-    if (fd_ < 0) return false;
+    onFailed_ = std::move(onFailed);
+    if (fd_ < 0) {
+        error_ = "Cannot write " + Shown(path) + ": " + std::strerror(writeErrno_);
+        if (regular) ::unlink(path.c_str());
+        return false;
+    }
     input_.SetObserver(this);
     clock_.SetTickObserver(this);
     return true;
@@ -77,6 +89,7 @@ void Recorder::Write(const std::string& text) {
             // A full disk or a size limit: the part of a line that went out is taken back, so
             // that the file ends with the last whole line and reads as a play cut short.
             const int why = n < 0 ? errno : ENOSPC;
+            writeErrno_ = why;
             const int cut = ::ftruncate(fd_, static_cast<off_t>(written_));
             static_cast<void>(cut);
             error_ = std::string("The recording has stopped: its file could not be written (") +

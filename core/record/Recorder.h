@@ -76,6 +76,7 @@ class Recorder : public InputObserver, public TickObserver {
     Millis origin_ = 0;
     std::uint64_t ticksAtStart_ = 0;
     std::string error_;
+    int writeErrno_ = 0;  // why the last write failed
     std::function<void(EndReason)> onEnded_;
     std::function<void(const std::string&)> onFailed_;
 };

@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -22,6 +23,12 @@ int main(int argc, char** argv) {
     if (const auto exitCode =
             zarq::AnswerManualBeforeStart(command, program, std::cout, std::cerr)) {
         return *exitCode;
+    }
+    if (const std::string missing = zarq::MissingDisplay(
+            std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+        !missing.empty()) {
+        std::cerr << program << ": " << missing << '\n';
+        return 2;
     }
 
     QApplication app(argc, argv);

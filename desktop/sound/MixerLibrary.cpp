@@ -74,33 +74,37 @@ bool MixerLibrary::FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned) {
     // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that this
     // program never reads, and it would no longer end on `kill` or at logout.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    audioSubsystem_ = true;
+    audioSubsystem_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     mixer_.SetVoices(maxsoftwarechannels > 0 ? std::min(maxsoftwarechannels, kMostChannels)
                                              : kDefaultChannels);
     deviceRate_ = mixrate >= 4000 && mixrate <= 192000 ? mixrate : 22050;
-    // The first opening is the toy's to wait for: it learns whether there is sound at all. The
-    // keeper thread is not running yet, so the device is this thread's to set up.
-    device_ = OpenDevice();
-    if (device_ == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        audioSubsystem_ = false;
-        return false;
-    }
     hasDevice_ = true;
-    ++openings_;
-    output_ = Output::Running;
-    // Started at once: a device held paused writes silence, which would put the output out
-    // of step with the frames mixed. No voice sounds yet, so the samples are safe to prepare.
-    SDL_PauseAudioDevice(device_, 0);
+    // No voice sounds yet, so the samples are safe to prepare.
     for (const auto& sample : samples_) PrepareForDevice(*sample);
+    // The first opening is the toy's to wait for: it learns whether there is sound now. The
+    // keeper thread is not running yet, so the device is this thread's to set up.
+    device_ = audioSubsystem_ ? OpenDevice() : 0;
+    if (device_ != 0) {
+        ++openings_;
+        output_ = Output::Running;
+        // Started at once: a device held paused writes silence, which would put the output out
+        // of step with the frames mixed.
+        SDL_PauseAudioDevice(device_, 0);
+    } else {
+        // No output yet (a sound server not running): as after a lost device, the next sound
+        // tries again with SDL's audio started afresh, so a server started later is heard.
+        ++failedOpenings_;
+        if (audioSubsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioSubsystem_ = false;
+        lost_ = true;
+    }
     keeper_ = std::thread([this] {
         Keep();
         // SDL keeps an error message for each thread that met one (a failed opening); a thread
         // SDL did not make must free it itself.
         SDL_TLSCleanup();
     });
-    return true;
+    return device_ != 0;
 }
 
 // Opens the default output, paused. Every sound of the toy is mono, so the mix is too. No
@@ -185,15 +189,18 @@ int MixerLibrary::FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) {
     int voice = -1;
     {
         // The start is placed on the stream's clock as the callback last left it; a device that
-        // is not running has no clock, and the sample waits for its first frame.
-        const std::lock_guard guard(mixer_.Lock());
-        const Output output = output_.load();
-        const bool clocked = output == Output::Running || output == Output::Quiet;
-        const std::uint64_t startAt =
-            clocked ? StartFrame(anchor_, now, deviceRate_, kBufferFrames) : 0;
+        // is not running, or has not yet asked for a buffer, has no clock: the sample waits with
+        // the time of its call, and the first buffer places it as far after it as any other.
         // -1 takes the first voice that is not sounding; when all are busy nothing is cut and
         // the sample is simply not heard.
-        voice = mixer_.PlayHeld(channel, sample->mixed.data(), sample->mixed.size(), startAt);
+        const std::lock_guard guard(mixer_.Lock());
+        const Output output = output_.load();
+        const bool clocked =
+            anchor_.Valid && (output == Output::Running || output == Output::Quiet);
+        voice = clocked ? mixer_.PlayHeld(channel, sample->mixed.data(), sample->mixed.size(),
+                                          StartFrame(anchor_, now, deviceRate_, kBufferFrames))
+                        : mixer_.PlayUnplacedHeld(channel, sample->mixed.data(),
+                                                  sample->mixed.size(), now);
     }
     if (voice >= 0) Resume();
     return voice;
@@ -385,6 +392,13 @@ void MixerLibrary::Callback(void* self, std::uint8_t* stream, int length) {
                                        static_cast<int>(frames));
         running = library.output_ == Output::Running;
         device = library.device_;
+        // Sounds that waited for this stream: this buffer is not mixed yet, so it may hold them.
+        if (running) {
+            library.mixer_.PlaceHeld([&library](std::int64_t calledNs) {
+                return WaitedStartFrame(library.anchor_, calledNs, library.deviceRate_,
+                                        kBufferFrames);
+            });
+        }
     }
     // SDL goes on calling for the buffers of a device that went away (its sound server ended,
     // a write failed) but reports it stopped: it is closed and a new one opened for the next

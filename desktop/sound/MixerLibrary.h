@@ -3,8 +3,9 @@
 // tone are mixed in 32 bits and soft-clipped (VoiceMixer). After a second in which nothing
 // sounded the device is closed, so a toy that is off or quiet has no audio thread waking the
 // machine (a paused SDL device would still write silence at the buffer rate); the next sample
-// or hum opens it again and is heard from its first frame. A device that goes away (its sound
-// server ended) is closed the same way and opened anew for the next sound. Opening and closing
+// or hum opens it again, the sample as far after its call as any other. A device that goes
+// away (its sound server ended), or none to be had at the start, is closed the same way and
+// opened anew for the next sound. Opening and closing
 // take tens of milliseconds on some systems, so a small keeper thread does both and the toy's
 // calls never wait for them. Each sample begins at the output frame that matches the time of
 // its call (StreamClock), so effects keep their spacing. Only one of these may be started at a
@@ -48,8 +49,8 @@ class MixerLibrary final : public SoundLibrary {
     MixerLibrary& operator=(const MixerLibrary&) = delete;
 
     // Opens the default audio device at `mixrate`, 16-bit mono, with a buffer of 512 frames
-    // and `maxsoftwarechannels` voices. Returns false when no device can be opened; the
-    // other calls then carry on silently.
+    // and `maxsoftwarechannels` voices. Returns false when no device can be opened now; the
+    // calls then carry on silently, and each sound tries again, as after a lost device.
     bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned flags) override;
     // 1 (multimedia wave output) and 2 (DirectSound output) both mean the system's default
     // output; 0 (no sound), given before the start, keeps the device closed.
@@ -67,7 +68,8 @@ class MixerLibrary final : public SoundLibrary {
     // Reopens a device closed for silence once the speaker sounds; called after port writes.
     void WakeForSpeaker();
 
-    // True from a start that opened a device until FSOUND_Close, also while it rests closed.
+    // True from a start with sound until FSOUND_Close, also while the device rests closed or
+    // none could be opened yet.
     bool DeviceOpen() const { return hasDevice_; }
     // True while the device is closed after a second of silence (no audio thread runs).
     bool DeviceResting() const { return hasDevice_ && output_.load() == Output::Closed; }

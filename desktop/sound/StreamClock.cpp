@@ -37,4 +37,15 @@ std::uint64_t StartFrame(const StreamAnchor& anchor, std::int64_t callNs, int ra
     return anchor.Frame + static_cast<std::uint64_t>(after);
 }
 
+std::uint64_t WaitedStartFrame(const StreamAnchor& anchor, std::int64_t callNs, int rate,
+                               int bufferFrames) {
+    if (!anchor.Valid || rate <= 0) return anchor.Frame;
+    const auto latency = static_cast<std::int64_t>(StartLatency(bufferFrames));
+    const auto since = static_cast<std::int64_t>(
+        std::llround(static_cast<double>(callNs - anchor.TimeNs) * rate / kNsPerSecond));
+    const std::int64_t after =
+        std::clamp<std::int64_t>(latency + since, 0, latency + 2 * std::int64_t{bufferFrames});
+    return anchor.Frame + static_cast<std::uint64_t>(after);
+}
+
 }  // namespace zarq

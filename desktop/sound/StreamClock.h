@@ -37,4 +37,11 @@ StreamAnchor FollowStream(const StreamAnchor& last, std::int64_t timeNs, std::ui
 std::uint64_t StartFrame(const StreamAnchor& anchor, std::int64_t callNs, int rate,
                          int bufferFrames);
 
+// The same for a voice called while no stream ran (the device closed, or opened but not yet
+// asked for a buffer), placed when the anchor's buffer, the stream's first, is about to be mixed:
+// as far after its call as every other voice, so the first beat of a rhythm keeps its distance
+// from the second; at once, in that very buffer, when the device took longer than that to open.
+std::uint64_t WaitedStartFrame(const StreamAnchor& anchor, std::int64_t callNs, int rate,
+                               int bufferFrames);
+
 }  // namespace zarq

@@ -44,8 +44,15 @@ int VoiceMixer::PlayHeld(int voice, const std::int16_t* data, std::size_t frames
         voice = static_cast<int>(free - voices_.begin());
     }
     if (voice < 0 || voice >= static_cast<int>(voices_.size())) return -1;
-    voices_[static_cast<std::size_t>(voice)] = {data, frames, 0, startAt, 0};
+    voices_[static_cast<std::size_t>(voice)] = {data, frames, 0, startAt, 0, 0};
     return voice;
+}
+
+int VoiceMixer::PlayUnplacedHeld(int voice, const std::int16_t* data, std::size_t frames,
+                                 std::int64_t calledNs) {
+    const int played = PlayHeld(voice, data, frames, kUnplaced);
+    if (played >= 0) voices_[static_cast<std::size_t>(played)].CalledNs = calledNs;
+    return played;
 }
 
 void VoiceMixer::Fade(Voice& voice) const {

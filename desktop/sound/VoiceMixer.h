@@ -33,6 +33,17 @@ class VoiceMixer {
     int Play(int voice, const std::int16_t* data, std::size_t frames, std::uint64_t startAt = 0);
     // The same for a caller that holds Lock().
     int PlayHeld(int voice, const std::int16_t* data, std::size_t frames, std::uint64_t startAt);
+    // The same, for a sound called at `calledNs` when there is no output frame to give yet: the
+    // voice waits, silent, until PlaceHeld gives it one.
+    int PlayUnplacedHeld(int voice, const std::int16_t* data, std::size_t frames,
+                         std::int64_t calledNs);
+    // Gives every waiting voice its first output frame, `frameOf(calledNs)`; under Lock().
+    template <class FrameOf>
+    void PlaceHeld(FrameOf frameOf) {
+        for (Voice& v : voices_) {
+            if (v.Data != nullptr && v.StartAt == kUnplaced) v.StartAt = frameOf(v.CalledNs);
+        }
+    }
     // A sounding voice fades out over kFadeMicroseconds; one that has not begun is dropped.
     void Stop(int voice);
     void StopAll();
@@ -52,12 +63,14 @@ class VoiceMixer {
     std::mutex& Lock() { return lock_; }
 
   private:
+    static constexpr std::uint64_t kUnplaced = UINT64_MAX;  // a frame never mixed
     struct Voice {
         const std::int16_t* Data = nullptr;  // null: silent
         std::size_t Frames = 0;
         std::size_t At = 0;
         std::uint64_t StartAt = 0;  // the output frame of its first frame
         int FadeLeft = 0;           // frames of its fade still to come; 0 while not fading
+        std::int64_t CalledNs = 0;  // the time of its call, while it is kUnplaced
     };
     void Fade(Voice& voice) const;
     std::mutex lock_;

@@ -132,6 +132,18 @@ std::string HelpText(std::string_view program, std::string_view dataFolder,
     return text;
 }
 
+std::string MissingDisplay(const char* platform, const char* display, const char* waylandDisplay) {
+    const auto unset = [](const char* value) { return value == nullptr || *value == '\0'; };
+    const std::string_view chosen = unset(platform) ? "" : platform;
+    if (chosen.starts_with("xcb") && unset(display)) {
+        return "no X display: DISPLAY is not set";
+    }
+    if (chosen.empty() && unset(display) && unset(waylandDisplay)) {
+        return "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+    }
+    return {};
+}
+
 std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::string_view program,
                                      const std::function<std::string()>& dataFolder,
                                      std::ostream& out, std::ostream& err) {

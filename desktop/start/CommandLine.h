@@ -58,6 +58,12 @@ std::optional<int> AnswerBeforeStart(const ParsedCommandLine& parsed, std::strin
                                      const std::function<std::string()>& dataFolder,
                                      std::ostream& out, std::ostream& err);
 
+// Why the toolkit would find no display to open windows on, as one line without the program's
+// name: its platform not chosen (`platform`, QT_QPA_PLATFORM, empty or unset) or chosen as
+// X11, and neither `display` (DISPLAY) nor `waylandDisplay` (WAYLAND_DISPLAY) set. Empty when
+// a display may be there; the program then ends with exit code 2 instead of the toolkit's abort.
+std::string MissingDisplay(const char* platform, const char* display, const char* waylandDisplay);
+
 // The manual program (zarq-simulator-manual) reads its command line the same way, before Qt
 // starts: --help and --version answer without a display, a mistake ends with exit code 2.
 std::span<const OptionRow> ManualOptions();

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -68,6 +69,12 @@ int main(int argc, char** argv) {
     // No window, no display, no sound: the recording's play on the virtual clock.
     if (!command.Line.Verify.empty())
         return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
+    if (const std::string missing = zarq::MissingDisplay(
+            std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+        !missing.empty()) {
+        std::cerr << program << ": " << missing << '\n';
+        return 2;
+    }
 
     // The screen's own ratio, fractional ones included: the panel is painted from a finer
     // picture set and scaled down, so it stays crisp at 125 % and 150 % too.

@@ -82,7 +82,9 @@ PanelPlacement PlacePanel(const QList<QRect>& availableAreas, const QRect& windo
     out.Scale = area.isEmpty() ? 1.0 : PanelScale(zoom, area.size());
     const QSize size = PanelSizeAt(out.Scale);
     out.Centre = centre;
-    if (size == window.size()) {
+    // Where it is whole on its screen (or there is no screen), a window that keeps its size
+    // stays to the pixel.
+    if (size == window.size() && (area.isEmpty() || area.contains(window))) {
         out.Window = window;
         return out;
     }

@@ -36,10 +36,12 @@ double PanelScale(int zoom, const QSize& area);
 // the nearest; an empty rectangle when there is none.
 QRect PanelArea(const QList<QRect>& availableAreas, const QPointF& centre);
 
-// The window now at `window`, whose exact centre is `centre`, on that screen at `zoom`. A window
-// whose size stays is left where it is (a window the player put partly off the screen stays
-// there); a new size keeps `centre` exactly, or the window is pushed inside the area where it
-// would stick out. Applied to its own result (Window and Centre), it gives that result again.
+// The window now at `window`, whose exact centre is `centre`, on that screen at `zoom`. The
+// window always ends whole on that screen: one whose size stays and that lies inside the area
+// is left where it is; a new size keeps `centre` exactly, and a window that would stick out
+// (its monitor gone, dropped beside every screen, partly off one) is pushed inside the area by
+// no more than it sticks out. Applied to its own result (Window and Centre), it gives that
+// result again.
 PanelPlacement PlacePanel(const QList<QRect>& availableAreas, const QRect& window,
                           const QPointF& centre, int zoom);
 

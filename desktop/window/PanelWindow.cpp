@@ -149,7 +149,9 @@ PanelPlacement PanelWindow::PlaceHere() const {
         // screen the compositor shows it on.
         QRect area = ScreenArea(true);
         if (workArea_.isValid()) area.setSize(area.size().boundedTo(workArea_));
-        return PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
+        PanelPlacement place = PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
+        if (place.Window.size() == size()) place.Window = geometry();  // nothing to place
+        return place;
     }
     QList<QRect> areas;
     for (const QScreen* s : QGuiApplication::screens()) areas << s->availableGeometry();
@@ -205,6 +207,14 @@ void PanelWindow::ProbeWorkArea() {
 }
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A Wayland compositor applies its answer to a change of full screen with the window's first
+    // frame after the answer was acknowledged. Leaving full screen, the window has drawn its new
+    // size before the answer came; without one more frame the compositor would stay in full
+    // screen, the panel in the middle of black.
+    if (watched == windowHandle() && event->type() == QEvent::WindowStateChange &&
+        event->spontaneous() && !CanPlaceWindows()) {
+        update();
+    }
     if (probe_ != nullptr && watched == probe_.get() && event->type() == QEvent::Resize &&
         probe_->isMaximized() && probe_->width() > 1 && probe_->height() > 1) {
         workArea_ = probe_->size();
@@ -348,6 +358,10 @@ void PanelWindow::showEvent(QShowEvent* event) {
     if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
         screenWatched_ = true;
         connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
+        window->installEventFilter(this);  // the compositor's answers to full screen
+        // A monitor added or taken away may leave the window beside every screen that remains.
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] { ScreenChanged(); });
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { ScreenChanged(); });
         FollowScreen(screen());
         if (!CanPlaceWindows()) ProbeWorkArea();
     }
@@ -564,6 +578,12 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             // window follows the pointer at every zoom.
             dragOrigin_ = toWindow_.map(QPointF(b.Left, b.Top)).toPoint();
             form_.Im_BaseMouseDown(button, at.x() - dragOrigin_.x(), at.y() - dragOrigin_.y());
+            // Only the left button moves the window. Another press is no drag: the right one
+            // opens the menu, which takes its release, and a zoom chosen there applies at once.
+            if (button != TMouseButton::mbLeft) {
+                pressed_ = nullptr;
+                break;
+            }
             // Where a program may not place its own window, the system moves it instead.
             if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
                 windowHandle() != nullptr) {
@@ -619,7 +639,23 @@ void PanelWindow::UpdatePointer(const QPoint& at) {
 }
 
 void PanelWindow::contextMenuEvent(QContextMenuEvent* event) {
-    if (menu_ != nullptr) menu_->popup(event->globalPos());
+    if (menu_ == nullptr) return;
+    if (CanPlaceWindows()) {
+        menu_->popup(event->globalPos());
+        return;
+    }
+    // Where the compositor put the window is not told, so the toolkit cannot keep a menu and its
+    // submenus on the screen (and not every compositor moves them there). The panel is on the
+    // screen: the menu opens at the pointer or higher, so that it and its submenus stay within
+    // the panel's height.
+    int extent = menu_->sizeHint().height();
+    for (QAction* action : menu_->actions()) {
+        if (action->menu() == nullptr || !action->isVisible()) continue;
+        extent = std::max(extent, menu_->actionGeometry(action).top() +
+                                      action->menu()->sizeHint().height());
+    }
+    const QPoint at(event->pos().x(), std::max(0, std::min(event->pos().y(), height() - extent)));
+    menu_->popup(mapToGlobal(at));
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event) {

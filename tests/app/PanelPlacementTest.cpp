@@ -1,6 +1,7 @@
 // The panel window's size and place as a pure decision, over many screen layouts: a decision
-// applied to its own result changes nothing, zoom steps keep the centre to the pixel, and a
-// screen too small for the chosen zoom shows the largest that fits, below 100 % if need be.
+// applied to its own result changes nothing and leaves the window whole on a screen, zoom steps
+// keep the centre to the pixel, and a screen too small for the chosen zoom shows the largest
+// that fits, below 100 % if need be.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -68,15 +69,19 @@ TEST(PanelPlacement, ADecisionAppliedToItsOwnResultChangesNothingOverManyLayouts
             << Text(second.Window);
         ASSERT_EQ(second.Scale, first.Scale) << "layout " << layout;
         ASSERT_EQ(fromPixels.Window, first.Window) << "layout " << layout;
-        // The size fits the screen decided on; a new size lies wholly inside it.
-        EXPECT_TRUE(first.Window.width() <= first.Area.width() &&
-                    first.Window.height() <= first.Area.height())
-            << "layout " << layout << ": " << Text(first.Window) << " on " << Text(first.Area);
-        if (first.Window.size() != window.size()) {
-            EXPECT_TRUE(first.Area.contains(first.Window))
-                << "layout " << layout << ": " << Text(first.Window) << " on " << Text(first.Area);
-        }
+        // Wherever it was, the window ends whole on the screen decided on.
+        EXPECT_TRUE(first.Area.contains(first.Window))
+            << "layout " << layout << ": " << Text(window) << " -> " << Text(first.Window) << " on "
+            << Text(first.Area);
     }
+}
+
+// On the small monitor at 100 %, which is then taken away: pushed onto the large one, just
+// inside its right edge, at the same height.
+TEST(PanelPlacement, AWindowWhoseMonitorWentComesWholeOntoTheOneLeft) {
+    const QRect onSmall(4355, 210, 490, 580);
+    EXPECT_EQ(PlacePanel({kBigAndSmall.front()}, onSmall, ExactCentre(onSmall), 100).Window,
+              QRect(3350, 210, 490, 580));
 }
 
 TEST(PanelPlacement, ZoomStepsKeepTheCentreExactlyAndComeBackToTheSamePixel) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QScreen>
 #include <memory>
 #include <vector>
@@ -204,6 +205,29 @@ TEST_P(Outline, InFullScreenTheSoftOutlineIsLaidOntoTheBlack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, Outline, ::testing::Values("b-at125", "c-at150", "d-at200"));
+
+// The right press that opens the menu lands on the panel's body and the menu takes its
+// release: a zoom chosen there still applies at once, with no click after it.
+TEST(PanelOnScreen, AZoomChosenFromTheRightClickMenuAppliesAtOnce) {
+    QScreen* screen = ScreenNamed("b-at125");  // room for 150 %
+    if (screen == nullptr) GTEST_SKIP() << "the offscreen platform ignored the screens given to it";
+    Toy toy;
+    PictureSet pictures;
+    PanelWindow window(toy.F(), pictures, PanelMask2());
+    window.setScreen(screen);
+    window.move(screen->availableGeometry().topLeft() + QPoint(100, 100));
+    window.show();
+    window.Settle();
+    ASSERT_EQ(window.size(), QSize(490, 580));
+    const QPoint body(300, 200);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(body), QPointF(window.mapToGlobal(body)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &press);
+    for (QAction* action : window.ZoomMenu()->actions()) {
+        if (!action->isSeparator() && action->data().toInt() == 150) action->trigger();
+    }
+    EXPECT_EQ(window.size(), QSize(735, 870));
+}
 
 }  // namespace
 }  // namespace zarq::test

@@ -14,8 +14,8 @@
 
 #include "AudioSchedule.h"
 #include "PageClock.h"
-#include "panel/SpeakerPorts.h"
 #include "WebEdition.h"
+#include "panel/SpeakerPorts.h"
 
 namespace zarq::web {
 namespace {
@@ -41,18 +41,38 @@ TEST(PageClock, TicksRunAtTheirDueTimesAndAHiddenTabIsAHoldUp) {
 TEST(AudioSchedule, SoundsKeepTheToysSpacingAndAnchorAnewAfterDrift) {
     AudioAnchor anchor;
     const AudioStart first = StartTime(anchor, 5000, 2.0);
-    EXPECT_DOUBLE_EQ(first.ContextTime, 2.0 + kAudioLead);
+    EXPECT_DOUBLE_EQ(first.ContextTime, 2.0 + kAnchorLead);
     // The page woke 7 ms late for a sound 120 ms later: it still starts 120 ms after the first.
     const AudioStart second = StartTime(first.Anchor, 5120, 2.127);
     EXPECT_NEAR(second.ContextTime - first.ContextTime, 0.120, 1e-9);
     // Deciding again on the same values changes nothing.
     EXPECT_EQ(StartTime(second.Anchor, 5120, 2.127).Anchor, second.Anchor);
     // A context that stood still (suspended) or ran far ahead: anchored anew at the call.
-    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 9000, 2.2).ContextTime, 2.2 + kAudioLead);
-    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 5200, 9.0).ContextTime, 9.0 + kAudioLead);
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 9000, 2.2).ContextTime, 2.2 + kAnchorLead);
+    EXPECT_DOUBLE_EQ(StartTime(second.Anchor, 5200, 9.0).ContextTime, 9.0 + kAnchorLead);
     EXPECT_FALSE(MaySuspend(3.0, 2.5, false));
     EXPECT_TRUE(MaySuspend(3.5, 2.5, false));
     EXPECT_FALSE(MaySuspend(9.0, 2.5, true));
+}
+
+// The context's clock reads in 40 ms steps and the page wakes for each beep up to 8 ms late:
+// whatever the steps' phase, a run of beeps is laid exactly 320 ms apart from the first, never
+// before the context's reading at its call.
+TEST(AudioSchedule, ARunOfBeepsOnASteppingContextClockKeepsItsSpacingFromTheFirst) {
+    for (int phaseMs = 0; phaseMs < 40; ++phaseMs) {
+        AudioStart start;
+        for (int beep = 0; beep < 69; ++beep) {
+            const std::int64_t toyMs = 5000 + 320 * beep;
+            const std::int64_t wallMs = toyMs + phaseMs + (beep * 37 + phaseMs * 11) % 9;
+            const double reading = 10.0 + 0.04 * static_cast<double>(wallMs / 40);
+            const AudioStart next = StartTime(start.Anchor, toyMs, reading);
+            EXPECT_GE(next.ContextTime, reading) << "phase " << phaseMs << " beep " << beep;
+            if (beep > 0) {
+                EXPECT_NEAR(next.ContextTime - start.ContextTime, 0.320, 1e-9) << beep;
+            }
+            start = next;
+        }
+    }
 }
 
 TEST(SpeakerPorts, TheToysHumWritesGiveTheTone) {
@@ -136,7 +156,8 @@ TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {
     EXPECT_EQ(audio.Log[1], "resume");
     // The beep 322 ms after the switch, on the context a lead later.
     const auto beepAt = [](int contextMs) {
-        return "play SOUND/Beep.wav @" + std::to_string(contextMs + std::lround(kAudioLead * 1000));
+        return "play SOUND/Beep.wav @" +
+               std::to_string(contextMs + std::lround(kAnchorLead * 1000));
     };
     EXPECT_EQ(audio.Log[2], beepAt(10322));
     for (const std::string& line : audio.Log)
