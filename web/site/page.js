@@ -40,8 +40,8 @@
     if (!Context) return;
     // The toy's own mix rate, as on the desktop: half the work of the usual 44.1 or 48 kHz. The
     // device is fed 40 ms at a time rather than the browser's shortest buffer: a quarter of the
-    // browser's work for sound at the price of some 30 ms more delay, of which the shorter lead
-    // the sounds are laid ahead of the context by gives 20 ms back.
+    // browser's work for sound at the price of some 30 ms more delay; the sounds' lead over the
+    // context covers one such step (see AudioSchedule).
     const latencyHint = 0.04;
     let ctx;
     try {
