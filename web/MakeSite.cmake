@@ -52,11 +52,13 @@ foreach(picture IN LISTS pictures)
     endif()
 endforeach()
 
-# Kept at installation: the page (About, Readme and What's new are inside it) and the program,
-# the outline and the page's small icon. The pictures of the set a screen needs (and the start
-# dialog's, the About sheet's) the page hands
+# Kept at installation: the page (About, Readme and What's new are inside it) with every module
+# of its script, and the program, the outline and the page's small icon. The pictures of the set
+# a screen needs (and the start dialog's, the About sheet's) the page hands
 # to the worker once they are fetched; so a phone keeps its one set, not all three.
-set(kept ./ index.html style.css page.js zarq.js zarq.wasm
+file(GLOB page_modules RELATIVE ${SOURCE}/web/site ${SOURCE}/web/site/*.js)
+list(REMOVE_ITEM page_modules sw.js)
+set(kept ./ index.html style.css ${page_modules} zarq.js zarq.wasm
     manifest.webmanifest pictures/Outline.svg icon/zarq-simulator-64.png)
 foreach(f IN LISTS kept)
     if(NOT f STREQUAL "./" AND NOT EXISTS ${SITE}/${f})

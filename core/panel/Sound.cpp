@@ -1,6 +1,7 @@
 // The toy's three sound calls, and the sound start-up and shutdown around them.
 // Samples go to the sound library; the engine hum is programmed into the interval timer's
 // channel 2 and the speaker gate through port writes.
+#include "SoundLevels.h"
 #include "Unit1.h"
 
 namespace zarq {
@@ -14,7 +15,6 @@ constexpr std::uint8_t kChannel2SquareWave = 0xB6;  // channel 2, low then high 
 constexpr std::uint8_t kGateOnSpeakerOn = 0x03;
 constexpr std::uint8_t kSpeakerOff = 0x00;
 
-constexpr int kMixRate = 22050;
 constexpr int kChannels = 64;
 }  // namespace
 

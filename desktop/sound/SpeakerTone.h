@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "panel/Seams.h"
+#include "panel/SoundLevels.h"
 #include "panel/SpeakerPorts.h"
 
 namespace zarq {
@@ -17,8 +18,8 @@ class SpeakerTone final : public PortOutput {
   public:
     // The timer's input clock; the tone is this divided by the count loaded into channel 2.
     static constexpr double kInputClockHz = SpeakerPorts::kInputClockHz;
-    // Peak of the tone in 16-bit units: well under the sound effects, which peak near 12000.
-    static constexpr int kLevel = 2800;
+    // Peak of the tone in 16-bit units.
+    static constexpr int kLevel = kSpeakerLevel;
     // Frames over which the tone fades in or out, so that switching it is not a click.
     static constexpr int kRampFrames = 32;
     // Each edge of the wave is a band-limited step spread over this many frames on either

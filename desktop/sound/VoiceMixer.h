@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+#include "panel/SoundLevels.h"
+
 namespace zarq {
 
 class SpeakerTone;
@@ -17,7 +19,7 @@ class VoiceMixer {
   public:
     // Sums below this magnitude reach the output unchanged; above it they bend smoothly
     // towards full scale, which they never pass.
-    static constexpr int kKnee = 24576;
+    static constexpr int kKnee = kMixKnee;
     // A stopped voice fades out over this long (a cut in one step is a click).
     static constexpr int kFadeMicroseconds = 1500;
 

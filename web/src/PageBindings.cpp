@@ -1,6 +1,7 @@
 // The web edition's door to the page: the calls the page makes into the toy (exported to
-// JavaScript), and the page's Web Audio, storage and messages bound behind PageAudio and
-// PageHost through the object the page hands over as `Module.page`. Nothing is decided here.
+// JavaScript by their EMSCRIPTEN_KEEPALIVE mark alone: the build keeps no list of them), and the
+// page's Web Audio, storage and messages bound behind PageAudio and PageHost through the object
+// the page hands over as `Module.page`. Nothing is decided here.
 #include <emscripten.h>
 
 #include <cstdint>
@@ -9,7 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "AudioSchedule.h"
+#include "Synth.h"
 #include "WebEdition.h"
+#include "panel/SoundLevels.h"
 
 using zarq::Millis;
 using zarq::web::PointerKind;
@@ -244,15 +248,21 @@ EMSCRIPTEN_KEEPALIVE void zw_toggle_power(double now) {
 EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
     return static_cast<int>(page->Edition.PictureKeys().size());
 }
-EMSCRIPTEN_KEEPALIVE const char* zw_picture_key(int index) {
-    return page->Edition.PictureKeys().at(static_cast<std::size_t>(index)).c_str();
-}
 EMSCRIPTEN_KEEPALIVE int zw_set_for(double deviceScale) {
     return zarq::web::PictureSetFor(deviceScale);
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
     return Hand(zarq::web::PictureFile(
         page->Edition.PictureKeys().at(static_cast<std::size_t>(index)), set));
+}
+// The numbers the page's Web Audio is built with, handed over so that the page restates none:
+// the toy's mix rate, the samples' rate and count, the speaker tone's peak and the mix limit's
+// knee (16-bit units), and the audio context's step in seconds.
+EMSCRIPTEN_KEEPALIVE const double* zw_sound_setup() {
+    static constexpr double setup[] = {zarq::kMixRate,          zarq::assetgen::kWaveRate,
+                                       zarq::web::kSampleCount, zarq::kSpeakerLevel,
+                                       zarq::kMixKnee,          zarq::web::kContextStep};
+    return setup;
 }
 // Sample `index` as 16-bit PCM at 22050 Hz: `zw_sound_samples` where, `zw_sound_length` how
 // many samples.
@@ -264,9 +274,6 @@ EMSCRIPTEN_KEEPALIVE int zw_sound_length(int index) {
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_lit() {
     return Hand(page->Edition.Lit());
-}
-EMSCRIPTEN_KEEPALIVE double zw_now() {
-    return static_cast<double>(page->Edition.Clock().Now());
 }
 
 }  // extern "C"
