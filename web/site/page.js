@@ -1,9 +1,6 @@
 // The web edition's page: a thin layer that hands the browser's events and time to the toy
-// (compiled C++, which decides everything) and does what only a page can. Its modules, by what
-// they serve: toy.js (the module, its calls and its wake-ups), sound.js (Web Audio),
-// drawing.js (the panel on its canvases), input.js (pointers, keys, controllers), bar.js (the
-// bar, the dialogs and messages), files.js (recording files), storage.js (the choices, and the
-// site kept for offline play). This one starts them: the start overlay and "- PLAY -".
+// (compiled C++, which decides everything) and does what only a page can, in modules by what
+// they serve (web/README.md). This one starts them: the start overlay and "- PLAY -".
 import {fit, loadSet, setForWindow} from './drawing.js';
 import {setupBar, showMessage, tellStatus} from './bar.js';
 import {setupFiles} from './files.js';

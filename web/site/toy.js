@@ -5,8 +5,14 @@ import {tellStatus, updateBar} from './bar.js';
 import {requestPaint} from './drawing.js';
 import {watchRecording} from './files.js';
 
-export const $ = (id) => document.getElementById(id);
-export const now = () => Math.floor(performance.now());
+// Declared as functions, so that a module may use them as soon as it runs, whatever the order
+// in which the modules that import each other run.
+export function $(id) {
+  return document.getElementById(id);
+}
+export function now() {
+  return Math.floor(performance.now());
+}
 
 export let Z = null;  // the module
 export let api = null;

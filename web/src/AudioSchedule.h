@@ -27,7 +27,8 @@ struct AudioStart {
 // Seconds between the page's call and the earliest start: covers a late wake-up of the page
 // (a few milliseconds as a rule; a page held up for longer lays its next sound anew).
 inline constexpr double kAudioLead = 0.03;
-// The context's clock advances a buffer at a time (the page asks for 40 ms buffers).
+// The context's clock advances a buffer at a time: the page asks the context for buffers of
+// this length (40 ms).
 inline constexpr double kContextStep = 0.04;
 // How far ahead of the context's reading a run of sounds is anchored.
 inline constexpr double kAnchorLead = kAudioLead + kContextStep;
