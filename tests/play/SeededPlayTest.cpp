@@ -50,7 +50,9 @@ Segment SegmentFrom(Point start, int heading) {
     }
 }
 Point Wrapped(Point p) {
-    auto wrap = [](int v, int lo, int hi) { return ((v - lo) % (hi - lo + 1) + (hi - lo + 1)) % (hi - lo + 1) + lo; };
+    auto wrap = [](int v, int lo, int hi) {
+        return ((v - lo) % (hi - lo + 1) + (hi - lo + 1)) % (hi - lo + 1) + lo;
+    };
     return {wrap(p.c, kColLo, kColHi), wrap(p.r, kRowLo, kRowHi)};
 }
 
@@ -107,7 +109,8 @@ class SeededPlay : public ::testing::Test {
     TTimer* NextTimer() {
         TTimer* next = nullptr;
         for (TTimer* t : f.Timers()) {
-            if (t->Enabled() && t->Interval() > 0 && (next == nullptr || *t->DueTime() < *next->DueTime()))
+            if (t->Enabled() && t->Interval() > 0 &&
+                (next == nullptr || *t->DueTime() < *next->DueTime()))
                 next = t;
         }
         return next;
@@ -131,10 +134,12 @@ class SeededPlay : public ::testing::Test {
                 want[c][r] = inside ? before.Labyrinth[fc][fr] : 0;
             }
         }
-        ASSERT_EQ(want[4][3] & seg.value, 0) << "the new segment was lit already\n" << toy.Lattice();
+        ASSERT_EQ(want[4][3] & seg.value, 0) << "the new segment was lit already\n"
+                                             << toy.Lattice();
         want[4][3] += seg.value;
         ASSERT_NO_FATAL_FAILURE(ExpectRealRegion(want, "player step"));
-        const std::optional<bool> touched = Touched(g.Labyrinth, HeadOf({4, 3}, heading), {{4, 3}, seg.value});
+        const std::optional<bool> touched =
+            Touched(g.Labyrinth, HeadOf({4, 3}, heading), {{4, 3}, seg.value});
         unreadable += !touched;
         ASSERT_TRUE(!touched || f.TimerMissCycleZarq.Enabled() == *touched) << toy.Lattice();
     }
@@ -145,15 +150,18 @@ class SeededPlay : public ::testing::Test {
         ++steps;
         const Point old{before.KrevCol, before.KrevRow}, now{g.KrevCol, g.KrevRow};
         ASSERT_NE(g.KrevDirection, (before.KrevDirection + 1) % 4 + 1) << "it never reverses";
-        ASSERT_EQ(Wrapped(TailOf(now, g.KrevDirection)), Wrapped(HeadOf(old, before.KrevDirection)));
+        ASSERT_EQ(Wrapped(TailOf(now, g.KrevDirection)),
+                  Wrapped(HeadOf(old, before.KrevDirection)));
         const int value = g.KrevDirection % 2 == 1 ? 1 : 2;
-        ASSERT_EQ(before.Labyrinth[now.c][now.r] & value, 0) << "onto a lit segment\n" << toy.Lattice();
+        ASSERT_EQ(before.Labyrinth[now.c][now.r] & value, 0) << "onto a lit segment\n"
+                                                             << toy.Lattice();
         LabyrinthGrid want = before.Labyrinth;
         want[now.c][now.r] += value;
         ASSERT_NO_FATAL_FAILURE(ExpectRealRegion(want, "opponent step"));
         krevOffDisplay += now.c < 1 || now.c > 7 || now.r < 1 || now.r > 5;
         krevRoundTorus += std::abs(now.c - old.c) > 2 || std::abs(now.r - old.r) > 2;
-        const std::optional<bool> touched = Touched(g.Labyrinth, HeadOf(now, g.KrevDirection), {now, value});
+        const std::optional<bool> touched =
+            Touched(g.Labyrinth, HeadOf(now, g.KrevDirection), {now, value});
         unreadable += !touched;
         ASSERT_TRUE(!touched || f.TimerWinCycleZarq.Enabled() == *touched) << toy.Lattice();
     }
@@ -161,7 +169,9 @@ class SeededPlay : public ::testing::Test {
     void ExpectRealRegion(const LabyrinthGrid& want, const char* what) {
         for (int c = kColLo; c <= kColHi; ++c) {
             for (int r = kRowLo; r <= kRowHi; ++r)
-                ASSERT_EQ(g.Labyrinth[c][r], want[c][r]) << what << ", cell " << c << "," << r << "\n" << toy.Lattice();
+                ASSERT_EQ(g.Labyrinth[c][r], want[c][r])
+                    << what << ", cell " << c << "," << r << "\n"
+                    << toy.Lattice();
         }
     }
 
@@ -169,7 +179,8 @@ class SeededPlay : public ::testing::Test {
         ASSERT_GE(g.KrevLives, 1);
         ASSERT_LE(g.CycleKrevLives, 3);
         ASSERT_GE(g.CycleKrevLives, 0);
-        ASSERT_TRUE(g.KrevCol >= kColLo && g.KrevCol <= kColHi && g.KrevRow >= kRowLo && g.KrevRow <= kRowHi);
+        ASSERT_TRUE(g.KrevCol >= kColLo && g.KrevCol <= kColHi && g.KrevRow >= kRowLo &&
+                    g.KrevRow <= kRowHi);
         ASSERT_TRUE(g.KrevDirection >= 1 && g.KrevDirection <= 4);
         ASSERT_TRUE(g.ZarqDirection >= 1 && g.ZarqDirection <= 4);
     }
@@ -177,7 +188,8 @@ class SeededPlay : public ::testing::Test {
     // Game 2: at most one disc flies, shown where the state says; in play exactly one side holds
     // the disc or it flies, and the figures and life bars show what the state says.
     void CheckDuel() {
-        const bool zarqFlight = f.TimerMuoviDiscZarq.Enabled(), krevFlight = f.TimerMuoviDiscKrev.Enabled();
+        const bool zarqFlight = f.TimerMuoviDiscZarq.Enabled(),
+                   krevFlight = f.TimerMuoviDiscKrev.Enabled();
         ASSERT_FALSE(zarqFlight && krevFlight);
         if (zarqFlight || krevFlight) {
             int lit = 0;
@@ -224,7 +236,12 @@ class SeededPlay : public ::testing::Test {
         bool over, stageStarting, poweringOn;
         std::size_t sounds;
     };
-    Before Now() { return {g, Total(), f.TimerOver.Enabled(), f.TimerAvvioGioco3.Enabled(), f.TimerAvvio.Enabled(),
+    Before Moment() {
+        return {g,
+                Total(),
+                f.TimerOver.Enabled(),
+                f.TimerAvvioGioco3.Enabled(),
+                f.TimerAvvio.Enabled(),
                 toy.Sound.Calls.size()};
     }
 
@@ -243,12 +260,14 @@ class SeededPlay : public ::testing::Test {
         if (b.g.GameStarted && !b.poweringOn) {
             // The score only rises, by the steps the game in play awards; a new play clears it.
             const std::int64_t award = game == 1 ? 100 : game == 2 ? 20 : gain;
-            ASSERT_TRUE(gain == 0 || gain == 5 || (gain > 0 && gain == award)) << gain << " in game " << game;
+            ASSERT_TRUE(gain == 0 || gain == 5 || (gain > 0 && gain == award))
+                << gain << " in game " << game;
             catches += game == 2 && gain == 5;
             pointsWon += game == 2 && gain == 20;
         }
         for (std::size_t i = b.sounds; i < toy.Sound.Calls.size(); ++i)
-            timeOuts += game == 3 && toy.Sound.Calls[i].Call == "Play" && toy.Sound.Calls[i].Sample == "Miss1";
+            timeOuts += game == 3 && toy.Sound.Calls[i].Call == "Play" &&
+                        toy.Sound.Calls[i].Sample == "Miss1";
         if (game == 1 && b.g.PlayEnabled && !g.PlayEnabled) {
             ++races;
             racesWon += f.TimerWinCycleZarq.Enabled();
@@ -270,25 +289,32 @@ class SeededPlay : public ::testing::Test {
         }
         if (game == 3 && g.CurrentGame == 1 && !b.poweringOn) {
             ++stagesWon;
-            ASSERT_EQ(g.SpeedLevel, std::min(stageLevel + 1, 6)) << "a won stage speeds the race up";
+            ASSERT_EQ(g.SpeedLevel, std::min(stageLevel + 1, 6))
+                << "a won stage speeds the race up";
         }
         if (g.CurrentGame != b.g.CurrentGame) gameSince = toy.Now();
-        ASSERT_LT(toy.Now() - gameSince, (g.CurrentGame == 3 ? 10 : 6 * 60) * 60 * 1000) << "a game always ends";
+        ASSERT_LT(toy.Now() - gameSince, (g.CurrentGame == 3 ? 10 : 6 * 60) * 60 * 1000)
+            << "a game always ends";
         if (!g.GameStarted) return;
         switch (g.CurrentGame) {
             case 1:
                 return CheckRace();
             case 2:
                 return CheckDuel();
-            default:
+            case 3:
                 return CheckStage();
+            default:  // before the first race
+                return;
         }
     }
 
     // The race's keys, just before a step of the player's cycle.
     void SteerOrNot() {
-        const int turn = careful ? SteerFrom(g.Labyrinth, g.ZarqDirection, {g.KrevCol, g.KrevRow}) : 0;
-        const int key = turn != 0 ? kArrowFor[turn] : !careful && Chance(0.3) ? kSideKeys[g.ZarqDirection][Pick(0, 1)] : 0;
+        const int turn =
+            careful ? SteerFrom(g.Labyrinth, g.ZarqDirection, {g.KrevCol, g.KrevRow}) : 0;
+        const int key = turn != 0                 ? kArrowFor[turn]
+                        : !careful && Chance(0.3) ? kSideKeys[g.ZarqDirection][Pick(0, 1)]
+                                                  : 0;
         if (key == 0) return;
         toy.Press(key);
         toy.Release(key);
@@ -327,11 +353,11 @@ class SeededPlay : public ::testing::Test {
         ASSERT_TRUE(due.has_value()) << "stalled in game " << g.CurrentGame << " at " << toy.Now();
         const bool racing = g.CurrentGame == 1 && g.PlayEnabled;
         if (racing || *due <= nextKey) {
-            if (racing && Chance(0.01)) toy.Press(VK_CONTROL);  // it retimes the player's step,
+            if (racing && Chance(0.01)) toy.Press(VK_CONTROL);    // it retimes the player's step,
             if (racing && Chance(0.01)) toy.Release(VK_CONTROL);  // so it comes first
             TTimer* next = NextTimer();
             if (racing && next == &f.TimerCycleZarq) SteerOrNot();
-            const Before b = Now();
+            const Before b = Moment();
             const bool turning = g.ZarqTurnRequest != 0;
             ASSERT_TRUE(toy.Clock.RunNext());
             if (racing && next == &f.TimerCycleZarq) CheckPlayerStep(b.g, turning);
@@ -340,7 +366,7 @@ class SeededPlay : public ::testing::Test {
             ASSERT_NO_FATAL_FAILURE(CheckAlways(b));
         } else {
             toy.Advance(nextKey - toy.Now());
-            const Before b = Now();
+            const Before b = Moment();
             RandomKey();
             nextKey = toy.Now() + Pick(1, 300);
             ASSERT_NO_FATAL_FAILURE(CheckAlways(b));
