@@ -27,7 +27,8 @@ bool Touched(const LabyrinthGrid& l, int c, int r) {
 int SteerFrom(const LabyrinthGrid& l, int heading, std::pair<int, int> opponent) {
     // The opponent's head moves on: the points next to it are as good as touched.
     const auto blocked = [&](int c, int r) {
-        return Touched(l, c, r) || std::abs(c - opponent.first) + std::abs(r - opponent.second) <= 1;
+        return Touched(l, c, r) ||
+               std::abs(c - opponent.first) + std::abs(r - opponent.second) <= 1;
     };
     int best = 0, bestRoom = -1;
     for (int h = 1; h <= 4; ++h) {
