@@ -5,42 +5,17 @@
 
 #include <random>
 
+#include "panel/SilentSeams.h"
 #include "panel/Unit1.h"
 
 namespace zarq {
 namespace {
 
-// Seams that take every call and keep nothing, so a long run does not grow.
-struct QuietSound : SoundLibrary {
-    char sample = 's';
-    bool FSOUND_Init(int, int, unsigned) override { return true; }
-    bool FSOUND_SetOutput(int) override { return true; }
-    FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char*, unsigned, int) override {
-        return reinterpret_cast<FSOUND_SAMPLE*>(&sample);
-    }
-    int FSOUND_PlaySound(int, FSOUND_SAMPLE*) override { return 0; }
-    bool FSOUND_StopSound(int) override { return true; }
-    void FSOUND_Sample_Free(FSOUND_SAMPLE*) override {}
-    void FSOUND_Close() override {}
-};
-struct QuietPorts : PortOutput {
-    void out(std::uint16_t, std::uint8_t) override {}
-};
-struct QuietWindow : WindowHost {
-    TPoint ScreenSize() override { return {1024, 768}; }
-    TPoint WindowPos() override { return {}; }
-    void MoveWindow(int, int) override {}
-    void MessageBox(const std::string&, const std::string&, MessageKind) override {}
-    void Beep() override {}
-    void ShellOpen(const std::string&) override {}
-    void ShowOptionsDialog() override {}
-};
-
 struct Headless {
     VirtualClock clock;
-    QuietSound sound;
-    QuietPorts ports;
-    QuietWindow window;
+    SilentSound sound;
+    SilentPorts ports;
+    SilentWindow window;
     TForm1 form{PanelSeams{clock.Scheduler(), sound, ports, window, nullptr}};
 
     Headless() { form.AvviaSuono("Windows MM", "95, 98, ME, NT"); }

@@ -2,7 +2,11 @@
 // Owned by the panel; nothing here is global to the program.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <string_view>
+#include <variant>
 
 #include "Seams.h"
 #include "Tables.h"
@@ -104,5 +108,130 @@ struct TGameState {
     std::int32_t DragStartX = 0;
     std::int32_t DragStartY = 0;
 };
+
+// What a recording keeps of the state, beside the struct so that a member added there cannot
+// be forgotten here: every member is either a recorded value below, in the order a recording
+// writes them, or named with its reason in kStateNotRecorded, and the count at the end fails
+// the build when a member is in neither.
+struct RecordedValue {
+    std::string_view Name;
+    std::variant<bool TGameState::*, int TGameState::*, std::uint32_t TGameState::*> Member;
+    std::int64_t Low, High;  // what the toy can leave in it when it is switched off
+};
+// A recording begins with the toy off: nothing running, nothing started. Lives, levels and
+// counters stay within what the games give them; a hand-made start beyond them could keep a
+// verification busy for days.
+inline constexpr std::int64_t kRecordedOff = 0;           // the high bound of what must be off
+inline constexpr std::int64_t kRecordedCounter = 10'000;  // positions, phases, sequence steps
+inline constexpr std::int64_t kRecordedLives = 99;
+
+template <typename T>
+constexpr RecordedValue Recorded(std::string_view name, T TGameState::*member, std::int64_t low,
+                                 std::int64_t high) {
+    return {name, member, low, high};
+}
+#define ZARQ_RECORDED(name, low, high) Recorded(#name, &TGameState::name, low, high)
+inline constexpr RecordedValue kRecordedState[] = {
+    ZARQ_RECORDED(PowerOn, 0, kRecordedOff),
+    ZARQ_RECORDED(GameStarted, 0, kRecordedOff),
+    ZARQ_RECORDED(PlayEnabled, 0, kRecordedOff),
+    ZARQ_RECORDED(MoveLocked, 0, 1),
+    ZARQ_RECORDED(SpeedButtonDown, 0, 1),
+    ZARQ_RECORDED(CurrentGame, 0, 3),
+    ZARQ_RECORDED(SpeedLevel, 1, 6),
+    ZARQ_RECORDED(EngineTone, 0, 1000),
+    ZARQ_RECORDED(Score, 0, 1'000'000),
+    ZARQ_RECORDED(ScoreWraps, 0, 1'000'000),
+    ZARQ_RECORDED(ScoreTickCount, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(ZarqLives, 0, kRecordedLives),
+    ZARQ_RECORDED(KrevLives, 0, kRecordedLives),
+    ZARQ_RECORDED(CycleKrevLives, 0, kRecordedLives),
+    ZARQ_RECORDED(DiscZarqLives, 0, kRecordedLives),
+    ZARQ_RECORDED(DiscKrevLives, 0, kRecordedLives),
+    ZARQ_RECORDED(ZarqDirection, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(ZarqTurnRequest, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(KrevDirection, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(KrevCol, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(KrevRow, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(ZarqRow, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(DiscCol, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(DiscRow, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(DiscStartRow, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(ZarqHasDisc, 0, 1),
+    ZARQ_RECORDED(KrevHasDisc, 0, 1),
+    ZARQ_RECORDED(AvvioStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(XomPhase, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(WinCycleStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(MissCycleStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(AvvioGioco2Step, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(ZarqDiscStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(KrevDiscStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(WinDiscStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(MissDiscStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(TogliVitaStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(AvvioGioco3Step, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(Game3Time, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(Disc3Pos, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(BarrierState, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(Xom2Phase, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(VittoriaStep, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(Miss3Step, -kRecordedCounter, kRecordedCounter),
+    ZARQ_RECORDED(BarrierOpen, 0, 1),
+    ZARQ_RECORDED(RandomSeed, 0, 0xFFFF'FFFFLL),
+};
+#undef ZARQ_RECORDED
+
+struct NotRecorded {
+    std::string_view Name;
+    std::string_view Why;
+};
+template <typename T>
+constexpr NotRecorded Unrecorded(T TGameState::*, std::string_view name, std::string_view why) {
+    return {name, why};
+}
+#define ZARQ_NOT_RECORDED(name, why) Unrecorded(&TGameState::name, #name, why)
+inline constexpr NotRecorded kStateNotRecorded[] = {
+    ZARQ_NOT_RECORDED(FirstActivation, "the program's, not the toy's"),
+    ZARQ_NOT_RECORDED(SpeedTable, "fixed when the panel is made"),
+    ZARQ_NOT_RECORDED(Labyrinth, "kept on a line of its own"),
+    ZARQ_NOT_RECORDED(CrashImage1, "set by the miss sequence before it is shown"),
+    ZARQ_NOT_RECORDED(CrashImage2, "set by the miss sequence before it is shown"),
+    ZARQ_NOT_RECORDED(SoundEnabled, "the player's choice, not the toy's"),
+    ZARQ_NOT_RECORDED(SpeakerEnabled, "the player's choice, not the toy's"),
+    ZARQ_NOT_RECORDED(SndBeep, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndStart, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndTurn, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndDisc, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndWin, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndMiss1, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndMiss2, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndEnd, "a sound handle"),
+    ZARQ_NOT_RECORDED(SndOver, "a sound handle"),
+    ZARQ_NOT_RECORDED(DragStartX, "the window's, not the toy's"),
+    ZARQ_NOT_RECORDED(DragStartY, "the window's, not the toy's"),
+};
+#undef ZARQ_NOT_RECORDED
+
+namespace state_detail {
+// Stands for any member in a brace initialiser: the largest number of these that
+// initialises the struct is its number of members.
+struct AnyMember {
+    template <typename T>
+    constexpr operator T() const;  // never called: only asked about
+};
+template <typename T, typename... Given>
+constexpr std::size_t MemberCount() {
+    if constexpr (requires { T{Given{}..., AnyMember{}}; }) {
+        return MemberCount<T, Given..., AnyMember>();
+    } else {
+        return sizeof...(Given);
+    }
+}
+}  // namespace state_detail
+
+static_assert(std::size(kRecordedState) + std::size(kStateNotRecorded) ==
+                  state_detail::MemberCount<TGameState>(),
+              "a member of TGameState is neither recorded nor said not to be: add it to "
+              "kRecordedState or kStateNotRecorded");
 
 }  // namespace zarq

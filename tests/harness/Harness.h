@@ -114,7 +114,7 @@ public:
     bool Lit(const std::string& element) const;
     // The digits shown on the four places, blank as '_': "__45".
     std::string ScoreShown() const;
-    // The 7 x 5 lattice as text, top row first (see ScreenText.cpp for the legend).
+    // The 7 x 5 lattice as text, top row first (the legend is at LatticeText below).
     std::string Lattice() const;
 };
 

@@ -2,6 +2,7 @@
 #include "PlayBot.h"
 
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace zarq::test {
@@ -23,14 +24,18 @@ bool Touched(const LabyrinthGrid& l, int c, int r) {
 }
 }  // namespace
 
-int PlayBot::SteerFrom(int heading) const {
-    const LabyrinthGrid& l = form_.G.Labyrinth;
+int SteerFrom(const LabyrinthGrid& l, int heading, std::pair<int, int> opponent) {
+    // The opponent's head moves on: the points next to it are as good as touched.
+    const auto blocked = [&](int c, int r) {
+        return Touched(l, c, r) ||
+               std::abs(c - opponent.first) + std::abs(r - opponent.second) <= 1;
+    };
     int best = 0, bestRoom = -1;
     for (int h = 1; h <= 4; ++h) {
         if (h == (heading + 1) % 4 + 1) continue;  // no way back
         const int c = kCol + kStep[static_cast<std::size_t>(h)].first;
         const int r = kRow + kStep[static_cast<std::size_t>(h)].second;
-        if (Touched(l, c, r)) continue;
+        if (blocked(c, r)) continue;
         // Room ahead: the free points reachable in a few steps, the player's point excluded.
         bool seen[16][14] = {};
         seen[kCol + 3][kRow + 3] = true;
@@ -47,7 +52,7 @@ int PlayBot::SteerFrom(int heading) const {
                 const int nr = pr + kStep[static_cast<std::size_t>(d)].second;
                 if (nc < -2 || nc > 10 || nr < -2 || nr > 8 || seen[nc + 3][nr + 3]) continue;
                 seen[nc + 3][nr + 3] = true;
-                if (!Touched(l, nc, nr)) queue[tail++] = {nc, nr};
+                if (!blocked(nc, nr)) queue[tail++] = {nc, nr};
             }
         }
         if (h == heading) room += 2;  // straight on, all else equal
@@ -74,7 +79,7 @@ void PlayBot::Play(Millis until, bool restart, const std::function<bool()>& stop
             // Just before the cycle's step, a look at the lattice.
             clock_.Advance(*step - clock_.Now() - 10 - static_cast<Millis>(rng_() % 25));
             if (g.CurrentGame == 1 && g.PlayEnabled) {
-                const int turn = SteerFrom(g.ZarqDirection);
+                const int turn = SteerFrom(g.Labyrinth, g.ZarqDirection, {-99, -99});
                 if (turn != 0) {
                     Tap(kArrowFor[turn], static_cast<Millis>(rng_() % 5));
                 } else if (rng_() % 8 == 0) {

@@ -6,11 +6,16 @@
 
 #include <functional>
 #include <random>
+#include <utility>
 
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 
 namespace zarq::test {
+
+// The heading (1 up, 2 right, 3 down, 4 left) with the most open ground ahead of the player's
+// point in `labyrinth`, away from the opponent's point, or 0 to keep straight on `heading`.
+int SteerFrom(const LabyrinthGrid& labyrinth, int heading, std::pair<int, int> opponent);
 
 class PlayBot {
   public:
@@ -25,9 +30,6 @@ class PlayBot {
     void Tap(int key, Millis held);
 
   private:
-    // The heading (1 up .. 4 right) with the most open ground, or 0 to keep straight on.
-    int SteerFrom(int heading) const;
-
     TForm1& form_;
     InputPath& input_;
     VirtualClock& clock_;

@@ -1,5 +1,5 @@
-// The duel's start after the cycle race: its timeline, the wipe of the grid, the set-up, and
-// then the movement of both figures and the opponent's throw delays.
+// The duel's start after the cycle race, from the switch on: its timeline, the wipe of the grid,
+// the set-up, and then the movement of both figures and the opponent's throw delays.
 #include "DuelFixture.h"
 
 namespace zarq::test {
@@ -17,6 +17,34 @@ std::string Trimmed(const std::string& lattice) {
         line.clear();
     }
     return out;
+}
+
+TEST_F(Duel, PowerOnThroughThreeWonRacesIntoTheDuel) {
+    toy.SwitchOn();
+    toy.Advance(12490);
+    ASSERT_EQ(g.CurrentGame, 1);
+    ASSERT_TRUE(g.PlayEnabled);
+    for (int race = 1; race <= 3; ++race) {
+        f.ProcWinGame1();  // the opponent crashes at the start of each race
+        if (race < 3) {
+            toy.Advance(8950);
+            ASSERT_TRUE(g.PlayEnabled) << "race " << race + 1;
+        }
+    }
+    toy.Advance(5350);
+    ASSERT_TRUE(f.TimerAvvioGioco2.Enabled());
+    EXPECT_EQ(g.AvvioGioco2Step, 1);
+    EXPECT_EQ(g.KrevLives, 1);
+    toy.Advance(kPlayStartsAt);
+    EXPECT_EQ(g.CurrentGame, 2);
+    EXPECT_TRUE(g.PlayEnabled);
+    EXPECT_EQ(GridLit(), 6) << toy.Lattice();  // only the life bars inside the bottom row
+    EXPECT_EQ(ZarqPlaces(), "..h..");
+    EXPECT_EQ(KrevPlaces(), "..d.");
+    EXPECT_EQ(LifeBars(), "########");
+    EXPECT_EQ(g.Score, 300);
+    EXPECT_EQ(toy.ScoreShown(), "_300");
+    EXPECT_EQ(EnabledTimers(), (Names{"TimerXOM1", "TimerMoveKrev"}));
 }
 
 TEST_F(Duel, StartSequenceBeepsEighteenTimesThenShowsLivesSetsUpAndPlays) {

@@ -1,7 +1,5 @@
-// The recording's text format: writing it, and reading it back strictly, line by line; a file
-// that its writer left without an end line is read up to its last whole line.
-#include "Recording.h"
-
+// The strict reader of recordings, line by line from a text in memory or from a file read piece
+// by piece; a file that its writer left without an end line is read up to its last whole line.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,115 +9,15 @@
 #include <charconv>
 #include <cstring>
 #include <iterator>
-#include <limits>
-#include <sstream>
-#include <variant>
+#include <vector>
 
-#include "panel/Unit1.h"
+#include "RecordingFormat.h"
 
 namespace zarq {
 
+using namespace format;
+
 namespace {
-
-// Every value of the state that a play reads, by its name. Left out: what belongs to the
-// program rather than to the toy (the first activation, the sound handles and switches, the
-// drag origin), the fixed speed table, and the crash pictures, which the miss sequence sets
-// before it shows them.
-using Field = std::variant<bool TGameState::*, int TGameState::*, std::uint32_t TGameState::*>;
-struct NamedField {
-    std::string_view Name;
-    Field Member;
-    std::int64_t Low, High;  // what the toy can leave in it when it is switched off
-};
-// A recording begins with the toy off: nothing running, nothing started. Lives, levels and
-// counters stay within what the games give them; a hand-made start beyond them could keep a
-// verification busy for days.
-constexpr std::int64_t kOff = 0;
-constexpr std::int64_t kCounter = 10'000;  // positions, phases and the sequences' steps
-constexpr std::int64_t kLives = 99;
-#define ZARQ_FIELD(name, low, high)         \
-    NamedField {                            \
-#name, &TGameState::name, low, high \
-    }
-const NamedField kFields[] = {
-    ZARQ_FIELD(PowerOn, 0, kOff),
-    ZARQ_FIELD(GameStarted, 0, kOff),
-    ZARQ_FIELD(PlayEnabled, 0, kOff),
-    ZARQ_FIELD(MoveLocked, 0, 1),
-    ZARQ_FIELD(SpeedButtonDown, 0, 1),
-    ZARQ_FIELD(CurrentGame, 0, 3),
-    ZARQ_FIELD(SpeedLevel, 1, 6),
-    ZARQ_FIELD(EngineTone, 0, 1000),
-    ZARQ_FIELD(Score, 0, 1'000'000),
-    ZARQ_FIELD(ScoreWraps, 0, 1'000'000),
-    ZARQ_FIELD(ScoreTickCount, -kCounter, kCounter),
-    ZARQ_FIELD(ZarqLives, 0, kLives),
-    ZARQ_FIELD(KrevLives, 0, kLives),
-    ZARQ_FIELD(CycleKrevLives, 0, kLives),
-    ZARQ_FIELD(DiscZarqLives, 0, kLives),
-    ZARQ_FIELD(DiscKrevLives, 0, kLives),
-    ZARQ_FIELD(ZarqDirection, -kCounter, kCounter),
-    ZARQ_FIELD(ZarqTurnRequest, -kCounter, kCounter),
-    ZARQ_FIELD(KrevDirection, -kCounter, kCounter),
-    ZARQ_FIELD(KrevCol, -kCounter, kCounter),
-    ZARQ_FIELD(KrevRow, -kCounter, kCounter),
-    ZARQ_FIELD(ZarqRow, -kCounter, kCounter),
-    ZARQ_FIELD(DiscCol, -kCounter, kCounter),
-    ZARQ_FIELD(DiscRow, -kCounter, kCounter),
-    ZARQ_FIELD(DiscStartRow, -kCounter, kCounter),
-    ZARQ_FIELD(ZarqHasDisc, 0, 1),
-    ZARQ_FIELD(KrevHasDisc, 0, 1),
-    ZARQ_FIELD(AvvioStep, -kCounter, kCounter),
-    ZARQ_FIELD(XomPhase, -kCounter, kCounter),
-    ZARQ_FIELD(WinCycleStep, -kCounter, kCounter),
-    ZARQ_FIELD(MissCycleStep, -kCounter, kCounter),
-    ZARQ_FIELD(AvvioGioco2Step, -kCounter, kCounter),
-    ZARQ_FIELD(ZarqDiscStep, -kCounter, kCounter),
-    ZARQ_FIELD(KrevDiscStep, -kCounter, kCounter),
-    ZARQ_FIELD(WinDiscStep, -kCounter, kCounter),
-    ZARQ_FIELD(MissDiscStep, -kCounter, kCounter),
-    ZARQ_FIELD(TogliVitaStep, -kCounter, kCounter),
-    ZARQ_FIELD(AvvioGioco3Step, -kCounter, kCounter),
-    ZARQ_FIELD(Game3Time, -kCounter, kCounter),
-    ZARQ_FIELD(Disc3Pos, -kCounter, kCounter),
-    ZARQ_FIELD(BarrierState, -kCounter, kCounter),
-    ZARQ_FIELD(Xom2Phase, -kCounter, kCounter),
-    ZARQ_FIELD(VittoriaStep, -kCounter, kCounter),
-    ZARQ_FIELD(Miss3Step, -kCounter, kCounter),
-    ZARQ_FIELD(BarrierOpen, 0, 1),
-    ZARQ_FIELD(RandomSeed, 0, 0xFFFF'FFFFLL),
-};
-#undef ZARQ_FIELD
-
-// Counters stay far inside these bounds in any play; a value outside is damage.
-constexpr std::int64_t kIntLimit = 1'000'000'000;
-constexpr unsigned kIntervalLimit = 10'000;      // the toy's longest is 4 s
-constexpr Millis kClockLimit = Millis{1} << 42;  // about 139 years
-constexpr std::uint64_t kTicksLimit = std::uint64_t{1} << 42;
-constexpr std::size_t kFileLimit = 256u << 20;
-constexpr std::int32_t kCellLimit = 3;  // both segments of a lattice point lit
-
-constexpr int kLabyrinthColumns = LabyrinthGrid::High - LabyrinthGrid::Low + 1;
-constexpr int kLabyrinthRows = LabyrinthColumn::High - LabyrinthColumn::Low + 1;
-
-struct KeyName {
-    int Code;
-    std::string_view Name;
-};
-constexpr KeyName kKeyNames[] = {
-    {VK_CONTROL, "ctrl"}, {VK_LEFT, "left"}, {VK_UP, "up"},
-    {VK_RIGHT, "right"},  {VK_DOWN, "down"}, {0, "other"},
-};
-constexpr int kKeyCodeLimit = 255;
-
-std::string KeyText(int code) {
-    for (const KeyName& k : kKeyNames) {
-        if (k.Code == code) return std::string(k.Name);
-    }
-    return std::to_string(code);
-}
-
-constexpr std::string_view kEndReasons[] = {"game-over", "switched-off", "closed"};
 
 template <typename T>
 bool Number(std::string_view text, T& out, T low, T high) {
@@ -368,10 +266,11 @@ class Reader {
                          std::to_string(names.size()));
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
-            const NamedField& f = kFields[i];
+            const RecordedValue& f = kRecordedState[i];
             std::int64_t value = 0;
             if (!Named(w[i + 1], names[i], value, f.Low, f.High)) {
-                if (f.High == kOff && Named(w[i + 1], names[i], value, -kIntLimit, kIntLimit))
+                if (f.High == kRecordedOff &&
+                    Named(w[i + 1], names[i], value, -kIntLimit, kIntLimit))
                     return Error("a recording begins with the toy off, not with " +
                                  std::string(names[i]) + "=" + std::to_string(value));
                 return Error("state value " + std::to_string(i + 1) + " must be " +
@@ -527,55 +426,6 @@ struct FdCloser {
 
 }  // namespace
 
-const std::vector<std::string_view>& SnapshotNames() {
-    static const std::vector<std::string_view> names = [] {
-        std::vector<std::string_view> n;
-        for (const NamedField& f : kFields) n.push_back(f.Name);
-        return n;
-    }();
-    return names;
-}
-
-ToySnapshot TakeSnapshot(const TForm1& form) {
-    ToySnapshot s;
-    for (const NamedField& f : kFields) {
-        std::visit(
-            [&](auto member) { s.Values.push_back(static_cast<std::int64_t>(form.G.*member)); },
-            f.Member);
-    }
-    for (TTimer* t : const_cast<TForm1&>(form).Timers()) s.Intervals.push_back(t->Interval());
-    for (int c = LabyrinthGrid::Low; c <= LabyrinthGrid::High; ++c) {
-        for (int r = LabyrinthColumn::Low; r <= LabyrinthColumn::High; ++r) {
-            s.Labyrinth.push_back(form.G.Labyrinth[c][r]);
-        }
-    }
-    return s;
-}
-
-void RestoreSnapshot(TForm1& form, const ToySnapshot& s) {
-    for (std::size_t i = 0; i < std::size(kFields) && i < s.Values.size(); ++i) {
-        const std::int64_t v = s.Values[i];
-        std::visit(
-            [&](auto member) {
-                using T = std::remove_reference_t<decltype(form.G.*member)>;
-                form.G.*member = static_cast<T>(v);
-            },
-            kFields[i].Member);
-    }
-    const auto timers = form.Timers();
-    for (std::size_t i = 0; i < timers.size() && i < s.Intervals.size(); ++i) {
-        timers[i]->SetInterval(s.Intervals[i]);
-    }
-    std::size_t at = 0;
-    for (int c = LabyrinthGrid::Low; c <= LabyrinthGrid::High; ++c) {
-        for (int r = LabyrinthColumn::Low; r <= LabyrinthColumn::High; ++r, ++at) {
-            form.G.Labyrinth[c][r] = at < s.Labyrinth.size() ? s.Labyrinth[at] : 0;
-        }
-    }
-    // The speed button's picture follows the button, as its key handlers keep it.
-    form.Puls_Speed->SetVisible(!form.G.SpeedButtonDown);
-}
-
 ReadResult ReadRecording(std::string_view text) {
     TextLines lines(text);
     return Reader(lines).Read();
@@ -603,53 +453,6 @@ ReadResult ReadRecordingFile(const std::string& path) {
     return Reader(lines).Read();
 }
 
-std::string HeaderText(const Recording& h) {
-    std::ostringstream out;
-    out << kRecordingMagic << ' ' << kRecordingVersion << '\n';
-    out << "program " << h.Program << '\n';
-    out << "date " << h.Date << '\n';
-    out << "system " << h.System << '\n';
-    out << "state";
-    const auto& names = SnapshotNames();
-    for (std::size_t i = 0; i < names.size() && i < h.Start.Values.size(); ++i) {
-        out << ' ' << names[i] << '=' << h.Start.Values[i];
-    }
-    out << "\nintervals";
-    for (unsigned interval : h.Start.Intervals) out << ' ' << interval;
-    out << "\nlabyrinth";
-    for (std::size_t at = 0; at < h.Start.Labyrinth.size(); ++at) {
-        out << (at % kLabyrinthRows == 0 ? ' ' : ',') << h.Start.Labyrinth[at];
-    }
-    out << "\n# clock ticks event\n";
-    return out.str();
-}
-
-std::string StepText(const Step& s) {
-    std::string line = std::to_string(s.Clock) + ' ' + std::to_string(s.Ticks) + ' ';
-    if (s.Kind == StepKind::HeldUp) return line + "held " + std::to_string(s.HeldUpFrom) + '\n';
-    switch (s.Input.Kind) {
-        case InputKind::KeyDown:
-            return line + "key-down " + KeyText(s.Input.Key) + '\n';
-        case InputKind::KeyUp:
-            return line + "key-up " + KeyText(s.Input.Key) + '\n';
-        case InputKind::SwitchOn:
-            return line + "switch-on\n";
-        case InputKind::SwitchOff:
-            return line + "switch-off\n";
-    }
-    return line + '\n';
-}
-
-std::string EndText(const RecordingEnd& e) {
-    return "end " + std::string(EndReasonName(e.Reason)) + " clock=" + std::to_string(e.Clock) +
-           " ticks=" + std::to_string(e.Ticks) + " score=" + std::to_string(e.Score) +
-           " cycles=" + std::to_string(e.Cycles) + '\n';
-}
-
-std::string_view EndReasonName(EndReason reason) {
-    return kEndReasons[static_cast<std::size_t>(reason)];
-}
-
 std::string Shown(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
@@ -663,57 +466,6 @@ std::string Shown(std::string_view text) {
         }
     }
     return shown;
-}
-
-StepList& StepList::operator=(const StepList& other) {
-    if (this == &other) return *this;
-    blocks_.clear();
-    size_ = 0;
-    for (const Step step : other) push_back(step);
-    return *this;
-}
-
-namespace {
-constexpr int kWideBits = 44;
-constexpr std::uint64_t kWideMask = (std::uint64_t{1} << kWideBits) - 1;
-constexpr int kLineLowBits = 20;
-constexpr std::uint64_t kLineLowMask = (std::uint64_t{1} << kLineLowBits) - 1;
-constexpr int kKindShift = kWideBits + 12;
-}  // namespace
-
-void StepList::push_back(const Step& step) {
-    if (size_ % kBlock == 0) blocks_.push_back(std::make_unique<Packed[]>(kBlock));
-    const auto line = static_cast<std::uint32_t>(step.Line);
-    Packed& p = blocks_[size_ / kBlock][size_ % kBlock];
-    p.ClockAndLine = (static_cast<std::uint64_t>(step.Clock) & kWideMask) |
-                     (std::uint64_t{line & kLineLowMask} << kWideBits);
-    p.TicksAndKind =
-        (step.Ticks & kWideMask) | (std::uint64_t{line >> kLineLowBits} << kWideBits) |
-        (std::uint64_t{static_cast<std::uint8_t>(step.Kind)} << kKindShift) |
-        (std::uint64_t{static_cast<std::uint8_t>(step.Input.Kind)} << (kKindShift + 1));
-    p.KeyOrFrom = step.Kind == StepKind::HeldUp ? step.HeldUpFrom : step.Input.Key;
-    ++size_;
-}
-
-Step StepList::operator[](std::size_t i) const {
-    const Packed& p = blocks_[i / kBlock][i % kBlock];
-    Step step;
-    step.Clock = static_cast<Millis>(p.ClockAndLine & kWideMask);
-    step.Ticks = p.TicksAndKind & kWideMask;
-    step.Line = static_cast<int>((p.ClockAndLine >> kWideBits) |
-                                 (((p.TicksAndKind >> kWideBits) & 0xFFF) << kLineLowBits));
-    step.Kind = static_cast<StepKind>((p.TicksAndKind >> kKindShift) & 1);
-    step.Input.Kind = static_cast<InputKind>((p.TicksAndKind >> (kKindShift + 1)) & 3);
-    if (step.Kind == StepKind::HeldUp) {
-        step.HeldUpFrom = p.KeyOrFrom;
-    } else {
-        step.Input.Key = static_cast<int>(p.KeyOrFrom);
-    }
-    return step;
-}
-
-std::int64_t TotalScore(const TForm1& form) {
-    return std::int64_t{form.G.ScoreWraps} * 2000 + form.G.Score;
 }
 
 }  // namespace zarq
