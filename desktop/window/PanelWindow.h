@@ -14,11 +14,10 @@
 #include <memory>
 #include <set>
 
-#include "KeyBindings.h"
 #include "PanelPainter.h"
 #include "PanelPlacement.h"
 #include "PictureSet.h"
-#include "input/SharedControls.h"
+#include "session/KeyBindings.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "TCoolForm.h"
@@ -136,8 +135,8 @@ class PanelWindow : public QWidget, public ElementView {
     TForm1& form_;
     InputPath input_{form_};
     SharedControls controls_{input_};
+    HeldKeys heldKeys_{controls_};
     QPointer<QMenu> menu_;
-    std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
     QPoint dragOrigin_;            // the pressed element's corner in window pixels
