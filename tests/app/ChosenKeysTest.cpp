@@ -1,6 +1,6 @@
-// Keys of the player's choice: a remapped key plays the toy exactly as the default key did,
-// stored names that cannot be used fall back to the defaults, and the controls dialog
-// refuses a key or button that is taken or belongs to the program.
+// Keys of the player's choice at the window: a remapped Qt key plays the toy exactly as the
+// default key did, Qt's keys and the settings file under their portable names, and the
+// controls dialog refusing a key or button that is taken or belongs to the program.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include "SplashForm.h"
 #include "TestPictures.h"
 #include "harness/Harness.h"
+#include "input/QtKeys.h"
 
 namespace zarq::test {
 namespace {
@@ -26,11 +27,11 @@ constexpr Millis kFirstRaceStarts = 12490;
 KeyBindings Chosen() {
     KeyBindings keys = KeyBindings::Defaults();
     // Each new key first, so that no two controls share one on the way.
-    EXPECT_TRUE(keys.Assign(ToyControl::Up, Qt::Key_W));
-    EXPECT_TRUE(keys.Assign(ToyControl::Down, Qt::Key_S));
-    EXPECT_TRUE(keys.Assign(ToyControl::Left, Qt::Key_A));
-    EXPECT_TRUE(keys.Assign(ToyControl::Right, Qt::Key_D));
-    EXPECT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Space));
+    EXPECT_TRUE(keys.Assign(ToyControl::Up, "W"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Down, "S"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Left, "A"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Right, "D"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Fire, "Space"));
     return keys;
 }
 
@@ -49,9 +50,9 @@ class Played {
         QApplication::sendEvent(window.get(), &event);
     }
     void Press(ToyControl c, bool autoRepeat = false) {
-        Key(QEvent::KeyPress, keys_.Key(c), autoRepeat);
+        Key(QEvent::KeyPress, QtKeyOf(keys_.Key(c)).value(), autoRepeat);
     }
-    void Release(ToyControl c) { Key(QEvent::KeyRelease, keys_.Key(c)); }
+    void Release(ToyControl c) { Key(QEvent::KeyRelease, QtKeyOf(keys_.Key(c)).value()); }
     // What a player sees and hears: the lattice, the figures' places and the sounds played.
     std::string Seen() {
         std::ostringstream out;
@@ -160,62 +161,39 @@ TEST(ChosenKeys, ARemappedKeyMovesAndThrowsInTheDuelAsTheDefaultKeyDid) {
     EXPECT_EQ(PlayADuel(Chosen()), byDefault);
 }
 
-class StoredKeys : public ::testing::Test {
-  protected:
+TEST(QtKeys, AQtKeyIsItsPortableNameAndTheSettingsFileKeepsThoseNames) {
+    EXPECT_EQ(QtKeyName(Qt::Key_Control), "Ctrl");
+    EXPECT_EQ(QtKeyName(Qt::Key_Up), "Up");
+    EXPECT_EQ(QtKeyName(Qt::Key_W), "W");
+    EXPECT_EQ(QtKeyName(Qt::Key_Space), "Space");
+    EXPECT_EQ(QtKeyName(Qt::Key_unknown), "");
+    EXPECT_EQ(QtKeyOf("Shift"), Qt::Key_Shift);
+    // Stored names: either case, but one key, named as Qt names it; Qt knows more keys than
+    // every front end does.
+    EXPECT_EQ(QtStoredKeyName(" w"), "W");
+    EXPECT_EQ(QtStoredKeyName("Ctrl+W"), "");
+    EXPECT_EQ(QtStoredKeyName("0x57"), "");
+    EXPECT_EQ(QtStoredKeyName("numlock"), "NumLock");
+
     QTemporaryDir dir;
-    QSettings settings{dir.filePath("keys.ini"), QSettings::IniFormat};
-};
-
-TEST_F(StoredKeys, ChosenKeysAreStoredByTheirPortableNamesAndReadBack) {
+    QSettings settings(dir.filePath("keys.ini"), QSettings::IniFormat);
     KeyBindings keys = Chosen();
-    ASSERT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Shift));
-    keys.Save(settings);
-    EXPECT_EQ(settings.value("KeyUp").toString(), "W");
-    EXPECT_EQ(settings.value("KeyFire").toString(), "Shift");
-    EXPECT_EQ(KeyBindings::Load(settings), keys);
-    KeyBindings::Defaults().Save(settings);
-    EXPECT_EQ(settings.value("KeyFire").toString(), "Ctrl");
-    EXPECT_EQ(settings.value("KeyLeft").toString(), "Left");
-}
-
-TEST_F(StoredKeys, UnusableNamesFallBackToTheDefaultKeys) {
-    settings.setValue("KeyUp", "Ctrl+W");  // a combination
-    settings.setValue("KeyDown", "Nonsense");
-    settings.setValue("KeyLeft", "");
-    settings.setValue("KeyRight", "F1");  // the menu's
-    settings.setValue("KeyFire", "Space");
-    const KeyBindings keys = KeyBindings::Load(settings, {Qt::Key_F1, Qt::Key_Escape});
-    EXPECT_EQ(keys.Key(ToyControl::Up), Qt::Key_Up);
-    EXPECT_EQ(keys.Key(ToyControl::Down), Qt::Key_Down);
-    EXPECT_EQ(keys.Key(ToyControl::Left), Qt::Key_Left);
-    EXPECT_EQ(keys.Key(ToyControl::Right), Qt::Key_Right);
-    EXPECT_EQ(keys.Key(ToyControl::Fire), Qt::Key_Space);
-
-    // One key stored for two controls, or a stored key that is another's default: the
-    // defaults, so that no two controls ever share a key.
-    settings.clear();
-    settings.setValue("KeyUp", "W");
-    settings.setValue("KeyDown", "W");
-    EXPECT_EQ(KeyBindings::Load(settings).Key(ToyControl::Down), Qt::Key_Down);
-    settings.clear();
-    settings.setValue("KeyFire", "Up");
-    EXPECT_EQ(KeyBindings::Load(settings), KeyBindings::Defaults());
-
-    // The controller buttons likewise.
-    settings.setValue("PadFire", "x,start");
-    settings.setValue("PadUp", "dpleft");
-    settings.setValue("PadDown", "y");
-    const PadBindings pads = LoadPadBindings(settings);
-    EXPECT_EQ(pads.Of(ToyControl::Fire), PadBindings::Defaults().Of(ToyControl::Fire));
-    EXPECT_EQ(pads, PadBindings::Defaults()) << "d-pad left would press two controls";
-    settings.remove("PadUp");
-    EXPECT_EQ(LoadPadBindings(settings).Of(ToyControl::Down),
-              std::vector<int>{SDL_CONTROLLER_BUTTON_Y});
+    ASSERT_TRUE(keys.Assign(ToyControl::Fire, "NumLock"));
+    keys.Save(SettingWriter(settings));
+    PadBindings::Defaults().Save(SettingWriter(settings));
+    settings.sync();
+    QSettings again(dir.filePath("keys.ini"), QSettings::IniFormat);
+    EXPECT_EQ(again.value("KeyUp").toString(), "W");
+    EXPECT_EQ(again.value("PadFire").toString(), "a,b,rightshoulder");
+    EXPECT_EQ(KeyBindings::Load(SettingTexts(again), {}, QtStoredKeyName), keys);
+    again.setValue("KeyUp", QStringList{"W", "S"});  // no text: the default
+    EXPECT_EQ(KeyBindings::Load(SettingTexts(again), {}, QtStoredKeyName).Key(ToyControl::Up),
+              "Up");
 }
 
 TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     std::vector<int> buttons;  // what the controller reports, one per look
-    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {Qt::Key_F1, Qt::Key_Escape},
+    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {"F1", "Esc"},
                      [&buttons] {
                          if (buttons.empty()) return -1;
                          const int b = buttons.front();
@@ -241,7 +219,7 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     EXPECT_EQ(d.Status(), "F1 belongs to the menu; press another key.");
     press(Qt::Key_Escape);  // leaves it as it was
     EXPECT_EQ(d.KeyField(ToyControl::Down)->text(), "Down");
-    EXPECT_EQ(d.Keys().Key(ToyControl::Down), Qt::Key_Down);
+    EXPECT_EQ(d.Keys().Key(ToyControl::Down), "Down");
 
     d.KeyField(ToyControl::Fire)->click();
     press(Qt::Key_Space);  // taken as the key, not as a click of the field
@@ -282,8 +260,8 @@ TEST(ControlsDialog, ItsItemStandsWithTheAdditionsJustBeforeExit) {
     EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'",
                                      "-", "Open 'Manual.exe'", "-", "Reset Hiscores", "Controls...",
                                      "-", "E&xit"}));
-    EXPECT_EQ(panel.Keys().Key(ToyControl::Up), Qt::Key_W);
-    EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), Qt::Key_Control);
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Up), "W");
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), "Ctrl");
 }
 
 }  // namespace
