@@ -438,10 +438,6 @@ void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
     painter.drawImage(device.topLeft(), layer);
 }
 
-int PanelWindow::ToyKey(int qtKey) {
-    return KeyBindings::Defaults().ToyKey(QtKeyName(qtKey));
-}
-
 void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
     ReleaseHeldKeys();
     keys_ = keys;

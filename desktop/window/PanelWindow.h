@@ -76,8 +76,6 @@ class PanelWindow : public QWidget, public ElementView {
 
     // The menu a right click opens (owned by the options dialog).
     void SetContextMenu(QMenu* menu) { menu_ = menu; }
-    // The toy's key code for a Qt key: CTRL 17, LEFT 37, UP 38, RIGHT 39, DOWN 40; 0 for the rest.
-    static int ToyKey(int qtKey);
     // The player's keys for the toy's controls (the defaults until set). Keys held under the
     // old keys are released first.
     void SetKeyBindings(const KeyBindings& keys);
