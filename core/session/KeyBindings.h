@@ -33,7 +33,8 @@ class KeyBindings {
     static KeyBindings Defaults();
     // `reserved`: the front end's own keys besides the program's common ones (the menu's and
     // full screen's); `rule`: which stored names are keys of this front end.
-    static KeyBindings Load(const TextSetting& stored, const std::vector<std::string>& reserved = {},
+    static KeyBindings Load(const TextSetting& stored,
+                            const std::vector<std::string>& reserved = {},
                             const KeyNameRule& rule = PortableKeyName);
     void Save(const TextWrite& write) const;
 

@@ -202,7 +202,8 @@ bool Pads::Read(int id, const PadReading& reading, Millis now) {
 
 void Pads::Release(int id, Pad& pad) {
     for (int c = 0; c < kToyControlCount; ++c) {
-        if (pad.held[c]) controls_.Release(kFirstPadHolder + id, ToyCode(static_cast<ToyControl>(c)));
+        if (pad.held[c])
+            controls_.Release(kFirstPadHolder + id, ToyCode(static_cast<ToyControl>(c)));
     }
     for (std::size_t a = 0; a < pad.held.size(); ++a) {
         pad.latched[a] = pad.latched[a] || pad.held[a];
@@ -213,8 +214,8 @@ void Pads::Release(int id, Pad& pad) {
 bool Pads::Gone(int id) {
     const auto it = pads_.find(id);
     if (it == pads_.end()) return false;
-    const bool held = std::find(it->second.held.begin(), it->second.held.end(), true) !=
-                      it->second.held.end();
+    const bool held =
+        std::find(it->second.held.begin(), it->second.held.end(), true) != it->second.held.end();
     Release(id, it->second);
     pads_.erase(it);
     return held;

@@ -122,8 +122,8 @@ void ControlsDialog::PollButton() {
 void ControlsDialog::WaitForKey(ToyControl c) {
     StopWaiting();
     waitingKey_ = c;
-    status_->setText(QStringLiteral("Press the key for %1 (Esc: leave it as it is).")
-                         .arg(Caption(c).toLower()));
+    status_->setText(
+        QStringLiteral("Press the key for %1 (Esc: leave it as it is).").arg(Caption(c).toLower()));
     qApp->installEventFilter(this);
     Show();
 }
@@ -184,7 +184,8 @@ void ControlsDialog::AssignKey(int qtKey) {
             status_->setText(QStringLiteral("That key cannot be used; press another."));
             return;
         case KeyRefusal::Why::Reserved:
-            status_->setText(QStringLiteral("%1 belongs to the menu; press another key.").arg(name));
+            status_->setText(
+                QStringLiteral("%1 belongs to the menu; press another key.").arg(name));
             return;
         case KeyRefusal::Why::Taken:
             status_->setText(QStringLiteral("%1 is already the key of %2; press another key.")

@@ -24,8 +24,9 @@ class ControlsDialog : public QDialog {
     // `reserved` are the names of the menu's shortcut keys. `takeButton` returns the
     // controller button pressed since its last call, or -1; null when there is no controller
     // support.
-    ControlsDialog(const KeyBindings& keys, const PadBindings& pads, std::vector<std::string> reserved,
-                   std::function<int()> takeButton, QWidget* parent = nullptr);
+    ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
+                   std::vector<std::string> reserved, std::function<int()> takeButton,
+                   QWidget* parent = nullptr);
 
     const KeyBindings& Keys() const { return keys_; }
     const PadBindings& Pads() const { return pads_; }

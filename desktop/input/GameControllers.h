@@ -34,7 +34,9 @@ class GameControllers {
     void SetBindings(const PadBindings& bindings) { pads_.SetBindings(bindings); }
     const PadBindings& Bindings() const { return pads_.Bindings(); }
     // Called on a press of Start and of Back.
-    void SetPowerHandler(std::function<void()> handler) { pads_.SetPowerHandler(std::move(handler)); }
+    void SetPowerHandler(std::function<void()> handler) {
+        pads_.SetPowerHandler(std::move(handler));
+    }
     void SetMenuHandler(std::function<void()> handler) { pads_.SetMenuHandler(std::move(handler)); }
     // A held control is pressed again `delayMs` after its press, then every `intervalMs`,
     // as a held key repeats; a delay of 0 turns repeats off.

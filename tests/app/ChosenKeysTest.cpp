@@ -193,13 +193,12 @@ TEST(QtKeys, AQtKeyIsItsPortableNameAndTheSettingsFileKeepsThoseNames) {
 
 TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     std::vector<int> buttons;  // what the controller reports, one per look
-    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {"F1", "Esc"},
-                     [&buttons] {
-                         if (buttons.empty()) return -1;
-                         const int b = buttons.front();
-                         buttons.erase(buttons.begin());
-                         return b;
-                     });
+    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {"F1", "Esc"}, [&buttons] {
+        if (buttons.empty()) return -1;
+        const int b = buttons.front();
+        buttons.erase(buttons.begin());
+        return b;
+    });
     // Keys reach the focused field, not the dialog: the awaited key is taken from there too.
     auto press = [&d](int qtKey) {
         QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier);

@@ -56,10 +56,12 @@ TEST(ChosenKeys, StoredNamesAreTakenInAnyCaseAndUnusableOnesFallBackToTheDefault
     EXPECT_EQ(chosen.ToyKey("Up"), 0) << "the arrow no longer steers";
 
     // A combination, nonsense, nothing, the program's own keys, a key the front end reserves.
-    const KeyBindings unusable = KeyBindings::Load(
-        Stored({{"KeyUp", "Ctrl+W"}, {"KeyDown", "Nonsense"}, {"KeyLeft", ""}, {"KeyRight", "F11"},
-                {"KeyFire", "+"}}),
-        {"+"});
+    const KeyBindings unusable = KeyBindings::Load(Stored({{"KeyUp", "Ctrl+W"},
+                                                           {"KeyDown", "Nonsense"},
+                                                           {"KeyLeft", ""},
+                                                           {"KeyRight", "F11"},
+                                                           {"KeyFire", "+"}}),
+                                                   {"+"});
     EXPECT_EQ(unusable, KeyBindings::Defaults());
     // The rule of the front end decides which names are its keys.
     const KeyBindings ruled = KeyBindings::Load(
@@ -81,8 +83,11 @@ TEST(ChosenKeys, AreStoredByTheirPortableNamesAndReadBack) {
     ASSERT_TRUE(keys.Assign(ToyControl::Fire, "Shift"));
     Texts saved;
     keys.Save([&saved](const std::string& n, const std::string& v) { saved[n] = v; });
-    EXPECT_EQ(saved, (Texts{{"KeyUp", "W"}, {"KeyDown", "Down"}, {"KeyLeft", "Left"},
-                            {"KeyRight", "Right"}, {"KeyFire", "Shift"}}));
+    EXPECT_EQ(saved, (Texts{{"KeyUp", "W"},
+                            {"KeyDown", "Down"},
+                            {"KeyLeft", "Left"},
+                            {"KeyRight", "Right"},
+                            {"KeyFire", "Shift"}}));
     EXPECT_EQ(KeyBindings::Load(Stored(saved)), keys);
 }
 
@@ -111,7 +116,8 @@ TEST(ChosenButtons, AreStoredByNameAndUnusableOnesFallBackToTheDefaults) {
     EXPECT_EQ(saved["PadUp"], "dpup");
 
     // Start is the program's: that control's default; "y" is taken as it stands.
-    const PadBindings chosen = PadBindings::Load(Stored({{"PadFire", "x,start"}, {"PadDown", "y"}}));
+    const PadBindings chosen =
+        PadBindings::Load(Stored({{"PadFire", "x,start"}, {"PadDown", "y"}}));
     EXPECT_EQ(chosen.Of(ToyControl::Fire), defaults.Of(ToyControl::Fire));
     EXPECT_EQ(chosen.Of(ToyControl::Down), std::vector<int>{static_cast<int>(PadButton::Y)});
     EXPECT_EQ(PadBindings::Load(Stored({{"PadUp", "x,x,leftshoulder"}})).Of(ToyControl::Up),
@@ -138,13 +144,13 @@ TEST(Controllers, ButtonsStickAndRepeatsReachTheToyAsHeldKeysDo) {
     pads.SetMenuHandler([&menu] { ++menu; });
     pads.SetBindings(PadBindings::Load(Stored({{"PadFire", "x"}})));
     const std::uint32_t x = Buttons({PadButton::X});
-    EXPECT_TRUE(pads.Read(0, {x, 0, 0}, 0));         // the chosen fire button
-    EXPECT_FALSE(pads.Read(0, {x, -0.5, 0}, 50));    // half the stick's travel: nothing
-    EXPECT_TRUE(pads.Read(0, {x, -0.51, 0}, 100));   // past it: left
-    pads.Read(0, {x, -0.9, 0}, 499);                 // not yet due
-    pads.Read(0, {x, -0.9, 0}, 600);                 // both due: left first, as listed
-    pads.Read(0, {x, -0.9, 0}, 620);                 // fire was 100 ms late at 600: once, then 601
-    pads.Read(0, {x, -0.9, 0}, 633);                 // left 33 ms after its last
+    EXPECT_TRUE(pads.Read(0, {x, 0, 0}, 0));        // the chosen fire button
+    EXPECT_FALSE(pads.Read(0, {x, -0.5, 0}, 50));   // half the stick's travel: nothing
+    EXPECT_TRUE(pads.Read(0, {x, -0.51, 0}, 100));  // past it: left
+    pads.Read(0, {x, -0.9, 0}, 499);                // not yet due
+    pads.Read(0, {x, -0.9, 0}, 600);                // both due: left first, as listed
+    pads.Read(0, {x, -0.9, 0}, 620);                // fire was 100 ms late at 600: once, then 601
+    pads.Read(0, {x, -0.9, 0}, 633);                // left 33 ms after its last
     pads.Read(0, {Buttons({PadButton::DpadLeft}), 0, 0}, 700);  // fire let go; left held on
     EXPECT_EQ(panel.Take(), (std::vector<std::string>{"down 17", "down 37", "down 37", "down 17",
                                                       "down 17", "down 37", "up 17", "down 37"}));
@@ -249,10 +255,9 @@ TEST(Touches, AThumbHoldsSpeedWhileTheOtherSteersAndTheSwitchTakesATap) {
     EXPECT_FALSE(touches.Pointer(PointerKind::Down, 4, 245, 100, 700));  // the display: nothing
     EXPECT_TRUE(touches.Pointer(PointerKind::Down, 7, cx + 30, cy, 800));
     touches.ReleaseAll();
-    EXPECT_EQ(panel.Take(),
-              (std::vector<std::string>{"switch-on", "down 17", "down 37", "up 37", "down 38",
-                                        "up 38", "down 17", "down 17", "up 17", "down 39",
-                                        "up 39"}));
+    EXPECT_EQ(panel.Take(), (std::vector<std::string>{"switch-on", "down 17", "down 37", "up 37",
+                                                      "down 38", "up 38", "down 17", "down 17",
+                                                      "up 17", "down 39", "up 39"}));
 }
 
 // The switch's picture is 48 x 19 toy pixels about (245, 440.5); a phone in portrait draws a

@@ -21,8 +21,8 @@ TEST(Keys, ABrowsersKeyIsItsPortableName) {
 
 TEST(Pads, TheStandardMappingReadsAsThePortableButtons) {
     // A (0), the right shoulder (5), Start (9), d-pad left (14); the triggers (6, 7) are none.
-    const PadReading r = StandardPad((1u << 0) | (1u << 5) | (1u << 6) | (1u << 9) | (1u << 14),
-                                     -0.75, 0.25);
+    const PadReading r =
+        StandardPad((1u << 0) | (1u << 5) | (1u << 6) | (1u << 9) | (1u << 14), -0.75, 0.25);
     EXPECT_EQ(r.Buttons, (1u << static_cast<int>(PadButton::A)) |
                              (1u << static_cast<int>(PadButton::RightShoulder)) |
                              (1u << static_cast<int>(PadButton::Start)) |
