@@ -38,9 +38,8 @@ class GameControllers {
         pads_.SetPowerHandler(std::move(handler));
     }
     void SetMenuHandler(std::function<void()> handler) { pads_.SetMenuHandler(std::move(handler)); }
-    // A held control is pressed again `delayMs` after its press, then every `intervalMs`,
-    // as a held key repeats; a delay of 0 turns repeats off.
-    void SetRepeat(int delayMs, int intervalMs) { pads_.SetRepeat({delayMs, intervalMs}); }
+    // How a held control repeats; a delay of 0 turns repeats off.
+    void SetRepeat(const RepeatRule& rule) { pads_.SetRepeat(rule); }
 
     // One look at the controllers at `nowMs` (any steady millisecond count): controllers
     // attached or removed (a removed one's held controls are released), then every change of

@@ -31,7 +31,7 @@ class Controller : public Race {
     void SetUp() override {
         pads = std::make_unique<GameControllers>(controls);
         if (!pads->Started()) GTEST_SKIP() << "SDL's game controller support did not start";
-        pads->SetRepeat(500, 40);
+        pads->SetRepeat({500, 40});
         path.SetObserver(&seen);
     }
     // The next look at the controllers, `ms` after the last.
