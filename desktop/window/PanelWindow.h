@@ -12,7 +12,6 @@
 #include <QTransform>
 #include <QWidget>
 #include <memory>
-#include <set>
 
 #include "PanelPainter.h"
 #include "PanelPlacement.h"
