@@ -19,6 +19,8 @@
 #include <cmath>
 #include <utility>
 
+#include "input/QtKeys.h"
+
 #ifdef ZARQ_HAS_XCB
 #include <xcb/xcb.h>
 
@@ -436,10 +438,6 @@ void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
     painter.drawImage(device.topLeft(), layer);
 }
 
-int PanelWindow::ToyKey(int qtKey) {
-    return KeyBindings::Defaults().ToyKey(qtKey);
-}
-
 void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
     ReleaseHeldKeys();
     keys_ = keys;
@@ -518,19 +516,15 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
                 break;
         }
     }
-    const int key = keys_.ToyKey(event->key());
-    heldKeys_.insert(key);
     // Automatic repeats reach the toy as further key-downs.
-    controls_.Press(kKeyboardHolder, key);
+    heldKeys_.Down(keys_.ToyKey(QtKeyName(event->key())));
     QWidget::keyPressEvent(event);
 }
 
 void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     // X11 reports a held key's repeats as release-and-press pairs; the toy sees only the presses.
     if (event->isAutoRepeat()) return;
-    const int key = keys_.ToyKey(event->key());
-    heldKeys_.erase(key);
-    controls_.Release(kKeyboardHolder, key);
+    heldKeys_.Up(keys_.ToyKey(QtKeyName(event->key())));
 }
 
 void PanelWindow::focusOutEvent(QFocusEvent* event) {
@@ -539,8 +533,7 @@ void PanelWindow::focusOutEvent(QFocusEvent* event) {
 }
 
 void PanelWindow::ReleaseHeldKeys() {
-    const std::set<int> held = std::exchange(heldKeys_, {});
-    for (int key : held) controls_.Release(kKeyboardHolder, key);
+    heldKeys_.ReleaseAll();
 }
 
 namespace {

@@ -12,13 +12,11 @@
 #include <QTransform>
 #include <QWidget>
 #include <memory>
-#include <set>
 
-#include "KeyBindings.h"
 #include "PanelPainter.h"
 #include "PanelPlacement.h"
 #include "PictureSet.h"
-#include "input/SharedControls.h"
+#include "session/KeyBindings.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "TCoolForm.h"
@@ -77,8 +75,6 @@ class PanelWindow : public QWidget, public ElementView {
 
     // The menu a right click opens (owned by the options dialog).
     void SetContextMenu(QMenu* menu) { menu_ = menu; }
-    // The toy's key code for a Qt key: CTRL 17, LEFT 37, UP 38, RIGHT 39, DOWN 40; 0 for the rest.
-    static int ToyKey(int qtKey);
     // The player's keys for the toy's controls (the defaults until set). Keys held under the
     // old keys are released first.
     void SetKeyBindings(const KeyBindings& keys);
@@ -136,8 +132,8 @@ class PanelWindow : public QWidget, public ElementView {
     TForm1& form_;
     InputPath input_{form_};
     SharedControls controls_{input_};
+    HeldKeys heldKeys_{controls_};
     QPointer<QMenu> menu_;
-    std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
     QPoint dragOrigin_;            // the pressed element's corner in window pixels

@@ -162,8 +162,11 @@ WebEdition::WebEdition(PageAudio& audio, PageHost& host)
         PanelSeams{clock_.Scheduler(), sound_, sound_, *this,
                    [&host](const std::string&) { return std::make_unique<PageSettings>(host); }});
     input_ = std::make_unique<InputPath>(*form_);
-    touches_ = std::make_unique<Touches>(*form_, *input_);
-    pads_ = std::make_unique<Pads>(*input_, [this] { TogglePower(); });
+    controls_ = std::make_unique<SharedControls>(*input_);
+    heldKeys_ = std::make_unique<HeldKeys>(*controls_);
+    touches_ = std::make_unique<Touches>(*form_, *controls_);
+    pads_ = std::make_unique<Pads>(*controls_);
+    pads_->SetPowerHandler([this] { TogglePower(); });
     const TextSetting stored = [&host](const std::string& name) { return host.Read(name); };
     bindings_ = KeyBindings::Load(stored);
     pads_->SetBindings(PadBindings::Load(stored));
@@ -248,34 +251,32 @@ bool WebEdition::Play(bool sound, bool hum) {
 }
 
 bool WebEdition::Key(bool down, const std::string& domKey, const std::string& domCode, Millis now) {
-    const std::optional<Control> control = bindings_.ControlOf(KeyName(domKey, domCode));
+    const std::optional<ToyControl> control = bindings_.ControlOf(KeyName(domKey, domCode));
     if (!control) return false;
     Advance(now);  // the ticks due before the key run before it
     const int key = ToyCode(*control);
+    // The browser's repeats of a held key reach the toy as further key-downs.
     if (down) {
-        heldKeys_.insert(key);
-        // The browser's repeats of a held key reach the toy as further key-downs.
-        input_->KeyDown(key);
+        heldKeys_->Down(key);
     } else {
-        heldKeys_.erase(key);
-        input_->KeyUp(key);
+        heldKeys_->Up(key);
     }
     return true;
 }
 
 std::string WebEdition::KeyOf(int control) const {
-    if (control < 0 || control >= kControlCount) return {};
-    return bindings_.Key(static_cast<Control>(control));
+    if (control < 0 || control >= kToyControlCount) return {};
+    return bindings_.Key(static_cast<ToyControl>(control));
 }
 
 std::string WebEdition::AssignKey(int control, const std::string& domKey,
                                   const std::string& domCode) {
-    if (control < 0 || control >= kControlCount) return "There is no such control.";
+    if (control < 0 || control >= kToyControlCount) return "There is no such control.";
     const std::string keyName = KeyName(domKey, domCode);
-    const std::string refusal = bindings_.Refusal(static_cast<Control>(control), keyName);
+    const std::string refusal = bindings_.Refusal(static_cast<ToyControl>(control), keyName);
     if (!refusal.empty()) return refusal;
     ReleaseAll(clock_.Now());
-    bindings_.Assign(static_cast<Control>(control), keyName);
+    bindings_.Assign(static_cast<ToyControl>(control), keyName);
     bindings_.Save(
         [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
     return {};
@@ -286,7 +287,7 @@ void WebEdition::ReloadKeys() {
     const KeyBindings keys = KeyBindings::Load(stored);
     if (!(keys == bindings_)) {
         // A key held now may no longer be a control: its key-up would not reach the toy.
-        for (int key : std::exchange(heldKeys_, {})) input_->KeyUp(key);
+        heldKeys_->ReleaseAll();
         bindings_ = keys;
     }
     pads_->SetBindings(PadBindings::Load(stored));
@@ -318,7 +319,7 @@ void WebEdition::ReleaseAll(Millis now) {
     touches_->ReleaseAll();
     pads_->ReleaseAll();
     // The keyboard's held controls: a key-up for each, as the desktop sends on losing focus.
-    for (int key : std::exchange(heldKeys_, {})) input_->KeyUp(key);
+    heldKeys_->ReleaseAll();
 }
 
 void WebEdition::TogglePower() {

@@ -20,6 +20,8 @@
 #include "panel/Unit1.h"
 #include "record/Recorder.h"
 #include "record/Replayer.h"
+#include "session/KeyBindings.h"
+#include "session/Touches.h"
 
 namespace zarq::web {
 
@@ -208,10 +210,11 @@ class WebEdition final : public WindowHost, public ElementView {
     WebSound sound_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<InputPath> input_;
+    std::unique_ptr<SharedControls> controls_;
+    std::unique_ptr<HeldKeys> heldKeys_;
     std::unique_ptr<Touches> touches_;
     std::unique_ptr<Pads> pads_;
     KeyBindings bindings_;
-    std::set<int> heldKeys_;  // the toy's key codes held on the keyboard
     std::vector<std::string> pictureKeys_;
     std::vector<int> scene_;
     bool changed_ = true;
