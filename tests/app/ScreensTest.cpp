@@ -110,7 +110,7 @@ class Outline : public ::testing::TestWithParam<const char*> {
         toy.Stored["Zoom"] = "0";  // fit to screen: a fractional zoom
         window = std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
         window->setScreen(screen);
-        window->SetZoom(PanelWindow::kFitToScreen);
+        window->Sizing().SetZoom(PanelSizing::kFitToScreen);
     }
 
     Toy toy;
@@ -133,7 +133,7 @@ TEST_P(Outline, WhereTheMaskAloneCutsItEveryPixelItMayLetThroughShowsTheToy) {
     // so every device pixel that meets a window pixel of the mask may show; those that also
     // meet one outside it (the edge) are checked.
     const double ratio = screen->devicePixelRatio();
-    const double deviceScale = window->Scale() * ratio;
+    const double deviceScale = window->Sizing().Scale() * ratio;
     ASSERT_GT(std::abs(deviceScale - std::round(deviceScale)), 1e-3) << "not a fractional scale";
     const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const int w = window->width();
@@ -176,7 +176,7 @@ TEST_P(Outline, InFullScreenTheSoftOutlineIsLaidOntoTheBlack) {
     // As on a desktop that does not compose windows, where a hard cut would leave the white
     // around the photograph on the edge.
     const_cast<PanelPainter&>(window->Painter()).SetTransparentOutside(false);
-    window->SetFullScreen(true);
+    window->Sizing().SetFullScreen(true);
     QCoreApplication::processEvents();
     ASSERT_EQ(window->size(), screen->geometry().size());
     const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -217,13 +217,13 @@ TEST(PanelOnScreen, AZoomChosenFromTheRightClickMenuAppliesAtOnce) {
     window.setScreen(screen);
     window.move(screen->availableGeometry().topLeft() + QPoint(100, 100));
     window.show();
-    window.Settle();
+    window.Sizing().Settle();
     ASSERT_EQ(window.size(), QSize(490, 580));
     const QPoint body(300, 200);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(body), QPointF(window.mapToGlobal(body)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &press);
-    for (QAction* action : window.ZoomMenu()->actions()) {
+    for (QAction* action : window.Sizing().ZoomMenu()->actions()) {
         if (!action->isSeparator() && action->data().toInt() == 150) action->trigger();
     }
     EXPECT_EQ(window.size(), QSize(735, 870));

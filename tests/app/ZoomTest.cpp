@@ -157,7 +157,7 @@ TEST_F(Zoom, PlayShowsTheZoomedPanelCentredOnItsScreenWhateverTheScreensOrigin) 
     QtWindowHost host;
     host.SetWindow(window.get());
     TSplashForm dialog(toy.F(), host, window.get());
-    dialog.InsertBeforeExit(window->ZoomMenu());
+    dialog.InsertBeforeExit(window->Sizing().ZoomMenu());
     dialog.CB_Sound->setCurrentIndex(2);
     dialog.CB_System->setCurrentIndex(1);
     EXPECT_FALSE(window->isVisible());
@@ -172,7 +172,8 @@ TEST_F(Zoom, PlayShowsTheZoomedPanelCentredOnItsScreenWhateverTheScreensOrigin) 
               (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'", "-",
                            "Open 'Manual.exe'", "-", "Reset Hiscores", "Zoom", "-", "E&xit"}));
     QStringList zooms;
-    for (QAction* a : window->ZoomMenu()->actions()) zooms << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : window->Sizing().ZoomMenu()->actions())
+        zooms << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(zooms, (QStringList{"100 %", "150 %", "200 %", "300 %", "Fit to screen", "-",
                                   "Full screen"}));
 }
@@ -232,13 +233,13 @@ TEST_F(Zoom, DraggedToASmallerScreenTheZoomIsWorkedOutAgainOnceTheDragEnds) {
         const QSize large = window->size();
         // The left button held on the panel's top, inside the outline, while the window goes
         // over to the small screen: it keeps its size under the pointer, even when asked.
-        const QPointF held = QPointF(245, 20) * window->Scale();
+        const QPointF held = QPointF(245, 20) * window->Sizing().Scale();
         QMouseEvent press(QEvent::MouseButtonPress, held, window->mapToGlobal(held), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &press);
         window->move(kSmallScreen.topLeft() + QPoint(10, 10));
         ASSERT_EQ(window->screen(), small) << "the window did not change screens";
-        window->Settle();
+        window->Sizing().Settle();
         EXPECT_EQ(window->size(), large) << stored << ": resized under the pointer";
         QMouseEvent release(QEvent::MouseButtonRelease, held, window->mapToGlobal(held),
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
