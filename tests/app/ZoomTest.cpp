@@ -135,11 +135,8 @@ TEST_F(Zoom, AtThreeHundredPercentTheWindowItsOutlineAndTheSwitchAreTripled) {
 }
 
 TEST_F(Zoom, TheStoredZoomFallsBackTo100AndCtrlMinusStoresTheNextSmaller) {
-    for (const char* stored :
-         std::initializer_list<const char*>{"175", "abc", "-100", "", nullptr}) {
-        toy.Stored.erase("Zoom");
-        EXPECT_EQ(Open(stored)->size(), QSize(490, 580)) << (stored ? stored : "(missing)");
-    }
+    EXPECT_EQ(Open(nullptr)->size(), QSize(490, 580));
+    EXPECT_EQ(Open("175")->size(), QSize(490, 580));
     EXPECT_EQ(Open("150")->size(), QSize(735, 870));
     // Fit to screen: as large as the screen's height allows, proportions kept.
     EXPECT_EQ(Open("0")->size(), QSize(1521, 1800));
