@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
 #include <memory>
 #include <vector>
 
+#include "OffscreenScreens.h"
 #include "PanelWindow.h"
 #include "QtWindowHost.h"
 #include "SplashForm.h"
@@ -21,48 +20,15 @@
 namespace zarq::test {
 namespace {
 
-// The screen file, written before the application exists: the platform reads it at start.
-// Sizes in device pixels, 96 dpi per 100 %; the platform orders the screens by name and the
-// first is the primary one. No window frames: as on a desktop without a window manager.
-QString DescribeTheScreens() {
-    static const QString config = QDir::temp().filePath(
-        QString("zarq-screens-%1.json").arg(QCoreApplication::applicationPid()));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    const QString screen = R"({"name": "%1", "x": %2, "y": 0, "width": %3, "height": %4,)"
-                           R"( "logicalDpi": %5, "logicalBaseDpi": 96})";
-    const QStringList screens = {screen.arg("a-small").arg(0).arg(1920).arg(1000).arg(192),
-                                 screen.arg("b-at125").arg(4000).arg(1600).arg(1200).arg(120),
-                                 screen.arg("c-at150").arg(8000).arg(1920).arg(1440).arg(144),
-                                 screen.arg("d-at200").arg(12000).arg(2560).arg(1920).arg(192)};
-    file.write(QString(R"({"windowFrameMargins": false, "screens": [%1]})")
-                   .arg(screens.join(", "))
-                   .toUtf8());
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
-    return config;
-}
-
-class ScreensApplication : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        const QString config = DescribeTheScreens();
-        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-            Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-        QFile::remove(config);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    int argc_ = 1;
-    char name_[24] = "app_screens_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
+// Sizes in device pixels, 96 dpi per 100 %. No window frames: as on a desktop without a window
+// manager.
 [[maybe_unused]] const ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new ScreensApplication);
+    ::testing::AddGlobalTestEnvironment(
+        new ScreensApplication({OffscreenScreen("a-small", 0, 0, 1920, 1000, 192),
+                                OffscreenScreen("b-at125", 4000, 0, 1600, 1200, 120),
+                                OffscreenScreen("c-at150", 8000, 0, 1920, 1440, 144),
+                                OffscreenScreen("d-at200", 12000, 0, 2560, 1920, 192)},
+                               false));
 
 QScreen* ScreenNamed(const char* name) {
     for (QScreen* s : QGuiApplication::screens()) {
