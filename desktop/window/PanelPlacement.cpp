@@ -37,11 +37,9 @@ int Edge(double& centre, int size, int from, int room) {
 }  // namespace
 
 int ZoomFromSetting(int stored) {
-    if (stored == kFitToScreenZoom) return stored;
-    return std::find(std::begin(kOfferedZooms), std::end(kOfferedZooms), stored) !=
-                   std::end(kOfferedZooms)
-               ? stored
-               : 100;
+    const bool offered = std::find(std::begin(kOfferedZooms), std::end(kOfferedZooms), stored) !=
+                         std::end(kOfferedZooms);
+    return offered || stored == kFitToScreenZoom ? stored : 100;
 }
 
 QSize PanelSizeAt(double scale) {

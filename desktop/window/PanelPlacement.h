@@ -40,8 +40,7 @@ bool PanelFits(int percent, const QSize& area);
 double PanelScale(int zoom, const QSize& area);
 
 // The zoom Ctrl + '+' (`larger`) or Ctrl + '-' chooses for a window shown at `scale` on an
-// available area of that size: the next offered zoom beyond the one shown that fits; none
-// beyond the ends, and none upward where not even 100 % fits.
+// available area of that size: the next offered zoom beyond the one shown that fits, if any.
 std::optional<int> ZoomStep(double scale, const QSize& area, bool larger);
 
 // The available area of the screen the window belongs to: the one that holds `centre`, else

@@ -103,7 +103,7 @@ PanelPlacement PanelSizing::PlaceHere() const {
 }
 
 bool PanelSizing::Dragging() const {
-    return systemMove_ || held_();
+    return systemMove_ || (held_ && held_());
 }
 
 bool PanelSizing::MoveBySystem() {

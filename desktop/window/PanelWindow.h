@@ -97,8 +97,9 @@ class PanelWindow : public QWidget, public ElementView {
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
     QPoint dragOrigin_;            // the pressed element's corner in window pixels
     PanelPainter painter_;
-    TCoolForm coolForm1_;  // a child: destroyed before QWidget's own clean-up
+    // Sees every event of the window, so it outlives the component, whose removal is one.
     PanelSizing sizing_;
+    TCoolForm coolForm1_;  // a child: destroyed before QWidget's own clean-up
 };
 
 }  // namespace zarq
