@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     zarq::TSplashForm splash(form, windowHost, &window);
     zarq::TAboutForm about;
     splash.SetAboutForm(&about);
-    splash.InsertBeforeExit(window.ZoomMenu());
+    splash.InsertBeforeExit(window.Sizing().ZoomMenu());
     window.SetContextMenu(splash.PM_Menu);
     windowHost.SetOptionsDialog([&splash] {
         splash.show();

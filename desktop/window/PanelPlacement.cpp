@@ -36,6 +36,12 @@ int Edge(double& centre, int size, int from, int room) {
 }
 }  // namespace
 
+int ZoomFromSetting(int stored) {
+    const bool offered = std::find(std::begin(kOfferedZooms), std::end(kOfferedZooms), stored) !=
+                         std::end(kOfferedZooms);
+    return offered || stored == kFitToScreenZoom ? stored : 100;
+}
+
 QSize PanelSizeAt(double scale) {
     return {static_cast<int>(std::lround(kPanelToyWidth * scale)),
             static_cast<int>(std::lround(kPanelToyHeight * scale))};
@@ -58,6 +64,17 @@ double PanelScale(int zoom, const QSize& area) {
     const double fit =
         std::min(area.width() / double(kPanelToyWidth), area.height() / double(kPanelToyHeight));
     return std::max(fit, kSmallestScale);
+}
+
+std::optional<int> ZoomStep(double scale, const QSize& area, bool larger) {
+    const int shown = static_cast<int>(std::lround(scale * 100));
+    std::optional<int> step;
+    for (int percent : kOfferedZooms) {
+        if (!PanelFits(percent, area)) continue;
+        if (larger && percent > shown && !step) step = percent;
+        if (!larger && percent < shown) step = percent;
+    }
+    return step;
 }
 
 QRect PanelArea(const QList<QRect>& availableAreas, const QPointF& centre) {
@@ -101,6 +118,23 @@ PanelPlacement PlacePanel(const QList<QRect>& availableAreas, const QRect& windo
     out.Window = QRect(left, top, size.width(), size.height());
     out.Centre = QPointF(x, y);
     return out;
+}
+
+PanelPlacement PlaceUnplacedPanel(const QRect& screenArea, const QSize& workArea,
+                                  const QRect& window, int zoom) {
+    QRect area = screenArea;
+    if (workArea.isValid()) area.setSize(area.size().boundedTo(workArea));
+    PanelPlacement place = PlacePanel({area}, window, ExactCentre(area), zoom);
+    if (place.Window.size() == window.size()) place.Window = window;  // nothing to place
+    return place;
+}
+
+QTransform FullScreenTransform(const QSize& screen) {
+    const double s = std::min(screen.width() / double(kPanelToyWidth),
+                              screen.height() / double(kPanelToyHeight));
+    return QTransform::fromTranslate((screen.width() - kPanelToyWidth * s) / 2,
+                                     (screen.height() - kPanelToyHeight * s) / 2)
+        .scale(s, s);
 }
 
 }  // namespace zarq

@@ -1,11 +1,13 @@
 // Where the panel window goes and how large it is, given the screens' available areas, where
-// its centre is and the chosen zoom: a pure function of plain values, so that a window
-// resized about its centre onto another screen is never sent back by the next decision.
+// its centre is, the chosen zoom and full screen: pure functions of plain values, so that a
+// window resized about its centre onto another screen is never sent back by the next decision.
 #pragma once
 
 #include <QList>
 #include <QPointF>
 #include <QRect>
+#include <QTransform>
+#include <optional>
 
 namespace zarq {
 
@@ -20,6 +22,11 @@ struct PanelPlacement {
 inline constexpr int kPanelToyWidth = 490;
 inline constexpr int kPanelToyHeight = 580;
 inline constexpr int kOfferedZooms[] = {100, 150, 200, 300};
+// The zoom that fits the window to its screen.
+inline constexpr int kFitToScreenZoom = 0;
+
+// A stored zoom as the zoom it selects: an offered one or fit to screen, else 100.
+int ZoomFromSetting(int stored);
 
 // The window's size in window pixels at `scale`.
 QSize PanelSizeAt(double scale);
@@ -31,6 +38,10 @@ bool PanelFits(int percent, const QSize& area);
 // "fit to screen". A zoom too large for the area shows at the largest offered zoom that fits,
 // and where not even 100 % fits, at the largest scale that does; the choice itself stays.
 double PanelScale(int zoom, const QSize& area);
+
+// The zoom Ctrl + '+' (`larger`) or Ctrl + '-' chooses for a window shown at `scale` on an
+// available area of that size: the next offered zoom beyond the one shown that fits, if any.
+std::optional<int> ZoomStep(double scale, const QSize& area, bool larger);
 
 // The available area of the screen the window belongs to: the one that holds `centre`, else
 // the nearest; an empty rectangle when there is none.
@@ -44,6 +55,16 @@ QRect PanelArea(const QList<QRect>& availableAreas, const QPointF& centre);
 // result again.
 PanelPlacement PlacePanel(const QList<QRect>& availableAreas, const QRect& window,
                           const QPointF& centre, int zoom);
+
+// The same decision where the compositor places windows and never says where: the size is
+// worked out for the available area of the screen it shows the window on, cut to `workArea`
+// (the size a maximised window gets there) once that is known. A window whose size stays is
+// left as it reports itself; another goes to the middle of that area.
+PanelPlacement PlaceUnplacedPanel(const QRect& screenArea, const QSize& workArea,
+                                  const QRect& window, int zoom);
+
+// Toy pixels to window pixels in full screen: as large as the screen allows, in its middle.
+QTransform FullScreenTransform(const QSize& screen);
 
 // The exact centre of a window rectangle.
 inline QPointF ExactCentre(const QRect& r) {

@@ -1,8 +1,6 @@
 // The panel window.
 #include "PanelWindow.h"
 
-#include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -11,10 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QToolTip>
-#include <QWheelEvent>
-#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -56,38 +51,15 @@ bool DesktopComposes() {
     return true;
 #endif
 }
-
-// Each rectangle's edges go through the same rounding, so neighbouring rectangles still
-// meet edge to edge after scaling.
-QRegion ScaledRegion(const QRegion& region, const QTransform& transform) {
-    QRegion out;
-    for (const QRect& r : region) {
-        const QPointF a = transform.map(QPointF(r.left(), r.top()));
-        const QPointF b = transform.map(QPointF(r.left() + r.width(), r.top() + r.height()));
-        const QPoint from(qRound(a.x()), qRound(a.y()));
-        const QPoint to(qRound(b.x()), qRound(b.y()));
-        if (to.x() > from.x() && to.y() > from.y()) out += QRect(from, to - QPoint(1, 1));
-    }
-    return out;
-}
-
-// Where the compositor alone places windows and never tells a program where they are.
-bool CanPlaceWindows() {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-// Long enough for a window moved step by step to count as still moving between two steps.
-constexpr int kSettleMs = 250;
-
-QString ZoomCaption(int percent) {
-    return percent == PanelWindow::kFitToScreen ? QStringLiteral("Fit to screen")
-                                                : QStringLiteral("%1 %").arg(percent);
-}
 }  // namespace
 
 PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                          QWidget* parent)
-    : QWidget(parent), form_(form), painter_(form, pictures) {
+    : QWidget(parent),
+      form_(form),
+      painter_(form, pictures),
+      sizing_(*this, coolForm1_, form.SettingsStore_.get(),
+              [this] { return pressed_ != nullptr && pressed_->Role() == MouseRole::Drag; }) {
     setWindowTitle(QStringLiteral("Zarq (Keldo) Simulator"));
     // Outside the outline the window is see-through wherever the desktop composes windows;
     // elsewhere the mask cuts it to the outline.
@@ -104,269 +76,14 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
 
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);  // cursors and hints follow the pointer
-    settle_.setSingleShot(true);
-    settle_.setInterval(kSettleMs);
-    connect(&settle_, &QTimer::timeout, this, [this] { Settle(); });
-    BuildZoomMenu();
-    SettingsStore* store = form_.SettingsStore_.get();
-    zoom_ = ZoomFromSetting(store != nullptr ? store->ReadInteger("Zoom", 100) : 100);
-    ApplyGeometry();
+    sizing_.ApplyGeometry();
     form_.AttachView(this);
 }
 
 PanelWindow::~PanelWindow() { form_.AttachView(nullptr); }
 
-int PanelWindow::ZoomFromSetting(int stored) {
-    if (stored == kFitToScreen) return stored;
-    return std::find(std::begin(kZooms), std::end(kZooms), stored) != std::end(kZooms) ? stored
-                                                                                       : 100;
-}
-
-QRect PanelWindow::ScreenArea(bool available) const {
-    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (s == nullptr) return QRect(0, 0, kWidth, kHeight);
-    return available ? s->availableGeometry() : s->geometry();
-}
-
-bool PanelWindow::Fits(int percent) const {
-    if (percent == kFitToScreen) return true;
-    const PanelPlacement here = PlaceHere();
-    return PanelFits(percent, here.Area.size());
-}
-
-void PanelWindow::SetZoom(int percent) {
-    if (ZoomFromSetting(percent) != percent) return;
-    zoom_ = percent;
-    if (SettingsStore* store = form_.SettingsStore_.get()) store->WriteInteger("Zoom", percent);
-    if (fullScreen_) {
-        SetFullScreen(false);
-        return;
-    }
-    ResizeAboutCentre();
-}
-
-PanelPlacement PanelWindow::PlaceHere() const {
-    if (!CanPlaceWindows()) {
-        // The window's place is unknown: its size is worked out for the available area of the
-        // screen the compositor shows it on.
-        QRect area = ScreenArea(true);
-        if (workArea_.isValid()) area.setSize(area.size().boundedTo(workArea_));
-        PanelPlacement place = PlacePanel({area}, geometry(), ExactCentre(area), zoom_);
-        if (place.Window.size() == size()) place.Window = geometry();  // nothing to place
-        return place;
-    }
-    QList<QRect> areas;
-    for (const QScreen* s : QGuiApplication::screens()) areas << s->availableGeometry();
-    const QRect now = geometry();
-    // The exact centre the last decision kept, while the window is still where it put it: zoom
-    // steps back and forth bring the window back to the same pixel.
-    return PlacePanel(areas, now, now == placed_ ? centre_ : ExactCentre(now), zoom_);
-}
-
-bool PanelWindow::Dragging() const {
-    return systemMove_ || (pressed_ != nullptr && pressed_->Role() == MouseRole::Drag);
-}
-
-void PanelWindow::ResizeAboutCentre() {
-    // Under the pointer a new size would move the point held and the window with it; the drag's
-    // end brings the decision.
-    if (Dragging()) return;
-    const PanelPlacement place = PlaceHere();
-    if (isVisible() && !CanPlaceWindows() &&
-        (place.Window.width() > width() || place.Window.height() > height())) {
-        // Grown from where it is, the window could run off the screen, and only the compositor
-        // can move it: shown anew, it is placed again, whole where it fits. A smaller window
-        // keeps its top-left corner and stays on the screen where it was.
-        hide();
-        ApplyScale(place.Scale);
-        show();
-        raise();
-        activateWindow();
-        return;
-    }
-    if (isVisible() && place.Window != geometry()) {
-        // One request for the place and the size: a window resized where it stood, then moved,
-        // could be taken for a window on its old screen in between.
-        setMinimumSize(0, 0);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        setGeometry(place.Window);
-    }
-    ApplyScale(place.Scale);
-    placed_ = isVisible() ? geometry() : QRect();
-    centre_ = placed_ == place.Window ? place.Centre : ExactCentre(placed_);
-}
-
-void PanelWindow::ProbeWorkArea() {
-    probe_ = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
-    // Nothing of it shows: every pixel is see-through.
-    probe_->setAttribute(Qt::WA_TranslucentBackground);
-    probe_->setAttribute(Qt::WA_ShowWithoutActivating);
-    probe_->resize(1, 1);
-    probe_->installEventFilter(this);
-    probe_->showMaximized();
-    // A compositor that never maximises it: the screen's own area stays.
-    QTimer::singleShot(3000, this, [this] { probe_.reset(); });
-}
-
-bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A Wayland compositor applies its answer to a change of full screen with the window's first
-    // frame after the answer was acknowledged. Leaving full screen, the window has drawn its new
-    // size before the answer came; without one more frame the compositor would stay in full
-    // screen, the panel in the middle of black.
-    if (watched == windowHandle() && event->type() == QEvent::WindowStateChange &&
-        event->spontaneous() && !CanPlaceWindows()) {
-        update();
-    }
-    if (probe_ != nullptr && watched == probe_.get() && event->type() == QEvent::Resize &&
-        probe_->isMaximized() && probe_->width() > 1 && probe_->height() > 1) {
-        workArea_ = probe_->size();
-        probe_->removeEventFilter(this);
-        // Not from inside its own event.
-        QTimer::singleShot(0, this, [this] {
-            probe_.reset();
-            activateWindow();
-            ResizeAboutCentre();
-        });
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void PanelWindow::Settle() {
-    if (!isVisible() || fullScreen_) return;
-    ResizeAboutCentre();
-}
-
-void PanelWindow::FollowScreen(QScreen* screen) {
-    if (screen == followed_) return;
-    if (followed_ != nullptr) disconnect(followed_, nullptr, this, nullptr);
-    followed_ = screen;
-    if (screen != nullptr) {
-        connect(screen, &QScreen::availableGeometryChanged, this, [this] { ScreenChanged(); });
-    }
-}
-
-void PanelWindow::ScreenChanged() {
-    FollowScreen(screen());
-    // Full screen follows its own size; a zoom is worked out again for the new screen once the
-    // window has stopped moving: "Fit to screen" fits this one, a zoom too large for it shows
-    // at the largest that fits, and the chosen zoom comes back on a screen large enough.
-    if (!fullScreen_) settle_.start();
-}
-
-void PanelWindow::ZoomIn() {
-    for (int percent : kZooms) {
-        if (percent > qRound(scale_ * 100) && Fits(percent)) {
-            SetZoom(percent);
-            return;
-        }
-    }
-}
-
-void PanelWindow::ZoomOut() {
-    for (auto it = std::rbegin(kZooms); it != std::rend(kZooms); ++it) {
-        if (*it < qRound(scale_ * 100) && Fits(*it)) {
-            SetZoom(*it);
-            return;
-        }
-    }
-}
-
-void PanelWindow::SetFullScreen(bool on) {
-    if (on == fullScreen_) return;
-    fullScreen_ = on;
-    if (fullScreenAction_ != nullptr) fullScreenAction_->setChecked(on);
-    if (on) {
-        normalPos_ = pos();
-        setMinimumSize(0, 0);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        ApplyGeometry();
-        showFullScreen();
-        // Without a window manager nobody honours the request: the window covers the screen itself.
-        if (QGuiApplication::platformName() == QLatin1String("xcb")) setGeometry(ScreenArea(false));
-    } else {
-        showNormal();
-        ApplyGeometry();
-        move(normalPos_);  // back where it was before
-    }
-    update();
-}
-
-void PanelWindow::ApplyGeometry() {
-    const QRegion outline = coolForm1_.Outline();
-    if (fullScreen_) {
-        // Scaled to fit the whole screen, in the middle, on black; the screen takes every click.
-        const QSize area = isFullScreen() ? size() : ScreenArea(false).size();
-        const double s = std::min(area.width() / double(kWidth), area.height() / double(kHeight));
-        toWindow_ = QTransform::fromTranslate((area.width() - kWidth * s) / 2,
-                                              (area.height() - kHeight * s) / 2)
-                        .scale(s, s);
-        shape_ =
-            ScaledRegion(outline.isEmpty() ? QRegion(0, 0, kWidth, kHeight) : outline, toWindow_);
-        clearMask();
-        return;
-    }
-    ApplyScale(PlaceHere().Scale);
-}
-
-void PanelWindow::ApplyScale(double scale) {
-    const QRegion outline = coolForm1_.Outline();
-    scale_ = scale;
-    toWindow_ = QTransform::fromScale(scale_, scale_);
-    setFixedSize(PanelSizeAt(scale_));
-    shape_ = outline.isEmpty() ? QRegion() : ScaledRegion(outline, toWindow_);
-    if (shape_.isEmpty()) {
-        clearMask();
-    } else {
-        setMask(shape_);
-    }
-    UpdateZoomMenu();
-}
-
-void PanelWindow::BuildZoomMenu() {
-    zoomMenu_ = new QMenu(QStringLiteral("Zoom"), this);
-    zoomGroup_ = new QActionGroup(zoomMenu_);
-    auto add = [this](int percent) {
-        QAction* action = zoomMenu_->addAction(ZoomCaption(percent));
-        action->setCheckable(true);
-        action->setData(percent);
-        zoomGroup_->addAction(action);
-        connect(action, &QAction::triggered, this, [this, percent] { SetZoom(percent); });
-    };
-    for (int percent : kZooms) add(percent);
-    add(kFitToScreen);
-    zoomMenu_->addSeparator();
-    fullScreenAction_ = zoomMenu_->addAction(QStringLiteral("Full screen"));
-    fullScreenAction_->setCheckable(true);
-    fullScreenAction_->setShortcut(Qt::Key_F11);
-    fullScreenAction_->setShortcutContext(Qt::WindowShortcut);
-    addAction(fullScreenAction_);  // F11 acts while the panel has the keyboard focus
-    connect(fullScreenAction_, &QAction::triggered, this, [this](bool on) { SetFullScreen(on); });
-    // Which zooms fit depends on the screen the panel is on now.
-    connect(zoomMenu_, &QMenu::aboutToShow, this, [this] { UpdateZoomMenu(); });
-}
-
-void PanelWindow::UpdateZoomMenu() {
-    if (zoomGroup_ == nullptr) return;
-    for (QAction* action : zoomGroup_->actions()) {
-        const int percent = action->data().toInt();
-        // 100 % stays a choice where it does not fit: as large as fits, up to the toy's size.
-        action->setEnabled(percent == 100 || Fits(percent));
-        action->setChecked(percent == zoom_);
-    }
-}
-
 void PanelWindow::showEvent(QShowEvent* event) {
     painter_.SetTransparentOutside(DesktopComposes());
-    if (QWindow* window = windowHandle(); window != nullptr && !screenWatched_) {
-        screenWatched_ = true;
-        connect(window, &QWindow::screenChanged, this, [this] { ScreenChanged(); });
-        window->installEventFilter(this);  // the compositor's answers to full screen
-        // A monitor added or taken away may leave the window beside every screen that remains.
-        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] { ScreenChanged(); });
-        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { ScreenChanged(); });
-        FollowScreen(screen());
-        if (!CanPlaceWindows()) ProbeWorkArea();
-    }
     QWidget::showEvent(event);
 }
 
@@ -376,7 +93,7 @@ void PanelWindow::ElementChanged(const TControl& control) {
 }
 
 QPoint PanelWindow::ToToy(const QPointF& at) const {
-    const QPointF toy = toWindow_.inverted().map(at);
+    const QPointF toy = sizing_.ToWindow().inverted().map(at);
     return {static_cast<int>(std::floor(toy.x())), static_cast<int>(std::floor(toy.y()))};
 }
 
@@ -386,7 +103,7 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
     // The whole of `area` is painted, not only the inside of the outline: the window system
     // rounds the mask to device pixels its own way, and every pixel it lets through along the
     // edge must show the toy (the painter carries its colours a little beyond the outline).
-    if (fullScreen_) {
+    if (sizing_.IsFullScreen()) {
         PaintFullScreen(painter, area);
         return;
     }
@@ -395,7 +112,7 @@ void PanelWindow::paintEvent(QPaintEvent* event) {
 }
 
 QTransform PanelWindow::PaintTransform() const {
-    if (fullScreen_ || width() <= 0 || height() <= 0) return toWindow_;
+    if (sizing_.IsFullScreen() || width() <= 0 || height() <= 0) return sizing_.ToWindow();
     // Edge to edge over the whole window, to its last device pixel: its size is the zoomed
     // size rounded, and at a fractional ratio rounded again to device pixels. A strip left
     // unpainted at the right or bottom would show black inside the mask.
@@ -429,7 +146,7 @@ void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
     layer.fill(Qt::transparent);
     {
         QPainter onLayer(&layer);
-        onLayer.setTransform(toWindow_ * QTransform::fromScale(ratio, ratio) *
+        onLayer.setTransform(sizing_.ToWindow() * QTransform::fromScale(ratio, ratio) *
                              QTransform::fromTranslate(-device.x(), -device.y()));
         painter_.Paint(onLayer, toyArea, true);
     }
@@ -444,36 +161,13 @@ void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
 }
 
 bool PanelWindow::event(QEvent* event) {
+    if (sizing_.Event(*event)) return true;
     switch (event->type()) {
         case QEvent::WindowActivate:
             form_.FormActivate();
             break;
         case QEvent::WindowDeactivate:
             ReleaseHeldKeys();
-            break;
-        case QEvent::ShortcutOverride:
-            // In full screen ESC only leaves full screen; the exit shortcut waits for the next.
-            if (fullScreen_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                event->accept();
-                return true;
-            }
-            break;
-        case QEvent::Resize:
-            if (fullScreen_) ApplyGeometry();
-            break;
-        case QEvent::Enter:
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease:
-            // The compositor's move is over once the pointer reports to the window again.
-            if (systemMove_) {
-                systemMove_ = false;
-                settle_.start();
-            }
-            break;
-        case QEvent::Move:
-            // Moved by the player, the window manager or another program: the zoom is worked
-            // out again once it stops. Its own placement starts nothing.
-            if (isVisible() && !fullScreen_ && geometry() != placed_) settle_.start();
             break;
         case QEvent::ToolTip: {
             const auto* help = static_cast<QHelpEvent*>(event);
@@ -499,23 +193,6 @@ QString PanelWindow::HintAt(const QPoint& at) const {
 }
 
 void PanelWindow::keyPressEvent(QKeyEvent* event) {
-    if (fullScreen_ && event->key() == Qt::Key_Escape) {
-        SetFullScreen(false);
-        return;
-    }
-    if ((event->modifiers() & Qt::ControlModifier) != 0) {
-        switch (event->key()) {
-            case Qt::Key_Plus:
-            case Qt::Key_Equal:
-                ZoomIn();
-                return;
-            case Qt::Key_Minus:
-                ZoomOut();
-                return;
-            default:
-                break;
-        }
-    }
     // Automatic repeats reach the toy as further key-downs.
     heldKeys_.Down(keys_.ToyKey(QtKeyName(event->key())));
     QWidget::keyPressEvent(event);
@@ -563,13 +240,13 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
             if (button == TMouseButton::mbLeft) input_.SwitchOff();
             break;
         case MouseRole::Drag:
-            if (fullScreen_) {  // a full-screen window stays where it is
+            if (sizing_.IsFullScreen()) {  // a full-screen window stays where it is
                 pressed_ = nullptr;
                 break;
             }
             // The toy moves the window by the pointer's travel: given in window pixels, the
             // window follows the pointer at every zoom.
-            dragOrigin_ = toWindow_.map(QPointF(b.Left, b.Top)).toPoint();
+            dragOrigin_ = sizing_.ToWindow().map(QPointF(b.Left, b.Top)).toPoint();
             form_.Im_BaseMouseDown(button, at.x() - dragOrigin_.x(), at.y() - dragOrigin_.y());
             // Only the left button moves the window. Another press is no drag: the right one
             // opens the menu, which takes its release, and a zoom chosen there applies at once.
@@ -577,12 +254,7 @@ void PanelWindow::mousePressEvent(QMouseEvent* event) {
                 pressed_ = nullptr;
                 break;
             }
-            // Where a program may not place its own window, the system moves it instead.
-            if (button == TMouseButton::mbLeft && QGuiApplication::platformName() == "wayland" &&
-                windowHandle() != nullptr) {
-                pressed_ = nullptr;
-                systemMove_ = windowHandle()->startSystemMove();
-            }
+            if (sizing_.MoveBySystem()) pressed_ = nullptr;
             break;
         case MouseRole::None:
         case MouseRole::Inert:
@@ -604,22 +276,8 @@ void PanelWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PanelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton) {
-        if (Dragging()) settle_.start();  // the drag is over: the window may adapt once it rests
-        pressed_ = nullptr;
-    }
+    if (event->buttons() == Qt::NoButton) pressed_ = nullptr;
     UpdatePointer(event->position().toPoint());
-}
-
-void PanelWindow::wheelEvent(QWheelEvent* event) {
-    if ((event->modifiers() & Qt::ControlModifier) == 0 || fullScreen_) {
-        event->ignore();
-        return;
-    }
-    const int delta = event->angleDelta().y();
-    if (delta > 0) ZoomIn();
-    if (delta < 0) ZoomOut();
-    event->accept();
 }
 
 void PanelWindow::UpdatePointer(const QPoint& at) {
@@ -632,23 +290,7 @@ void PanelWindow::UpdatePointer(const QPoint& at) {
 }
 
 void PanelWindow::contextMenuEvent(QContextMenuEvent* event) {
-    if (menu_ == nullptr) return;
-    if (CanPlaceWindows()) {
-        menu_->popup(event->globalPos());
-        return;
-    }
-    // Where the compositor put the window is not told, so the toolkit cannot keep a menu and its
-    // submenus on the screen (and not every compositor moves them there). The panel is on the
-    // screen: the menu opens at the pointer or higher, so that it and its submenus stay within
-    // the panel's height.
-    int extent = menu_->sizeHint().height();
-    for (QAction* action : menu_->actions()) {
-        if (action->menu() == nullptr || !action->isVisible()) continue;
-        extent = std::max(extent, menu_->actionGeometry(action).top() +
-                                      action->menu()->sizeHint().height());
-    }
-    const QPoint at(event->pos().x(), std::max(0, std::min(event->pos().y(), height() - extent)));
-    menu_->popup(mapToGlobal(at));
+    if (menu_ != nullptr) menu_->popup(sizing_.MenuPlace(*menu_, event->pos(), event->globalPos()));
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event) {

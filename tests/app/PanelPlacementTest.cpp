@@ -1,7 +1,7 @@
 // The panel window's size and place as a pure decision, over many screen layouts: a decision
 // applied to its own result changes nothing and leaves the window whole on a screen, zoom steps
-// keep the centre to the pixel, and a screen too small for the chosen zoom shows the largest
-// that fits, below 100 % if need be.
+// keep the centre to the pixel, a screen too small for the chosen zoom shows the largest that
+// fits, below 100 % if need be, and Ctrl + '+' / '-' step to the zooms that fit.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -109,22 +109,44 @@ TEST(PanelPlacement, AZoomTooLargeShowsTheLargestThatFitsAndTheChoiceComesBack) 
         QSize Area;
         int Zoom;
         QSize Window;
+        int Larger, Smaller;  // where Ctrl + '+' and Ctrl + '-' go from there (0: nowhere)
     };
     const Case cases[] = {
-        {{1920, 1080}, 300, {735, 870}},                                    // 200 % is 1160 tall
-        {{1920, 1080}, 100, {490, 580}},   {{1920, 1048}, 0, {885, 1048}},  // fitted below a bar
-        {{960, 540}, 100, {456, 540}},  // 1920 x 1080 at a scale of 2: below 100 %
-        {{960, 540}, 300, {456, 540}},     {{960, 540}, 0, {456, 540}},
-        {{3840, 2160}, 300, {1470, 1740}},
+        {{1920, 1080}, 300, {735, 870}, 0, 100},  // 200 % is 1160 tall
+        {{1920, 1080}, 100, {490, 580}, 150, 0},
+        {{1920, 1048}, 0, {885, 1048}, 0, 150},  // fitted below a bar
+        {{960, 540}, 100, {456, 540}, 0, 0},     // 1920 x 1080 at a scale of 2: below 100 %
+        {{960, 540}, 300, {456, 540}, 0, 0},
+        {{960, 540}, 0, {456, 540}, 0, 0},
+        {{3840, 2160}, 300, {1470, 1740}, 0, 200},
+        {{3840, 2160}, 150, {735, 870}, 200, 100},
     };
     for (const Case& c : cases) {
         const QRect area(QPoint(100, 50), c.Area);
         const QRect window(100, 50, 490, 580);
         const PanelPlacement p = PlacePanel({area}, window, ExactCentre(window), c.Zoom);
-        EXPECT_EQ(p.Window.size(), c.Window) << c.Area.width() << "x" << c.Area.height() << " at "
-                                             << c.Zoom << " %: " << Text(p.Window);
+        const std::string name = Text(area) + " at " + std::to_string(c.Zoom) + " %";
+        EXPECT_EQ(p.Window.size(), c.Window) << name << ": " << Text(p.Window);
         EXPECT_TRUE(area.contains(p.Window)) << Text(p.Window);
+        EXPECT_EQ(ZoomStep(p.Scale, c.Area, true).value_or(0), c.Larger) << name;
+        EXPECT_EQ(ZoomStep(p.Scale, c.Area, false).value_or(0), c.Smaller) << name;
     }
+    // A stored zoom that is not offered means 100 %.
+    for (int stored : {0, 100, 150, 200, 300}) EXPECT_EQ(ZoomFromSetting(stored), stored);
+    for (int stored : {175, -100, 1, 400}) EXPECT_EQ(ZoomFromSetting(stored), 100);
+}
+
+// Where the compositor places the window, its size follows the area a maximised window gets
+// there (the screen less the desktop's bars); a window that keeps its size stays as it reports.
+TEST(PanelPlacement, WhereTheCompositorPlacesTheWindowItsSizeFollowsTheAreaLeftByTheBars) {
+    const QRect screen(0, 0, 2560, 1200), shown(0, 0, 735, 870);
+    EXPECT_EQ(PlaceUnplacedPanel(screen, {}, shown, 200).Window, QRect(790, 20, 980, 1160));
+    EXPECT_EQ(PlaceUnplacedPanel(screen, {2560, 1140}, shown, 200).Window, shown);
+}
+
+TEST(PanelPlacement, InFullScreenThePanelIsAsLargeAsTheScreenAllowsInItsMiddle) {
+    const QRectF panel = FullScreenTransform({1920, 1080}).mapRect(QRectF(0, 0, 490, 580));
+    EXPECT_EQ(panel, QRectF(960 - 490 * 540 / 580.0, 0, 490 * 1080 / 580.0, 1080));
 }
 
 }  // namespace

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
 #include <memory>
 #include <vector>
 
+#include "OffscreenScreens.h"
 #include "PanelWindow.h"
 #include "QtWindowHost.h"
 #include "SplashForm.h"
@@ -21,48 +20,15 @@
 namespace zarq::test {
 namespace {
 
-// The screen file, written before the application exists: the platform reads it at start.
-// Sizes in device pixels, 96 dpi per 100 %; the platform orders the screens by name and the
-// first is the primary one. No window frames: as on a desktop without a window manager.
-QString DescribeTheScreens() {
-    static const QString config = QDir::temp().filePath(
-        QString("zarq-screens-%1.json").arg(QCoreApplication::applicationPid()));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    const QString screen = R"({"name": "%1", "x": %2, "y": 0, "width": %3, "height": %4,)"
-                           R"( "logicalDpi": %5, "logicalBaseDpi": 96})";
-    const QStringList screens = {screen.arg("a-small").arg(0).arg(1920).arg(1000).arg(192),
-                                 screen.arg("b-at125").arg(4000).arg(1600).arg(1200).arg(120),
-                                 screen.arg("c-at150").arg(8000).arg(1920).arg(1440).arg(144),
-                                 screen.arg("d-at200").arg(12000).arg(2560).arg(1920).arg(192)};
-    file.write(QString(R"({"windowFrameMargins": false, "screens": [%1]})")
-                   .arg(screens.join(", "))
-                   .toUtf8());
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
-    return config;
-}
-
-class ScreensApplication : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        const QString config = DescribeTheScreens();
-        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-            Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-        QFile::remove(config);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    int argc_ = 1;
-    char name_[24] = "app_screens_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
+// Sizes in device pixels, 96 dpi per 100 %. No window frames: as on a desktop without a window
+// manager.
 [[maybe_unused]] const ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new ScreensApplication);
+    ::testing::AddGlobalTestEnvironment(
+        new ScreensApplication({OffscreenScreen("a-small", 0, 0, 1920, 1000, 192),
+                                OffscreenScreen("b-at125", 4000, 0, 1600, 1200, 120),
+                                OffscreenScreen("c-at150", 8000, 0, 1920, 1440, 144),
+                                OffscreenScreen("d-at200", 12000, 0, 2560, 1920, 192)},
+                               false));
 
 QScreen* ScreenNamed(const char* name) {
     for (QScreen* s : QGuiApplication::screens()) {
@@ -110,7 +76,7 @@ class Outline : public ::testing::TestWithParam<const char*> {
         toy.Stored["Zoom"] = "0";  // fit to screen: a fractional zoom
         window = std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
         window->setScreen(screen);
-        window->SetZoom(PanelWindow::kFitToScreen);
+        window->Sizing().SetZoom(PanelSizing::kFitToScreen);
     }
 
     Toy toy;
@@ -133,7 +99,7 @@ TEST_P(Outline, WhereTheMaskAloneCutsItEveryPixelItMayLetThroughShowsTheToy) {
     // so every device pixel that meets a window pixel of the mask may show; those that also
     // meet one outside it (the edge) are checked.
     const double ratio = screen->devicePixelRatio();
-    const double deviceScale = window->Scale() * ratio;
+    const double deviceScale = window->Sizing().Scale() * ratio;
     ASSERT_GT(std::abs(deviceScale - std::round(deviceScale)), 1e-3) << "not a fractional scale";
     const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const int w = window->width();
@@ -176,7 +142,7 @@ TEST_P(Outline, InFullScreenTheSoftOutlineIsLaidOntoTheBlack) {
     // As on a desktop that does not compose windows, where a hard cut would leave the white
     // around the photograph on the edge.
     const_cast<PanelPainter&>(window->Painter()).SetTransparentOutside(false);
-    window->SetFullScreen(true);
+    window->Sizing().SetFullScreen(true);
     QCoreApplication::processEvents();
     ASSERT_EQ(window->size(), screen->geometry().size());
     const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -217,13 +183,13 @@ TEST(PanelOnScreen, AZoomChosenFromTheRightClickMenuAppliesAtOnce) {
     window.setScreen(screen);
     window.move(screen->availableGeometry().topLeft() + QPoint(100, 100));
     window.show();
-    window.Settle();
+    window.Sizing().Settle();
     ASSERT_EQ(window.size(), QSize(490, 580));
     const QPoint body(300, 200);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(body), QPointF(window.mapToGlobal(body)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &press);
-    for (QAction* action : window.ZoomMenu()->actions()) {
+    for (QAction* action : window.Sizing().ZoomMenu()->actions()) {
         if (!action->isSeparator() && action->data().toInt() == 150) action->trigger();
     }
     EXPECT_EQ(window.size(), QSize(735, 870));
