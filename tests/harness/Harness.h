@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "panel/Unit1.h"
+#include "session/PlaySession.h"
 
 namespace zarq::test {
 
@@ -20,7 +21,10 @@ struct SoundCall {
 
 class RecordingSound : public SoundLibrary {
 public:
-    explicit RecordingSound(const TimerScheduler& clock) : clock_(clock) {}
+    explicit RecordingSound(const TimerScheduler& clock) : clock_(&clock) {}
+    // Bound to its clock later (a session's, made after its sound); calls before log time 0.
+    RecordingSound() = default;
+    void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     // Files whose loading fails, by stem ("Beep").
     std::vector<std::string> Missing;
     std::vector<SoundCall> Calls;
@@ -39,7 +43,7 @@ public:
 
 private:
     void Log(const std::string& call, const std::string& sample = "", int arg = 0);
-    const TimerScheduler& clock_;
+    const TimerScheduler* clock_ = nullptr;
     std::vector<std::unique_ptr<char>> samples_;
     std::map<const void*, std::string> names_;
 };
@@ -53,12 +57,16 @@ struct PortWrite {
 
 class RecordingPorts : public PortOutput {
 public:
-    explicit RecordingPorts(const TimerScheduler& clock) : clock_(clock) {}
+    explicit RecordingPorts(const TimerScheduler& clock) : clock_(&clock) {}
+    RecordingPorts() = default;
+    void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     std::vector<PortWrite> Writes;
-    void out(std::uint16_t port, std::uint8_t value) override { Writes.push_back({clock_.Now(), port, value}); }
+    void out(std::uint16_t port, std::uint8_t value) override {
+        Writes.push_back({clock_ != nullptr ? clock_->Now() : 0, port, value});
+    }
 
 private:
-    const TimerScheduler& clock_;
+    const TimerScheduler* clock_ = nullptr;
 };
 
 class MemorySettings : public SettingsStore {
@@ -116,6 +124,27 @@ public:
     std::string ScoreShown() const;
     // The 7 x 5 lattice as text, top row first (see ScreenText.cpp for the legend).
     std::string Lattice() const;
+};
+
+// A play session on a front-end clock the test moves, with the recording seams: what a front
+// end does, without its platform.
+class SessionRig {
+public:
+    SessionRig();
+
+    Millis Time = 0;  // the front end's clock
+    RecordingSound Sound;
+    RecordingPorts Ports;
+    RecordingWindow Window;
+    std::map<std::string, std::string> Stored;
+    PlaySession Session;
+
+    TForm1& F() { return Session.Panel(); }
+    // The front end's clock moves on to `to`, waking the session whenever it asked to be woken
+    // on the way, and at `to`.
+    void RunTo(Millis to);
+    // A click on the power switch, whichever way it shows.
+    void ClickSwitch();
 };
 
 // The lattice of a panel as text: per row a line of vertical segments then a line of points
