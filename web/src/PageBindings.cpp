@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "WebEdition.h"
+#include "session/PictureSets.h"
 
 using zarq::Millis;
 using zarq::web::PointerKind;
@@ -248,7 +249,7 @@ EMSCRIPTEN_KEEPALIVE const char* zw_picture_key(int index) {
     return page->Edition.PictureKeys().at(static_cast<std::size_t>(index)).c_str();
 }
 EMSCRIPTEN_KEEPALIVE int zw_set_for(double deviceScale) {
-    return zarq::web::PictureSetFor(deviceScale);
+    return zarq::PictureSetFor(deviceScale);
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
     return Hand(zarq::web::PictureFile(
@@ -266,7 +267,7 @@ EMSCRIPTEN_KEEPALIVE const char* zw_lit() {
     return Hand(page->Edition.Lit());
 }
 EMSCRIPTEN_KEEPALIVE double zw_now() {
-    return static_cast<double>(page->Edition.Clock().Now());
+    return static_cast<double>(page->Edition.Now());
 }
 
 }  // extern "C"
