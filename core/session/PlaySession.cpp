@@ -15,11 +15,27 @@ namespace {
 const char* const kTitle = "Zarq (Keldo) Simulator";
 }  // namespace
 
+class PlaySession::StoreView final : public SettingsStore {
+  public:
+    explicit StoreView(const PlaySession& session) : session_(session) {}
+    int ReadInteger(const std::string& name, int defaultValue) override {
+        SettingsStore* store = session_.Store();
+        return store != nullptr ? store->ReadInteger(name, defaultValue) : defaultValue;
+    }
+    void WriteInteger(const std::string& name, int value) override {
+        if (SettingsStore* store = session_.Store()) store->WriteInteger(name, value);
+    }
+
+  private:
+    const PlaySession& session_;
+};
+
 PlaySession::PlaySession(SessionSeams seams)
     : seams_(std::move(seams)), clock_([this] { return seams_.Now(); }) {
     form_ = std::make_unique<TForm1>(PanelSeams{clock_.Scheduler(), seams_.Sound, seams_.Ports,
                                                 seams_.Window, seams_.OpenSettings});
     input_ = std::make_unique<InputPath>(*form_);
+    settingsView_ = std::make_unique<StoreView>(*this);
     clock_.SetNextDueChanged([this] { WakeChanged(); });
     const std::set<std::string> keys = PictureKeysOf(*form_);
     pictureKeys_.assign(keys.begin(), keys.end());
@@ -27,13 +43,14 @@ PlaySession::PlaySession(SessionSeams seams)
 
 PlaySession::~PlaySession() {
     events_ = nullptr;
+    wakeChanged_ = nullptr;
     StopPlayback();
     recorder_.reset();
     clock_.SetNextDueChanged(nullptr);
 }
 
 void PlaySession::WakeChanged() {
-    if (events_ != nullptr) events_->WakeChanged();
+    if (wakeChanged_) wakeChanged_();
 }
 
 std::optional<Millis> PlaySession::Advance() {
@@ -68,12 +85,11 @@ SettingsStore* PlaySession::Store() const {
 }
 
 int PlaySession::ReadSetting(const char* name, int defaultValue) const {
-    SettingsStore* store = Store();
-    return store != nullptr ? store->ReadInteger(name, defaultValue) : defaultValue;
+    return settingsView_->ReadInteger(name, defaultValue);
 }
 
 void PlaySession::WriteSetting(const char* name, int value) {
-    if (SettingsStore* store = Store()) store->WriteInteger(name, value);
+    settingsView_->WriteInteger(name, value);
 }
 
 std::optional<int> PlaySession::StoredSoundMode() const {

@@ -45,9 +45,6 @@ class SessionEvents {
     // A playback ended; `failure` is what the player is told, empty when all was well or the
     // player stopped it.
     virtual void PlaybackEnded(const std::string& /*failure*/) {}
-    // The time the session wants to be woken at may have changed outside a wake (an input
-    // enabled a timer, a playback started or ended).
-    virtual void WakeChanged() {}
 };
 
 class PlaySession {
@@ -65,6 +62,10 @@ class PlaySession {
 
     // One listener; null for none.
     void SetEvents(SessionEvents* events) { events_ = events; }
+    // Told when the time the session wants to be woken at may have changed outside Advance (an
+    // input enabled a timer, a playback started or ended), so that the front end arms its
+    // clock's wake-up anew.
+    void SetWakeChanged(std::function<void()> changed) { wakeChanged_ = std::move(changed); }
 
     // The panel, for painting and pointing; its state is the toy's own.
     TForm1& Panel() { return *form_; }
@@ -99,6 +100,9 @@ class PlaySession {
     // A setting of the front end's own (the zoom), by its name in SettingsKeys.h.
     int ReadSetting(const char* name, int defaultValue) const;
     void WriteSetting(const char* name, int value);
+    // The same settings as a store, for a part of a front end that keeps its own (the window's
+    // zoom); without a store every value reads as its default and nothing is kept.
+    SettingsStore& Settings() { return *settingsView_; }
 
     // ---- Recording and playback -------------------------------------------------------------
     // Starts recording into `path` (a playback or recording running ends first); the toy is
@@ -123,12 +127,15 @@ class PlaySession {
     void EndPlayback(bool played);
     void WakeChanged();
     SettingsStore* Store() const;
+    class StoreView;
 
     SessionSeams seams_;
     SessionClock clock_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<InputPath> input_;
     SessionEvents* events_ = nullptr;
+    std::function<void()> wakeChanged_;
+    std::unique_ptr<SettingsStore> settingsView_;
     bool advancing_ = false;
     std::vector<std::string> pictureKeys_;
 

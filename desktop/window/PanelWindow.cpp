@@ -19,6 +19,8 @@
 #include <cmath>
 #include <utility>
 
+#include "session/SettingsKeys.h"
+
 #ifdef ZARQ_HAS_XCB
 #include <xcb/xcb.h>
 
@@ -83,9 +85,23 @@ QString ZoomCaption(int percent) {
 }
 }  // namespace
 
+PanelWindow::PanelWindow(PlaySession& session, const PictureSet& pictures,
+                         const QByteArray& mask2, QWidget* parent)
+    : PanelWindow(session.Panel(), &session.Input(), &session.Settings(), pictures, mask2,
+                  parent) {}
+
 PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                          QWidget* parent)
-    : QWidget(parent), form_(form), painter_(form, pictures) {
+    : PanelWindow(form, nullptr, nullptr, pictures, mask2, parent) {}
+
+PanelWindow::PanelWindow(TForm1& form, InputPath* input, SettingsStore* settings,
+                         const PictureSet& pictures, const QByteArray& mask2, QWidget* parent)
+    : QWidget(parent),
+      form_(form),
+      ownInput_(input != nullptr ? nullptr : std::make_unique<InputPath>(form)),
+      input_(input != nullptr ? *input : *ownInput_),
+      settings_(settings),
+      painter_(form, pictures) {
     setWindowTitle(QStringLiteral("Zarq (Keldo) Simulator"));
     // Outside the outline the window is see-through wherever the desktop composes windows;
     // elsewhere the mask cuts it to the outline.
@@ -106,8 +122,8 @@ PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteAr
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, [this] { Settle(); });
     BuildZoomMenu();
-    SettingsStore* store = form_.SettingsStore_.get();
-    zoom_ = ZoomFromSetting(store != nullptr ? store->ReadInteger("Zoom", 100) : 100);
+    zoom_ = ZoomFromSetting(settings_ != nullptr ? settings_->ReadInteger(settings::kZoom, 100)
+                                                 : 100);
     ApplyGeometry();
     form_.AttachView(this);
 }
@@ -135,7 +151,7 @@ bool PanelWindow::Fits(int percent) const {
 void PanelWindow::SetZoom(int percent) {
     if (ZoomFromSetting(percent) != percent) return;
     zoom_ = percent;
-    if (SettingsStore* store = form_.SettingsStore_.get()) store->WriteInteger("Zoom", percent);
+    if (settings_ != nullptr) settings_->WriteInteger(settings::kZoom, percent);
     if (fullScreen_) {
         SetFullScreen(false);
         return;

@@ -21,6 +21,7 @@
 #include "input/SharedControls.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
+#include "session/PlaySession.h"
 #include "TCoolForm.h"
 
 class QActionGroup;
@@ -35,8 +36,11 @@ class PanelWindow : public QWidget, public ElementView {
     static constexpr int kFitToScreen = 0;
     static constexpr auto& kZooms = kOfferedZooms;
 
-    // `form` and `pictures` must outlive the window. `mask2` is the stored outline. The zoom
-    // is taken from the form's settings store ("Zoom").
+    // The session's panel on its input path; the zoom is kept in the session's settings.
+    // `session` and `pictures` must outlive the window. `mask2` is the stored outline.
+    PanelWindow(PlaySession& session, const PictureSet& pictures, const QByteArray& mask2,
+                QWidget* parent = nullptr);
+    // A panel alone, on an input path of the window's own, its zoom kept for this run only.
     PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                 QWidget* parent = nullptr);
     ~PanelWindow() override;
@@ -104,6 +108,8 @@ class PanelWindow : public QWidget, public ElementView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    PanelWindow(TForm1& form, InputPath* input, SettingsStore* settings,
+                const PictureSet& pictures, const QByteArray& mask2, QWidget* parent);
     // Key-ups for every key still held: the toy must not keep a button pressed that the
     // keyboard no longer reports.
     void ReleaseHeldKeys();
@@ -134,7 +140,9 @@ class PanelWindow : public QWidget, public ElementView {
     void PaintFullScreen(QPainter& painter, const QRegion& area);
 
     TForm1& form_;
-    InputPath input_{form_};
+    std::unique_ptr<InputPath> ownInput_;  // a panel without a session
+    InputPath& input_;
+    SettingsStore* settings_;
     SharedControls controls_{input_};
     QPointer<QMenu> menu_;
     std::set<int> heldKeys_;

@@ -140,6 +140,7 @@ public:
     PlaySession Session;
 
     TForm1& F() { return Session.Panel(); }
+    TGameState& G() { return Session.Panel().G; }
     // The front end's clock moves on to `to`, waking the session whenever it asked to be woken
     // on the way, and at `to`.
     void RunTo(Millis to);

@@ -103,6 +103,9 @@ TEST_F(Session, AStoredCodeOutsideTheListOrGarbageIsNoChoice) {
     rig.Stored[settings::kSystem] = "1";
     EXPECT_EQ(s.StoredSoundMode(), std::nullopt);
     EXPECT_EQ(s.StoredSystem(), std::optional<int>(1));
+    // A front end's own setting goes to the same store.
+    s.Settings().WriteInteger(settings::kZoom, 150);
+    EXPECT_EQ(rig.Stored[settings::kZoom], "150");
 }
 
 TEST_F(Session, AMissingSoundFolderIsToldAndTheChoicesForgotten) {
@@ -122,11 +125,9 @@ struct Told : SessionEvents {
     int Ended = 0;
     std::vector<std::string> Failed;
     std::vector<std::string> Playbacks;
-    int Wakes = 0;
     void RecordingEnded() override { ++Ended; }
     void RecordingFailed(const std::string& why) override { Failed.push_back(why); }
     void PlaybackEnded(const std::string& failure) override { Playbacks.push_back(failure); }
-    void WakeChanged() override { ++Wakes; }
 };
 
 // The names of every lit element: the whole display.
@@ -148,7 +149,10 @@ std::string Slurp(const std::string& path) {
 
 class Recorded : public Session {
   protected:
-    void SetUp() override { s.SetEvents(&told); }
+    void SetUp() override {
+        s.SetEvents(&told);
+        s.SetWakeChanged([this] { ++wakes; });
+    }
     void TearDown() override { std::filesystem::remove(path); }
     // Switched on, a turn in the race, switched off: the recording ends with the play.
     std::string RecordAPlay() {
@@ -178,6 +182,7 @@ class Recorded : public Session {
     std::string path =
         (std::filesystem::temp_directory_path() / "zarq-session-test.zrec").string();
     Told told;
+    int wakes = 0;
 };
 
 TEST_F(Recorded, APlayRecordedVerifiesAndPlaysBackWithThePlayersControlsOff) {
@@ -188,9 +193,9 @@ TEST_F(Recorded, APlayRecordedVerifiesAndPlaysBackWithThePlayersControlsOff) {
     EXPECT_EQ(read.Value->Steps.size(), 4u);
 
     const std::string played = Lit(s.Panel());
-    const int wakesBefore = told.Wakes;
+    const int wakesBefore = wakes;
     ASSERT_EQ(s.StartPlayback(ReadRecording(text)), "");
-    EXPECT_GT(told.Wakes, wakesBefore) << "the front end arms its clock for the replay";
+    EXPECT_GT(wakes, wakesBefore) << "the front end arms its clock for the replay";
     // The player's switch does nothing; the replay keeps the recorded pace.
     rig.ClickSwitch();
     rig.RunTo(rig.Time + 1000);
