@@ -99,11 +99,7 @@ void SessionRig::RunTo(Millis to) {
 }
 
 void SessionRig::ClickSwitch() {
-    if (F().Puls_Off->Visible()) {
-        Session.Input().SwitchOn();
-    } else {
-        Session.Input().SwitchOff();
-    }
+    F().Puls_Off->Visible() ? Session.Input().SwitchOn() : Session.Input().SwitchOff();
 }
 
 void Toy::SoundOn() { Form->AvviaSuono("Windows MM", "95, 98, ME, NT"); }

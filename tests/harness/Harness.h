@@ -61,9 +61,7 @@ public:
     RecordingPorts() = default;
     void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     std::vector<PortWrite> Writes;
-    void out(std::uint16_t port, std::uint8_t value) override {
-        Writes.push_back({clock_ != nullptr ? clock_->Now() : 0, port, value});
-    }
+    void out(std::uint16_t port, std::uint8_t value) override { Writes.push_back({clock_ ? clock_->Now() : 0, port, value}); }
 
 private:
     const TimerScheduler* clock_ = nullptr;
@@ -126,8 +124,7 @@ public:
     std::string Lattice() const;
 };
 
-// A play session on a front-end clock the test moves, with the recording seams: what a front
-// end does, without its platform.
+// A play session on a front end's clock that the test moves, with the recording seams.
 class SessionRig {
 public:
     SessionRig();
@@ -141,11 +138,9 @@ public:
 
     TForm1& F() { return Session.Panel(); }
     TGameState& G() { return Session.Panel().G; }
-    // The front end's clock moves on to `to`, waking the session whenever it asked to be woken
-    // on the way, and at `to`.
+    // The clock moves on to `to`, waking the session whenever it asked to be, and at `to`.
     void RunTo(Millis to);
-    // A click on the power switch, whichever way it shows.
-    void ClickSwitch();
+    void ClickSwitch();  // on or off, whichever the switch shows
 };
 
 // The lattice of a panel as text: per row a line of vertical segments then a line of points

@@ -111,9 +111,6 @@ TEST_F(Options, PlayPlaysTheListsChoicesAndTheNextStartShowsThem) {
     EXPECT_EQ(again.CB_Sound->currentText(), "DirectSound");
     EXPECT_EQ(again.CB_System->currentText(), "95, 98, ME, NT");
     EXPECT_TRUE(again.Puls_Play->isEnabled());
-    toy.Stored["SoundMode"] = "7";
-    EXPECT_EQ(Open().CB_Sound->currentIndex(), -1);
-    EXPECT_FALSE(dialog->Puls_Play->isEnabled());
 }
 
 TEST_F(Options, ThePanelIsCentredAndKeepsTopZeroOnSmallScreens) {
