@@ -22,8 +22,7 @@ struct SoundCall {
 class RecordingSound : public SoundLibrary {
 public:
     explicit RecordingSound(const TimerScheduler& clock) : clock_(&clock) {}
-    // Bound to its clock later (a session's, made after its sound); calls before log time 0.
-    RecordingSound() = default;
+    RecordingSound() = default;  // bound later to a session's clock; until then time 0
     void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     // Files whose loading fails, by stem ("Beep").
     std::vector<std::string> Missing;

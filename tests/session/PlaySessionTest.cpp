@@ -20,7 +20,6 @@ TEST(SessionClock, LateTicksRunAtTheirDueTimesAndAHoldUpIsNotMadeUp) {
     Millis now = 1000;
     SessionClock clock([&now] { return now; });
     std::vector<std::string> ticks;
-    int told = 0;
     auto log = [&](const char* name) {
         return [&, name] {
             ticks.push_back(name + std::to_string(clock.Scheduler().Now()));
@@ -29,7 +28,6 @@ TEST(SessionClock, LateTicksRunAtTheirDueTimesAndAHoldUpIsNotMadeUp) {
     };
     TTimer a(clock.Scheduler(), "a", 100, log("a"));
     TTimer b(clock.Scheduler(), "b", 100, log("b"));
-    clock.SetNextDueChanged([&told] { ++told; });
     a.SetEnabled(true);
     b.SetEnabled(true);
     now = 1230;  // woken late, but within the margin: each tick at its own time, both timers
@@ -37,14 +35,11 @@ TEST(SessionClock, LateTicksRunAtTheirDueTimesAndAHoldUpIsNotMadeUp) {
     EXPECT_EQ(ticks, (std::vector<std::string>{"a1100", "b1100", "a1200", "b1200"}));
     now = 11000;  // held up for ten seconds: one tick each, then one interval after the wake
     EXPECT_EQ(clock.Wake(), std::optional<Millis>(11060));
-    EXPECT_EQ(ticks.size(), 6u);
     EXPECT_EQ(ticks.back(), "b1300");
     clock.Suspend(true);  // a replay drives the timers: none runs, none is due
     now = 20000;
     EXPECT_EQ(clock.Wake(), std::nullopt);
     EXPECT_EQ(ticks.size(), 6u);
-    // Told of the enablings and the suspension, never of a change inside a wake.
-    EXPECT_EQ(told, 3);
 }
 
 class Session : public ::testing::Test {
