@@ -20,10 +20,13 @@ TEST(SessionClock, LateTicksRunAtTheirDueTimesAndAHoldUpIsNotMadeUp) {
     Millis now = 1000;
     SessionClock clock([&now] { return now; });
     std::vector<std::string> ticks;
+    int depth = 0, deepest = 0;
     auto log = [&](const char* name) {
         return [&, name] {
+            deepest = std::max(deepest, ++depth);
             ticks.push_back(name + std::to_string(clock.Scheduler().Now()));
             clock.Wake();  // a message box's loop inside a handler: no tick runs inside this one
+            --depth;
         };
     };
     TTimer a(clock.Scheduler(), "a", 100, log("a"));
@@ -40,6 +43,7 @@ TEST(SessionClock, LateTicksRunAtTheirDueTimesAndAHoldUpIsNotMadeUp) {
     now = 20000;
     EXPECT_EQ(clock.Wake(), std::nullopt);
     EXPECT_EQ(ticks.size(), 6u);
+    EXPECT_EQ(deepest, 1);
 }
 
 class Session : public ::testing::Test {
