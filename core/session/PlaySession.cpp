@@ -35,6 +35,11 @@ PlaySession::PlaySession(SessionSeams seams)
     form_ = std::make_unique<TForm1>(PanelSeams{clock_.Scheduler(), seams_.Sound, seams_.Ports,
                                                 seams_.Window, seams_.OpenSettings});
     input_ = std::make_unique<InputPath>(*form_);
+    controls_ = std::make_unique<SharedControls>(*input_);
+    keyboard_ = std::make_unique<HeldKeys>(*controls_);
+    pads_ = std::make_unique<Pads>(*controls_);
+    pads_->SetPowerHandler([this] { TogglePower(); });
+    touches_ = std::make_unique<Touches>(*form_, *controls_);
     settingsView_ = std::make_unique<StoreView>(*this);
     clock_.SetNextDueChanged([this] { WakeChanged(); });
     const std::set<std::string> keys = PictureKeysOf(*form_);
@@ -72,6 +77,21 @@ std::optional<Millis> PlaySession::NextWake() const {
         return wake ? std::optional<Millis>(*wake + playbackOrigin_) : std::nullopt;
     }
     return clock_.NextDue();
+}
+
+void PlaySession::SetKeys(const KeyBindings& keys) {
+    if (keys == keys_) return;
+    // A key held now may no longer be a control: its key-up would not reach the toy.
+    keyboard_->ReleaseAll();
+    keys_ = keys;
+}
+
+void PlaySession::TogglePower() {
+    if (form_->Puls_Off->Visible()) {
+        input_->SwitchOn();
+    } else {
+        input_->SwitchOff();
+    }
 }
 
 void PlaySession::SkipOptionsDialog() {

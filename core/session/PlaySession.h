@@ -1,5 +1,6 @@
 // One play session around the toy, the class every front end talks to: it owns the panel, the
-// one input path every player input takes, the clock's catch-up rule, the choices before
+// one input path every player input takes with the controls that feed it (the keyboard's keys
+// and their chosen names, controllers, touches), the clock's catch-up rule, the choices before
 // "- PLAY -", and recording and playback from their start to their end. A front end gives it
 // its clock, sound, ports, window and settings store, tells it when its clock wakes, and hears
 // back through SessionEvents what it must show.
@@ -14,7 +15,11 @@
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "record/Recording.h"
+#include "session/Controls.h"
+#include "session/KeyBindings.h"
+#include "session/Pads.h"
 #include "session/SessionClock.h"
+#include "session/Touches.h"
 
 namespace zarq {
 
@@ -73,6 +78,20 @@ class PlaySession {
     // Where every player input for the toy goes.
     InputPath& Input() { return *input_; }
     SessionClock& Clock() { return clock_; }
+
+    // ---- Controls ------------------------------------------------------------------------
+    // Every device holds the toy's controls together through these: the keyboard, each
+    // controller, each finger.
+    SharedControls& Controls() { return *controls_; }
+    HeldKeys& Keyboard() { return *keyboard_; }
+    Pads& Controllers() { return *pads_; }
+    Touches& Touch() { return *touches_; }
+    // The player's keys by their portable names (the defaults until chosen).
+    const KeyBindings& Keys() const { return keys_; }
+    // New keys: those held under the old ones are let go first.
+    void SetKeys(const KeyBindings& keys);
+    // The switch, as a controller's Start works it.
+    void TogglePower();
     TimerScheduler& Scheduler() { return clock_.Scheduler(); }
     Millis Now() const { return clock_.Now(); }
 
@@ -133,6 +152,11 @@ class PlaySession {
     SessionClock clock_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<InputPath> input_;
+    std::unique_ptr<SharedControls> controls_;
+    std::unique_ptr<HeldKeys> keyboard_;
+    std::unique_ptr<Pads> pads_;
+    std::unique_ptr<Touches> touches_;
+    KeyBindings keys_ = KeyBindings::Defaults();
     SessionEvents* events_ = nullptr;
     std::function<void()> wakeChanged_;
     std::unique_ptr<SettingsStore> settingsView_;

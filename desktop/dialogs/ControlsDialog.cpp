@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "input/QtKeys.h"
+
 namespace zarq {
 
 namespace {
@@ -18,10 +20,14 @@ constexpr ToyControl kControls[] = {ToyControl::Up, ToyControl::Down, ToyControl
 bool IsDirection(ToyControl c) {
     return c != ToyControl::Fire;
 }
+
+QString Caption(ToyControl c) {
+    return QString::fromLatin1(ControlLabel(c));
+}
 }  // namespace
 
 ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
-                               std::vector<int> reserved, std::function<int()> takeButton,
+                               std::vector<std::string> reserved, std::function<int()> takeButton,
                                QWidget* parent)
     : QDialog(parent),
       keys_(keys),
@@ -35,7 +41,7 @@ ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
     grid->addWidget(new QLabel(QStringLiteral("<b>Game controller</b>")), 0, 2);
     for (ToyControl c : kControls) {
         const int i = static_cast<int>(c);
-        grid->addWidget(new QLabel(KeyBindings::Caption(c)), i + 1, 0);
+        grid->addWidget(new QLabel(Caption(c)), i + 1, 0);
         keyFields_[i] = new QPushButton;
         keyFields_[i]->setMinimumWidth(110);
         keyFields_[i]->setAutoDefault(false);
@@ -82,12 +88,13 @@ ControlsDialog::ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
     Show();
 }
 
-std::vector<int> ControlsDialog::ShortcutKeys(const QWidget& widget) {
+std::vector<std::string> ControlsDialog::ShortcutKeys(const QWidget& widget) {
     // The panel's zoom keys (with Ctrl) are its own, not a menu item's.
-    std::vector<int> keys{Qt::Key_Plus, Qt::Key_Equal, Qt::Key_Minus};
+    std::vector<std::string> keys{QtKeyName(Qt::Key_Plus), QtKeyName(Qt::Key_Equal),
+                                  QtKeyName(Qt::Key_Minus)};
     for (const QAction* action : widget.actions()) {
         for (const QKeySequence& sequence : action->shortcuts()) {
-            for (int i = 0; i < sequence.count(); ++i) keys.push_back(sequence[i].key());
+            for (int i = 0; i < sequence.count(); ++i) keys.push_back(QtKeyName(sequence[i].key()));
         }
     }
     return keys;
@@ -97,9 +104,9 @@ void ControlsDialog::Show() {
     for (ToyControl c : kControls) {
         const int i = static_cast<int>(c);
         keyFields_[i]->setText(waitingKey_ == c ? QStringLiteral("Press a key...")
-                                                : KeyBindings::KeyName(keys_.Key(c)));
+                                                : QString::fromStdString(keys_.Key(c)));
         QStringList names;
-        for (int b : pads_.Of(c)) names << QString::fromStdString(PadBindings::DisplayName(b));
+        for (int b : pads_.Of(c)) names << QString::fromStdString(PadButtonLabel(b));
         if (IsDirection(c)) names << QStringLiteral("left stick");
         padFields_[i]->setText(waitingButton_ == c ? QStringLiteral("Press a button...")
                                                    : names.join(QStringLiteral(", ")));
@@ -115,8 +122,8 @@ void ControlsDialog::PollButton() {
 void ControlsDialog::WaitForKey(ToyControl c) {
     StopWaiting();
     waitingKey_ = c;
-    status_->setText(QStringLiteral("Press the key for %1 (Esc: leave it as it is).")
-                         .arg(KeyBindings::Caption(c).toLower()));
+    status_->setText(
+        QStringLiteral("Press the key for %1 (Esc: leave it as it is).").arg(Caption(c).toLower()));
     qApp->installEventFilter(this);
     Show();
 }
@@ -127,7 +134,7 @@ void ControlsDialog::WaitForButton(ToyControl c) {
     takeButton_();  // what was pressed before does not count
     waitingButton_ = c;
     status_->setText(QStringLiteral("Press the controller button for %1 (Esc: leave it as it is).")
-                         .arg(KeyBindings::Caption(c).toLower()));
+                         .arg(Caption(c).toLower()));
     qApp->installEventFilter(this);
     buttonPoll_.start();
     Show();
@@ -169,48 +176,53 @@ bool ControlsDialog::eventFilter(QObject* watched, QEvent* event) {
 void ControlsDialog::AssignKey(int qtKey) {
     if (!waitingKey_) return;
     const ToyControl c = *waitingKey_;
-    const QString name = KeyBindings::KeyName(qtKey);
-    if (name.isEmpty() || !KeyBindings::ParseKeyName(name)) {
-        status_->setText(QStringLiteral("That key cannot be used; press another."));
-        return;
+    const std::string key = QtKeyName(qtKey);
+    const QString name = QString::fromStdString(key);
+    const KeyRefusal refusal = keys_.Check(c, key, reserved_);
+    switch (refusal.Reason) {
+        case KeyRefusal::Why::NoKey:
+            status_->setText(QStringLiteral("That key cannot be used; press another."));
+            return;
+        case KeyRefusal::Why::Reserved:
+            status_->setText(
+                QStringLiteral("%1 belongs to the menu; press another key.").arg(name));
+            return;
+        case KeyRefusal::Why::Taken:
+            status_->setText(QStringLiteral("%1 is already the key of %2; press another key.")
+                                 .arg(name, Caption(refusal.Owner).toLower()));
+            return;
+        case KeyRefusal::Why::None:
+            break;
     }
-    if (std::find(reserved_.begin(), reserved_.end(), qtKey) != reserved_.end()) {
-        status_->setText(QStringLiteral("%1 belongs to the menu; press another key.").arg(name));
-        return;
-    }
-    const std::optional<ToyControl> owner = keys_.ControlOf(qtKey);
-    if (owner && *owner != c) {
-        status_->setText(QStringLiteral("%1 is already the key of %2; press another key.")
-                             .arg(name, KeyBindings::Caption(*owner).toLower()));
-        return;
-    }
-    keys_.Assign(c, qtKey);
+    keys_.Assign(c, key, reserved_);
     StopWaiting();
-    status_->setText(QStringLiteral("%1: %2.").arg(KeyBindings::Caption(c), name));
+    status_->setText(QStringLiteral("%1: %2.").arg(Caption(c), name));
 }
 
 void ControlsDialog::AssignButton(int button) {
     if (!waitingButton_) return;
     const ToyControl c = *waitingButton_;
-    const QString name = QString::fromStdString(PadBindings::DisplayName(button));
-    if (PadBindings::Reserved(button)) {
-        status_->setText(
-            QStringLiteral("%1 belongs to the power switch or the menu; press another.").arg(name));
-        return;
+    const QString name = QString::fromStdString(PadButtonLabel(button));
+    const PadRefusal refusal = pads_.Check(c, button);
+    switch (refusal.Reason) {
+        case PadRefusal::Why::NoButton:
+            status_->setText(QStringLiteral("%1 cannot be used; press another.").arg(name));
+            return;
+        case PadRefusal::Why::Reserved:
+            status_->setText(
+                QStringLiteral("%1 belongs to the power switch or the menu; press another.")
+                    .arg(name));
+            return;
+        case PadRefusal::Why::Taken:
+            status_->setText(QStringLiteral("%1 is already a button of %2; press another.")
+                                 .arg(name, Caption(refusal.Owner).toLower()));
+            return;
+        case PadRefusal::Why::None:
+            break;
     }
-    const int owner = pads_.ControlOf(button);
-    if (owner >= 0 && owner != static_cast<int>(c)) {
-        status_->setText(
-            QStringLiteral("%1 is already a button of %2; press another.")
-                .arg(name, KeyBindings::Caption(static_cast<ToyControl>(owner)).toLower()));
-        return;
-    }
-    if (!pads_.Assign(c, button)) {
-        status_->setText(QStringLiteral("%1 cannot be used; press another.").arg(name));
-        return;
-    }
+    pads_.Assign(c, button);
     StopWaiting();
-    status_->setText(QStringLiteral("%1: %2.").arg(KeyBindings::Caption(c), name));
+    status_->setText(QStringLiteral("%1: %2.").arg(Caption(c), name));
 }
 
 }  // namespace zarq

@@ -11,19 +11,22 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "KeyBindings.h"
-#include "input/ToyControl.h"
+#include "session/KeyBindings.h"
+#include "session/Pads.h"
 
 namespace zarq {
 
 class ControlsDialog : public QDialog {
   public:
-    // `reserved` are the keys of the menu's shortcuts. `takeButton` returns the controller
-    // button pressed since its last call, or -1; null when there is no controller support.
-    ControlsDialog(const KeyBindings& keys, const PadBindings& pads, std::vector<int> reserved,
-                   std::function<int()> takeButton, QWidget* parent = nullptr);
+    // `reserved` are the names of the menu's shortcut keys. `takeButton` returns the
+    // controller button pressed since its last call, or -1; null when there is no controller
+    // support.
+    ControlsDialog(const KeyBindings& keys, const PadBindings& pads,
+                   std::vector<std::string> reserved, std::function<int()> takeButton,
+                   QWidget* parent = nullptr);
 
     const KeyBindings& Keys() const { return keys_; }
     const PadBindings& Pads() const { return pads_; }
@@ -36,9 +39,9 @@ class ControlsDialog : public QDialog {
     // 16 ms then).
     void PollButton();
 
-    // The keys of every shortcut of `widget`'s actions (each combination's key, without its
-    // modifiers), and the panel's zoom keys.
-    static std::vector<int> ShortcutKeys(const QWidget& widget);
+    // The names of the keys of every shortcut of `widget`'s actions (each combination's key,
+    // without its modifiers), and of the panel's zoom keys.
+    static std::vector<std::string> ShortcutKeys(const QWidget& widget);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,7 +56,7 @@ class ControlsDialog : public QDialog {
 
     KeyBindings keys_;
     PadBindings pads_;
-    std::vector<int> reserved_;
+    std::vector<std::string> reserved_;
     std::function<int()> takeButton_;
     std::array<QPushButton*, kToyControlCount> keyFields_{};
     std::array<QPushButton*, kToyControlCount> padFields_{};

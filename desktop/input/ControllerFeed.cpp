@@ -14,9 +14,11 @@ namespace zarq {
 ControllerFeed::ControllerFeed(GameControllers& pads, QWidget& panel, const QString& devices)
     : pads_(pads), panel_(&panel), devices_(QDir::cleanPath(devices)) {
     clock_.start();
-    // Held controls repeat at the keyboard's rate, after a common keyboard delay.
+    // Held controls repeat at the keyboard's rate, after the session's delay.
+    RepeatRule repeat;
     const int rate = QGuiApplication::styleHints()->keyboardAutoRepeatRate();
-    pads_.SetRepeat(500, rate > 0 ? 1000 / rate : 33);
+    if (rate > 0) repeat.Interval = 1000 / rate;
+    pads_.SetRepeat(repeat);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { PollNow(); });
     look_.setSingleShot(true);

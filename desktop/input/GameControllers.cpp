@@ -12,32 +12,23 @@
 namespace zarq {
 
 namespace {
-// The toy's five controls, then the program's own two.
-constexpr int kPower = kToyControlCount;
-constexpr int kMenu = kToyControlCount + 1;
-constexpr int kActions = kToyControlCount + 2;
-using Held = std::bitset<kActions>;
+static_assert(SDL_CONTROLLER_BUTTON_MAX == kPadButtonCount &&
+                  SDL_CONTROLLER_BUTTON_DPAD_UP == static_cast<int>(PadButton::DpadUp) &&
+                  SDL_CONTROLLER_BUTTON_TOUCHPAD == static_cast<int>(PadButton::Touchpad),
+              "the session numbers controller buttons as SDL does");
 
-// Half the stick's travel: a light touch or a worn stick does not steer.
-constexpr int kStickThreshold = 16384;
-
-// A controller's name on the shared controls: above the keyboard's.
-int Holder(SDL_JoystickID id) {
-    return kKeyboardHolder + 1 + static_cast<int>(id);
-}
+// The stick's axes from -32768 to 32767: half its travel is half of 32768.
+constexpr double kAxisTravel = 32768;
 }  // namespace
 
 struct GameControllers::Pad {
     SDL_JoystickID id = -1;
     SDL_GameController* controller = nullptr;
-    Held held;     // what the toy was last told is held
-    Held latched;  // held across a release-all: ignored until let go
-    std::int64_t nextRepeat[kToyControlCount] = {};
     std::bitset<SDL_CONTROLLER_BUTTON_MAX> buttons;  // for the controls dialog
 };
 
 GameControllers::GameControllers(SharedControls& controls, const std::string& mappingFile)
-    : controls_(controls), mappingFile_(mappingFile) {}
+    : pads_(controls), mappingFile_(mappingFile) {}
 
 bool GameControllers::Started() {
     if (tried_) return started_;
@@ -59,24 +50,13 @@ bool GameControllers::Started() {
 }
 
 GameControllers::~GameControllers() {
-    for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
-    pads_.clear();
+    for (Pad& pad : attached_) SDL_GameControllerClose(pad.controller);
+    attached_.clear();
     if (started_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 int GameControllers::Attached() const {
-    return static_cast<int>(pads_.size());
-}
-
-void GameControllers::SetBindings(const PadBindings& bindings) {
-    // What is held under the old buttons is let go first.
-    ReleaseAll();
-    bindings_ = bindings;
-}
-
-void GameControllers::SetRepeat(int delayMs, int intervalMs) {
-    repeatDelay_ = std::max(0, delayMs);
-    repeatInterval_ = std::max(1, intervalMs);
+    return static_cast<int>(attached_.size());
 }
 
 bool GameControllers::Update() {
@@ -84,21 +64,21 @@ bool GameControllers::Update() {
     bool released = false;
     // Reads every device and finds the ones attached and removed.
     SDL_GameControllerUpdate();
-    for (auto it = pads_.begin(); it != pads_.end();) {
+    for (auto it = attached_.begin(); it != attached_.end();) {
         if (SDL_GameControllerGetAttached(it->controller)) {
             ++it;
             continue;
         }
-        released = it->held.any() || released;
-        Release(*it);
+        released = pads_.Gone(it->id) || released;
         SDL_GameControllerClose(it->controller);
-        it = pads_.erase(it);
+        it = attached_.erase(it);
     }
     const int count = SDL_NumJoysticks();
     for (int index = 0; index < count; ++index) {
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
         if (id < 0) continue;
-        if (std::any_of(pads_.begin(), pads_.end(), [id](const Pad& p) { return p.id == id; })) {
+        if (std::any_of(attached_.begin(), attached_.end(),
+                        [id](const Pad& p) { return p.id == id; })) {
             continue;
         }
         // Telling a controller from another joystick searches the whole mapping database:
@@ -118,7 +98,7 @@ bool GameControllers::Update() {
             pad.buttons[b] = SDL_GameControllerGetButton(
                                  controller, static_cast<SDL_GameControllerButton>(b)) != 0;
         }
-        pads_.push_back(pad);
+        attached_.push_back(pad);
     }
     return released;
 }
@@ -126,82 +106,29 @@ bool GameControllers::Update() {
 bool GameControllers::Poll(std::int64_t nowMs) {
     if (!Started()) return false;
     bool changed = Update();
-    for (Pad& pad : pads_) changed = Deliver(pad, nowMs) || changed;
-    return changed;
-}
-
-bool GameControllers::AnyHeld() const {
-    return std::any_of(pads_.begin(), pads_.end(), [](const Pad& p) { return p.held.any(); });
-}
-
-bool GameControllers::Deliver(Pad& pad, std::int64_t nowMs) {
-    SDL_GameController* gc = pad.controller;
-    auto button = [gc](int b) {
-        return SDL_GameControllerGetButton(gc, static_cast<SDL_GameControllerButton>(b)) != 0;
-    };
-    Held now;
-    for (int c = 0; c < kToyControlCount; ++c) {
-        for (int b : bindings_.Buttons[c]) now[c] = now[c] || button(b);
-    }
-    const int x = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTX);
-    const int y = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTY);
-    auto stick = [&now](ToyControl c, bool pushed) {
-        now[static_cast<int>(c)] = now[static_cast<int>(c)] || pushed;
-    };
-    stick(ToyControl::Up, y < -kStickThreshold);
-    stick(ToyControl::Down, y > kStickThreshold);
-    stick(ToyControl::Left, x < -kStickThreshold);
-    stick(ToyControl::Right, x > kStickThreshold);
-    now[kPower] = button(SDL_CONTROLLER_BUTTON_START);
-    now[kMenu] = button(SDL_CONTROLLER_BUTTON_BACK);
-    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) pad.buttons[b] = button(b);
-
-    pad.latched &= now;  // let go: counts again
-    now &= ~pad.latched;
-    const Held pressed = now & ~pad.held;
-    const Held released = pad.held & ~now;
-    pad.held = now;
-
-    // Releases first, so that a release of one direction and a press of another in the same
-    // look reach the toy in the order a rolling thumb makes them.
-    for (int c = 0; c < kToyControlCount; ++c) {
-        if (released[c]) controls_.Release(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
-    }
-    for (int c = 0; c < kToyControlCount; ++c) {
-        if (pressed[c]) {
-            controls_.Press(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
-            pad.nextRepeat[c] = nowMs + repeatDelay_;
-        } else if (now[c] && repeatDelay_ > 0 && nowMs >= pad.nextRepeat[c]) {
-            controls_.Press(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
-            // A late look repeats once, as a keyboard does not catch up either.
-            pad.nextRepeat[c] = std::max(pad.nextRepeat[c] + repeatInterval_, nowMs + 1);
+    for (Pad& pad : attached_) {
+        SDL_GameController* gc = pad.controller;
+        PadReading reading;
+        for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+            pad.buttons[b] =
+                SDL_GameControllerGetButton(gc, static_cast<SDL_GameControllerButton>(b)) != 0;
+            if (pad.buttons[b]) reading.Buttons |= 1u << b;
         }
+        reading.X = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTX) / kAxisTravel;
+        reading.Y = SDL_GameControllerGetAxis(gc, SDL_CONTROLLER_AXIS_LEFTY) / kAxisTravel;
+        changed = pads_.Read(pad.id, reading, nowMs) || changed;
     }
-    if (pressed[kPower] && onPower_) onPower_();
-    if (pressed[kMenu] && onMenu_) onMenu_();
-    return pressed.any() || released.any();
-}
-
-void GameControllers::Release(Pad& pad) {
-    for (int c = 0; c < kToyControlCount; ++c) {
-        if (pad.held[c]) controls_.Release(Holder(pad.id), ToyCode(static_cast<ToyControl>(c)));
-    }
-    pad.latched |= pad.held;
-    pad.held.reset();
-}
-
-void GameControllers::ReleaseAll() {
-    for (Pad& pad : pads_) Release(pad);
+    return changed;
 }
 
 int GameControllers::TakePressedButton() {
     if (!Started()) return -1;
     std::vector<std::pair<SDL_JoystickID, std::bitset<SDL_CONTROLLER_BUTTON_MAX>>> before;
-    before.reserve(pads_.size());
-    for (const Pad& pad : pads_) before.emplace_back(pad.id, pad.buttons);
+    before.reserve(attached_.size());
+    for (const Pad& pad : attached_) before.emplace_back(pad.id, pad.buttons);
     Update();  // a controller plugged in now starts from what it holds
     int found = -1;
-    for (Pad& pad : pads_) {
+    for (Pad& pad : attached_) {
         const auto old = std::find_if(before.begin(), before.end(),
                                       [&pad](const auto& entry) { return entry.first == pad.id; });
         for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {

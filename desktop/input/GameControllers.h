@@ -1,8 +1,7 @@
 // Game controllers through SDL: attached and removed at any time, looked at by the caller (no
-// thread, no event loop of its own), their buttons and left stick turned into the toy's key
-// presses and releases, exactly as the keyboard delivers them, repeats of a held control
-// included. Each controller holds controls in its own name on the shared controls, so a
-// control held on another controller or on the keyboard stays held when this one lets go.
+// thread, no event loop of its own), each look's buttons and left stick handed to the
+// session's controllers as a portable reading, which turns them into the toy's key presses
+// and releases, repeats of a held control included, each controller under its own holder.
 // Start works the power switch and Back opens the menu, through the handlers the program gives.
 #pragma once
 
@@ -11,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "input/SharedControls.h"
-#include "input/ToyControl.h"
+#include "session/Pads.h"
 
 typedef struct _SDL_GameController SDL_GameController;
 
@@ -32,14 +30,16 @@ class GameControllers {
     bool Started();
     int Attached() const;
 
-    void SetBindings(const PadBindings& bindings);
-    const PadBindings& Bindings() const { return bindings_; }
+    // The buttons of each control; what is held under the old ones is let go first.
+    void SetBindings(const PadBindings& bindings) { pads_.SetBindings(bindings); }
+    const PadBindings& Bindings() const { return pads_.Bindings(); }
     // Called on a press of Start and of Back.
-    void SetPowerHandler(std::function<void()> handler) { onPower_ = std::move(handler); }
-    void SetMenuHandler(std::function<void()> handler) { onMenu_ = std::move(handler); }
-    // A held control is pressed again `delayMs` after its press, then every `intervalMs`,
-    // as a held key repeats; a delay of 0 turns repeats off.
-    void SetRepeat(int delayMs, int intervalMs);
+    void SetPowerHandler(std::function<void()> handler) {
+        pads_.SetPowerHandler(std::move(handler));
+    }
+    void SetMenuHandler(std::function<void()> handler) { pads_.SetMenuHandler(std::move(handler)); }
+    // How a held control repeats; a delay of 0 turns repeats off.
+    void SetRepeat(const RepeatRule& rule) { pads_.SetRepeat(rule); }
 
     // One look at the controllers at `nowMs` (any steady millisecond count): controllers
     // attached or removed (a removed one's held controls are released), then every change of
@@ -47,30 +47,24 @@ class GameControllers {
     // Start or Back was pressed or released (by the player, or by a removal).
     bool Poll(std::int64_t nowMs);
     // True while a control, Start or Back is held on any controller.
-    bool AnyHeld() const;
+    bool AnyHeld() const { return pads_.AnyHeld(); }
     // Key-ups for every control held. A control held now counts again only after it has been
     // let go, so a button held across the release does not press by itself.
-    void ReleaseAll();
+    void ReleaseAll() { pads_.ReleaseAll(); }
     // For the controls dialog: the first button pressed on any controller since the last
-    // call (devices and state brought up to date first), or -1. Delivers nothing to the toy.
+    // call (devices and state brought up to date first), or -1 (SDL's button numbers are
+    // the session's PadButton numbers). Delivers nothing to the toy.
     int TakePressedButton();
 
   private:
     struct Pad;
     bool Update();
-    bool Deliver(Pad& pad, std::int64_t nowMs);
-    void Release(Pad& pad);
 
-    SharedControls& controls_;
+    Pads pads_;
     std::string mappingFile_;
     bool tried_ = false;
     bool started_ = false;
-    PadBindings bindings_ = PadBindings::Defaults();
-    std::function<void()> onPower_;
-    std::function<void()> onMenu_;
-    int repeatDelay_ = 500;
-    int repeatInterval_ = 33;
-    std::vector<Pad> pads_;
+    std::vector<Pad> attached_;
     std::vector<int> others_;  // joysticks that are no game controllers
 };
 

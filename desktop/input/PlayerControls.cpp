@@ -5,50 +5,20 @@
 #include <QMenu>
 
 #include "ControlsDialog.h"
+#include "input/QtKeys.h"
 
 namespace zarq {
 
-namespace {
-const char* const kPadSettings[kToyControlCount] = {"PadUp", "PadDown", "PadLeft", "PadRight",
-                                                    "PadFire"};
-}
-
-PadBindings LoadPadBindings(QSettings& settings) {
-    const PadBindings defaults = PadBindings::Defaults();
-    PadBindings pads;
-    for (int c = 0; c < kToyControlCount; ++c) {
-        const QVariant stored = settings.value(QString::fromLatin1(kPadSettings[c]));
-        pads.Buttons[c] = stored.typeId() == QMetaType::QString
-                              ? PadBindings::Parse(stored.toString().toStdString())
-                              : defaults.Buttons[c];
-        if (pads.Buttons[c].empty()) pads.Buttons[c] = defaults.Buttons[c];
-    }
-    // A button pressing two controls: every control gets its default buttons.
-    for (int c = 0; c < kToyControlCount; ++c) {
-        for (int b : pads.Buttons[c]) {
-            if (pads.ControlOf(b) != c) return defaults;
-        }
-    }
-    return pads;
-}
-
-void SavePadBindings(QSettings& settings, const PadBindings& pads) {
-    for (int c = 0; c < kToyControlCount; ++c) {
-        settings.setValue(QString::fromLatin1(kPadSettings[c]),
-                          QString::fromStdString(PadBindings::Format(pads.Buttons[c])));
-    }
-    settings.sync();
-}
-
 PlayerControls::PlayerControls(PanelWindow& panel, QMenu& menu, QSettings& settings)
     : panel_(panel), menu_(menu), settings_(settings) {
-    panel_.SetKeyBindings(KeyBindings::Load(settings_, ControlsDialog::ShortcutKeys(panel_)));
+    panel_.SetKeyBindings(KeyBindings::Load(SettingTexts(settings_),
+                                            ControlsDialog::ShortcutKeys(panel_), QtStoredKeyName));
 
     // An optional mapping file of the player's own beside the settings.
     const QString mappings =
         QFileInfo(settings_.fileName()).absolutePath() + QStringLiteral("/gamecontrollerdb.txt");
     pads_ = std::make_unique<GameControllers>(panel_.Controls(), mappings.toStdString());
-    pads_->SetBindings(LoadPadBindings(settings_));
+    pads_->SetBindings(PadBindings::Load(SettingTexts(settings_)));
     pads_->SetPowerHandler([this] {
         if (panel_.Form().Puls_Off->Visible()) {
             panel_.Input().SwitchOn();
@@ -86,8 +56,9 @@ void PlayerControls::OpenDialog() {
     if (dialog.exec() != QDialog::Accepted) return;
     panel_.SetKeyBindings(dialog.Keys());
     pads_->SetBindings(dialog.Pads());
-    dialog.Keys().Save(settings_);
-    SavePadBindings(settings_, dialog.Pads());
+    dialog.Keys().Save(SettingWriter(settings_));
+    dialog.Pads().Save(SettingWriter(settings_));
+    settings_.sync();
 }
 
 }  // namespace zarq

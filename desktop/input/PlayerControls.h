@@ -14,12 +14,6 @@
 
 namespace zarq {
 
-// The controller buttons in the settings ("PadUp" .. "PadFire", SDL's button names joined by
-// commas); a missing or unreadable value, or one whose buttons another control has, is that
-// control's default.
-PadBindings LoadPadBindings(QSettings& settings);
-void SavePadBindings(QSettings& settings, const PadBindings& pads);
-
 class PlayerControls {
   public:
     // `menu` is the program's menu; the item goes just before the separator above "E&xit".

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <utility>
 
+#include "input/QtKeys.h"
 #include "session/SettingsKeys.h"
 
 #ifdef ZARQ_HAS_XCB
@@ -87,20 +88,22 @@ QString ZoomCaption(int percent) {
 
 PanelWindow::PanelWindow(PlaySession& session, const PictureSet& pictures,
                          const QByteArray& mask2, QWidget* parent)
-    : PanelWindow(session.Panel(), &session.Input(), &session.Settings(), pictures, mask2,
-                  parent) {}
+    : PanelWindow(session.Panel(), &session, pictures, mask2, parent) {}
 
 PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                          QWidget* parent)
-    : PanelWindow(form, nullptr, nullptr, pictures, mask2, parent) {}
+    : PanelWindow(form, nullptr, pictures, mask2, parent) {}
 
-PanelWindow::PanelWindow(TForm1& form, InputPath* input, SettingsStore* settings,
-                         const PictureSet& pictures, const QByteArray& mask2, QWidget* parent)
+PanelWindow::PanelWindow(TForm1& form, PlaySession* session, const PictureSet& pictures,
+                         const QByteArray& mask2, QWidget* parent)
     : QWidget(parent),
       form_(form),
-      ownInput_(input != nullptr ? nullptr : std::make_unique<InputPath>(form)),
-      input_(input != nullptr ? *input : *ownInput_),
-      settings_(settings),
+      session_(session),
+      own_(session != nullptr ? nullptr : std::make_unique<OwnControls>(form)),
+      input_(session != nullptr ? session->Input() : own_->Input),
+      controls_(session != nullptr ? session->Controls() : own_->Controls),
+      heldKeys_(session != nullptr ? session->Keyboard() : own_->Keyboard),
+      settings_(session != nullptr ? &session->Settings() : nullptr),
       painter_(form, pictures) {
     setWindowTitle(QStringLiteral("Zarq (Keldo) Simulator"));
     // Outside the outline the window is see-through wherever the desktop composes windows;
@@ -452,13 +455,13 @@ void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
     painter.drawImage(device.topLeft(), layer);
 }
 
-int PanelWindow::ToyKey(int qtKey) {
-    return KeyBindings::Defaults().ToyKey(qtKey);
-}
-
 void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
     ReleaseHeldKeys();
-    keys_ = keys;
+    if (session_ != nullptr) {
+        session_->SetKeys(keys);
+    } else {
+        keys_ = keys;
+    }
 }
 
 bool PanelWindow::event(QEvent* event) {
@@ -534,19 +537,15 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
                 break;
         }
     }
-    const int key = keys_.ToyKey(event->key());
-    heldKeys_.insert(key);
     // Automatic repeats reach the toy as further key-downs.
-    controls_.Press(kKeyboardHolder, key);
+    heldKeys_.Down(Keys().ToyKey(QtKeyName(event->key())));
     QWidget::keyPressEvent(event);
 }
 
 void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     // X11 reports a held key's repeats as release-and-press pairs; the toy sees only the presses.
     if (event->isAutoRepeat()) return;
-    const int key = keys_.ToyKey(event->key());
-    heldKeys_.erase(key);
-    controls_.Release(kKeyboardHolder, key);
+    heldKeys_.Up(Keys().ToyKey(QtKeyName(event->key())));
 }
 
 void PanelWindow::focusOutEvent(QFocusEvent* event) {
@@ -555,8 +554,7 @@ void PanelWindow::focusOutEvent(QFocusEvent* event) {
 }
 
 void PanelWindow::ReleaseHeldKeys() {
-    const std::set<int> held = std::exchange(heldKeys_, {});
-    for (int key : held) controls_.Release(kKeyboardHolder, key);
+    heldKeys_.ReleaseAll();
 }
 
 namespace {

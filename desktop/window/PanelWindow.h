@@ -12,13 +12,11 @@
 #include <QTransform>
 #include <QWidget>
 #include <memory>
-#include <set>
 
-#include "KeyBindings.h"
 #include "PanelPainter.h"
 #include "PanelPlacement.h"
 #include "PictureSet.h"
-#include "input/SharedControls.h"
+#include "session/KeyBindings.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
 #include "session/PlaySession.h"
@@ -81,12 +79,10 @@ class PanelWindow : public QWidget, public ElementView {
 
     // The menu a right click opens (owned by the options dialog).
     void SetContextMenu(QMenu* menu) { menu_ = menu; }
-    // The toy's key code for a Qt key: CTRL 17, LEFT 37, UP 38, RIGHT 39, DOWN 40; 0 for the rest.
-    static int ToyKey(int qtKey);
     // The player's keys for the toy's controls (the defaults until set). Keys held under the
     // old keys are released first.
     void SetKeyBindings(const KeyBindings& keys);
-    const KeyBindings& Keys() const { return keys_; }
+    const KeyBindings& Keys() const { return session_ != nullptr ? session_->Keys() : keys_; }
     // The hint of the control under a point of the window ("" where there is none).
     QString HintAt(const QPoint& at) const;
     // The toy's point under a point of the window.
@@ -108,8 +104,15 @@ class PanelWindow : public QWidget, public ElementView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    PanelWindow(TForm1& form, InputPath* input, SettingsStore* settings,
-                const PictureSet& pictures, const QByteArray& mask2, QWidget* parent);
+    PanelWindow(TForm1& form, PlaySession* session, const PictureSet& pictures,
+                const QByteArray& mask2, QWidget* parent);
+    // The input path and controls of a panel without a session.
+    struct OwnControls {
+        explicit OwnControls(TForm1& form) : Input(form) {}
+        InputPath Input;
+        SharedControls Controls{Input};
+        HeldKeys Keyboard{Controls};
+    };
     // Key-ups for every key still held: the toy must not keep a button pressed that the
     // keyboard no longer reports.
     void ReleaseHeldKeys();
@@ -140,12 +143,13 @@ class PanelWindow : public QWidget, public ElementView {
     void PaintFullScreen(QPainter& painter, const QRegion& area);
 
     TForm1& form_;
-    std::unique_ptr<InputPath> ownInput_;  // a panel without a session
+    PlaySession* session_;
+    std::unique_ptr<OwnControls> own_;  // a panel without a session
     InputPath& input_;
+    SharedControls& controls_;
+    HeldKeys& heldKeys_;
     SettingsStore* settings_;
-    SharedControls controls_{input_};
     QPointer<QMenu> menu_;
-    std::set<int> heldKeys_;
     KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held
     QPoint dragOrigin_;            // the pressed element's corner in window pixels

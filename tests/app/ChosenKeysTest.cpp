@@ -1,6 +1,6 @@
-// Keys of the player's choice: a remapped key plays the toy exactly as the default key did,
-// stored names that cannot be used fall back to the defaults, and the controls dialog
-// refuses a key or button that is taken or belongs to the program.
+// Keys of the player's choice at the window: a remapped Qt key plays the toy exactly as the
+// default key did, Qt's keys and the settings file under their portable names, and the
+// controls dialog refusing a key or button that is taken or belongs to the program.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include "SplashForm.h"
 #include "TestPictures.h"
 #include "harness/Harness.h"
+#include "input/QtKeys.h"
 
 namespace zarq::test {
 namespace {
@@ -26,11 +27,11 @@ constexpr Millis kFirstRaceStarts = 12490;
 KeyBindings Chosen() {
     KeyBindings keys = KeyBindings::Defaults();
     // Each new key first, so that no two controls share one on the way.
-    EXPECT_TRUE(keys.Assign(ToyControl::Up, Qt::Key_W));
-    EXPECT_TRUE(keys.Assign(ToyControl::Down, Qt::Key_S));
-    EXPECT_TRUE(keys.Assign(ToyControl::Left, Qt::Key_A));
-    EXPECT_TRUE(keys.Assign(ToyControl::Right, Qt::Key_D));
-    EXPECT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Space));
+    EXPECT_TRUE(keys.Assign(ToyControl::Up, "W"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Down, "S"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Left, "A"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Right, "D"));
+    EXPECT_TRUE(keys.Assign(ToyControl::Fire, "Space"));
     return keys;
 }
 
@@ -49,9 +50,9 @@ class Played {
         QApplication::sendEvent(window.get(), &event);
     }
     void Press(ToyControl c, bool autoRepeat = false) {
-        Key(QEvent::KeyPress, keys_.Key(c), autoRepeat);
+        Key(QEvent::KeyPress, QtKeyOf(keys_.Key(c)).value(), autoRepeat);
     }
-    void Release(ToyControl c) { Key(QEvent::KeyRelease, keys_.Key(c)); }
+    void Release(ToyControl c) { Key(QEvent::KeyRelease, QtKeyOf(keys_.Key(c)).value()); }
     // What a player sees and hears: the lattice, the figures' places and the sounds played.
     std::string Seen() {
         std::ostringstream out;
@@ -93,49 +94,6 @@ std::string PlayARace(const KeyBindings& keys) {
     return seen + p.Seen();
 }
 
-std::string PlayADuel(const KeyBindings& keys) {
-    Played p(keys);
-    TForm1& f = p.toy.F();
-    TGameState& g = p.toy.G();
-    // As the third won race hands over to the duel.
-    f.BloccaTimers();
-    g.PowerOn = g.GameStarted = true;
-    g.CurrentGame = 1;
-    g.SpeedLevel = 1;
-    g.Score = 300;
-    g.ZarqLives = 4;
-    g.KrevLives = 1;
-    g.AvvioGioco2Step = 1;
-    f.TimerAvvioGioco2.SetInterval(320);
-    f.TimerAvvioGioco2.SetEnabled(true);
-    p.toy.Advance(10080);
-    EXPECT_TRUE(g.PlayEnabled);
-    // The opponent keeps still; the player holds the disc.
-    f.TimerMoveKrev.SetEnabled(false);
-    f.TimerLanciaDiscKrev.SetEnabled(false);
-    f.MostraZarq(false);
-    g.ZarqHasDisc = true;
-    g.ZarqRow = 2;
-    f.MostraZarq(true);
-
-    p.Press(ToyControl::Up);  // one step up, then locked until a release or 250 ms
-    p.toy.Advance(100);
-    p.Press(ToyControl::Up, true);
-    p.Release(ToyControl::Up);
-    p.Press(ToyControl::Up);
-    std::string seen = p.Seen();
-    p.Release(ToyControl::Up);
-    p.Press(ToyControl::Fire);  // the throw; held, its repeats do nothing more
-    for (int i = 0; i < 12; ++i) {
-        p.toy.Advance(100);
-        p.Press(ToyControl::Fire, true);
-    }
-    seen += p.Seen();
-    p.Release(ToyControl::Fire);
-    p.toy.Advance(2000);
-    return seen + p.Seen();
-}
-
 TEST(ChosenKeys, ARemappedKeyTurnsAndSpeedsTheCycleAsTheDefaultKeyDid) {
     const std::string byDefault = PlayARace(KeyBindings::Defaults());
     EXPECT_NE(byDefault.find("heading 1 disc"), std::string::npos) << "the turn up was made";
@@ -151,77 +109,39 @@ TEST(ChosenKeys, ARemappedKeyTurnsAndSpeedsTheCycleAsTheDefaultKeyDid) {
     EXPECT_FALSE(p.toy.G().SpeedButtonDown);
 }
 
-TEST(ChosenKeys, ARemappedKeyMovesAndThrowsInTheDuelAsTheDefaultKeyDid) {
-    const std::string byDefault = PlayADuel(KeyBindings::Defaults());
-    EXPECT_NE(byDefault.find("row 4 heading 0 disc 1"), std::string::npos)
-        << "two steps up, one per press";
-    EXPECT_NE(byDefault.find("Disc@10180 Disc@10580"), std::string::npos)
-        << "thrown, and thrown again while the button was held";
-    EXPECT_EQ(PlayADuel(Chosen()), byDefault);
-}
+TEST(QtKeys, AQtKeyIsItsPortableNameAndTheSettingsFileKeepsThoseNames) {
+    EXPECT_EQ(QtKeyName(Qt::Key_Control), "Ctrl");
+    EXPECT_EQ(QtKeyName(Qt::Key_W), "W");
+    EXPECT_EQ(QtKeyName(Qt::Key_unknown), "");
+    // Stored names: either case, but one key, named as Qt names it; Qt knows more keys than
+    // every front end does.
+    EXPECT_EQ(QtStoredKeyName(" space"), "Space");
+    EXPECT_EQ(QtStoredKeyName("Ctrl+W"), "");
+    EXPECT_EQ(QtStoredKeyName("0x57"), "");
+    EXPECT_EQ(QtStoredKeyName("numlock"), "NumLock");
 
-class StoredKeys : public ::testing::Test {
-  protected:
     QTemporaryDir dir;
-    QSettings settings{dir.filePath("keys.ini"), QSettings::IniFormat};
-};
-
-TEST_F(StoredKeys, ChosenKeysAreStoredByTheirPortableNamesAndReadBack) {
+    QSettings settings(dir.filePath("keys.ini"), QSettings::IniFormat);
     KeyBindings keys = Chosen();
-    ASSERT_TRUE(keys.Assign(ToyControl::Fire, Qt::Key_Shift));
-    keys.Save(settings);
+    ASSERT_TRUE(keys.Assign(ToyControl::Fire, "NumLock"));
+    keys.Save(SettingWriter(settings));
+    PadBindings::Defaults().Save(SettingWriter(settings));
     EXPECT_EQ(settings.value("KeyUp").toString(), "W");
-    EXPECT_EQ(settings.value("KeyFire").toString(), "Shift");
-    EXPECT_EQ(KeyBindings::Load(settings), keys);
-    KeyBindings::Defaults().Save(settings);
-    EXPECT_EQ(settings.value("KeyFire").toString(), "Ctrl");
-    EXPECT_EQ(settings.value("KeyLeft").toString(), "Left");
-}
-
-TEST_F(StoredKeys, UnusableNamesFallBackToTheDefaultKeys) {
-    settings.setValue("KeyUp", "Ctrl+W");  // a combination
-    settings.setValue("KeyDown", "Nonsense");
-    settings.setValue("KeyLeft", "");
-    settings.setValue("KeyRight", "F1");  // the menu's
-    settings.setValue("KeyFire", "Space");
-    const KeyBindings keys = KeyBindings::Load(settings, {Qt::Key_F1, Qt::Key_Escape});
-    EXPECT_EQ(keys.Key(ToyControl::Up), Qt::Key_Up);
-    EXPECT_EQ(keys.Key(ToyControl::Down), Qt::Key_Down);
-    EXPECT_EQ(keys.Key(ToyControl::Left), Qt::Key_Left);
-    EXPECT_EQ(keys.Key(ToyControl::Right), Qt::Key_Right);
-    EXPECT_EQ(keys.Key(ToyControl::Fire), Qt::Key_Space);
-
-    // One key stored for two controls, or a stored key that is another's default: the
-    // defaults, so that no two controls ever share a key.
-    settings.clear();
-    settings.setValue("KeyUp", "W");
-    settings.setValue("KeyDown", "W");
-    EXPECT_EQ(KeyBindings::Load(settings).Key(ToyControl::Down), Qt::Key_Down);
-    settings.clear();
-    settings.setValue("KeyFire", "Up");
-    EXPECT_EQ(KeyBindings::Load(settings), KeyBindings::Defaults());
-
-    // The controller buttons likewise.
-    settings.setValue("PadFire", "x,start");
-    settings.setValue("PadUp", "dpleft");
-    settings.setValue("PadDown", "y");
-    const PadBindings pads = LoadPadBindings(settings);
-    EXPECT_EQ(pads.Of(ToyControl::Fire), PadBindings::Defaults().Of(ToyControl::Fire));
-    EXPECT_EQ(pads, PadBindings::Defaults()) << "d-pad left would press two controls";
-    settings.remove("PadUp");
-    EXPECT_EQ(LoadPadBindings(settings).Of(ToyControl::Down),
-              std::vector<int>{SDL_CONTROLLER_BUTTON_Y});
+    EXPECT_EQ(settings.value("PadFire").toString(), "a,b,rightshoulder");
+    EXPECT_EQ(KeyBindings::Load(SettingTexts(settings), {}, QtStoredKeyName), keys);
+    settings.setValue("KeyUp", QStringList{"W", "S"});  // no text: the default
+    EXPECT_EQ(KeyBindings::Load(SettingTexts(settings), {}, QtStoredKeyName).Key(ToyControl::Up),
+              "Up");
 }
 
 TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     std::vector<int> buttons;  // what the controller reports, one per look
-    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {Qt::Key_F1, Qt::Key_Escape},
-                     [&buttons] {
-                         if (buttons.empty()) return -1;
-                         const int b = buttons.front();
-                         buttons.erase(buttons.begin());
-                         return b;
-                     });
+    ControlsDialog d(KeyBindings::Defaults(), PadBindings::Defaults(), {"F1", "Esc"}, [&buttons] {
+        if (buttons.empty()) return -1;
+        const int b = buttons.front();
+        buttons.erase(buttons.begin());
+        return b;
+    });
     // Keys reach the focused field, not the dialog: the awaited key is taken from there too.
     auto press = [&d](int qtKey) {
         QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier);
@@ -241,7 +161,7 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
     EXPECT_EQ(d.Status(), "F1 belongs to the menu; press another key.");
     press(Qt::Key_Escape);  // leaves it as it was
     EXPECT_EQ(d.KeyField(ToyControl::Down)->text(), "Down");
-    EXPECT_EQ(d.Keys().Key(ToyControl::Down), Qt::Key_Down);
+    EXPECT_EQ(d.Keys().Key(ToyControl::Down), "Down");
 
     d.KeyField(ToyControl::Fire)->click();
     press(Qt::Key_Space);  // taken as the key, not as a click of the field
@@ -282,8 +202,8 @@ TEST(ControlsDialog, ItsItemStandsWithTheAdditionsJustBeforeExit) {
     EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'",
                                      "-", "Open 'Manual.exe'", "-", "Reset Hiscores", "Controls...",
                                      "-", "E&xit"}));
-    EXPECT_EQ(panel.Keys().Key(ToyControl::Up), Qt::Key_W);
-    EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), Qt::Key_Control);
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Up), "W");
+    EXPECT_EQ(panel.Keys().Key(ToyControl::Fire), "Ctrl");
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 #include "PanelWindow.h"
 #include "TestPictures.h"
 #include "harness/Harness.h"
-#include "input/GameControllers.h"
-#include "input/VirtualPad.h"
 
 namespace zarq::test {
 namespace {
@@ -45,15 +43,6 @@ class PanelInput : public ::testing::Test {
     std::unique_ptr<PanelWindow> window;
 };
 
-TEST_F(PanelInput, QtKeysMapToTheToysCodes) {
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_Control), 17);
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_Left), 37);
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_Up), 38);
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_Right), 39);
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_Down), 40);
-    EXPECT_EQ(PanelWindow::ToyKey(Qt::Key_A), 0);
-}
-
 TEST_F(PanelInput, AutoRepeatedReleasesAreDroppedSoAHeldCtrlStaysDown) {
     Key(QEvent::KeyPress, Qt::Key_Control);
     EXPECT_TRUE(toy.G().SpeedButtonDown);
@@ -78,27 +67,6 @@ TEST_F(PanelInput, HeldKeysAreReleasedWhenTheFocusGoes) {
     EXPECT_TRUE(toy.Lit("Puls_Speed"));
     EXPECT_FALSE(toy.G().MoveLocked);
     // Nothing is released twice.
-    Key(QEvent::KeyRelease, Qt::Key_Control);
-    EXPECT_FALSE(toy.G().SpeedButtonDown);
-}
-
-// CTRL on the keyboard and the speed button on a controller held together: the toy's one
-// speed button stays down until both have let go.
-TEST_F(PanelInput, AKeyAndAControllerHoldingTheSpeedButtonReleaseItWithTheLastOfThem) {
-    GameControllers pads(window->Controls());
-    if (!pads.Started()) GTEST_SKIP() << "SDL's game controller support did not start";
-    VirtualPad pad;
-    if (!pad.Plugged()) GTEST_SKIP() << "SDL could not attach a virtual controller";
-    pads.Poll(0);
-    Key(QEvent::KeyPress, Qt::Key_Control);
-    pad.Button(SDL_CONTROLLER_BUTTON_A, true);
-    pads.Poll(8);
-    Key(QEvent::KeyRelease, Qt::Key_Control);
-    EXPECT_TRUE(toy.G().SpeedButtonDown) << "the controller still holds it";
-    Key(QEvent::KeyPress, Qt::Key_Control);
-    pad.Button(SDL_CONTROLLER_BUTTON_A, false);
-    pads.Poll(16);
-    EXPECT_TRUE(toy.G().SpeedButtonDown) << "the key holds it again";
     Key(QEvent::KeyRelease, Qt::Key_Control);
     EXPECT_FALSE(toy.G().SpeedButtonDown);
 }

@@ -13,7 +13,7 @@
 #include "session/PictureSets.h"
 
 using zarq::Millis;
-using zarq::web::PointerKind;
+using zarq::PointerKind;
 
 // clang-format off
 EM_JS(double, page_audio_now, (), { return Module.page.audioNow(); });
@@ -161,7 +161,7 @@ EMSCRIPTEN_KEEPALIVE void zw_page_scale(double cssPerToyPixel) {
 }
 
 EMSCRIPTEN_KEEPALIVE void zw_pad(int index, unsigned buttons, double x, double y, double now) {
-    page->Edition.Pad(index, {buttons, x, y}, PageMillis(now));
+    page->Edition.Pad(index, zarq::web::StandardPad(buttons, x, y), PageMillis(now));
 }
 
 EMSCRIPTEN_KEEPALIVE void zw_pad_gone(int index) {

@@ -163,13 +163,8 @@ WebEdition::WebEdition(PageAudio& audio, PageHost& host) : host_(host), sound_(a
         ZARQ_VERSION});
     sound_.Bind(session_->Scheduler());
     session_->SetEvents(this);
-    TForm1& form = session_->Panel();
-    touches_ = std::make_unique<Touches>(form, Input());
-    pads_ = std::make_unique<Pads>(Input(), [this] { TogglePower(); });
-    const TextSetting stored = [&host](const std::string& name) { return host.Read(name); };
-    bindings_ = KeyBindings::Load(stored);
-    pads_->SetBindings(PadBindings::Load(stored));
-    form.AttachView(this);
+    ReloadKeys();
+    Form().AttachView(this);
     session_->Activate();
 }
 
@@ -185,9 +180,9 @@ std::optional<Millis> WebEdition::Advance(Millis now) {
     std::optional<Millis> wake = session_->Advance();
     sound_.CheckQuiet();
     if (session_->PlayingBack()) return wake;
-    touches_->Repeat(now_);
+    session_->Touch().Repeat(now_);
     // A control held on the panel repeats at its own times, as a held key does.
-    if (const std::optional<Millis> repeat = touches_->NextRepeat();
+    if (const std::optional<Millis> repeat = session_->Touch().NextRepeat();
         repeat && (!wake || *repeat < *wake))
         wake = repeat;
     return wake;
@@ -212,85 +207,71 @@ bool WebEdition::Play(bool sound, bool hum) {
 }
 
 bool WebEdition::Key(bool down, const std::string& domKey, const std::string& domCode, Millis now) {
-    const std::optional<Control> control = bindings_.ControlOf(KeyName(domKey, domCode));
+    const std::optional<ToyControl> control = session_->Keys().ControlOf(KeyName(domKey, domCode));
     if (!control) return false;
     Advance(now);  // the ticks due before the key run before it
     const int key = ToyCode(*control);
+    // The browser's repeats of a held key reach the toy as further key-downs.
     if (down) {
-        heldKeys_.insert(key);
-        // The browser's repeats of a held key reach the toy as further key-downs.
-        Input().KeyDown(key);
+        session_->Keyboard().Down(key);
     } else {
-        heldKeys_.erase(key);
-        Input().KeyUp(key);
+        session_->Keyboard().Up(key);
     }
     return true;
 }
 
 std::string WebEdition::KeyOf(int control) const {
-    if (control < 0 || control >= kControlCount) return {};
-    return bindings_.Key(static_cast<Control>(control));
+    if (control < 0 || control >= kToyControlCount) return {};
+    return session_->Keys().Key(static_cast<ToyControl>(control));
 }
 
 std::string WebEdition::AssignKey(int control, const std::string& domKey,
                                   const std::string& domCode) {
-    if (control < 0 || control >= kControlCount) return "There is no such control.";
+    if (control < 0 || control >= kToyControlCount) return "There is no such control.";
     const std::string keyName = KeyName(domKey, domCode);
-    const std::string refusal = bindings_.Refusal(static_cast<Control>(control), keyName);
+    const std::string refusal = session_->Keys().Refusal(static_cast<ToyControl>(control), keyName);
     if (!refusal.empty()) return refusal;
     ReleaseAll(now_);
-    bindings_.Assign(static_cast<Control>(control), keyName);
-    bindings_.Save(
-        [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
+    KeyBindings keys = session_->Keys();
+    keys.Assign(static_cast<ToyControl>(control), keyName);
+    session_->SetKeys(keys);
+    keys.Save([this](const std::string& name, const std::string& value) { host_.Write(name, value); });
     return {};
 }
 
 void WebEdition::ReloadKeys() {
     const TextSetting stored = [this](const std::string& name) { return host_.Read(name); };
-    const KeyBindings keys = KeyBindings::Load(stored);
-    if (!(keys == bindings_)) {
-        // A key held now may no longer be a control: its key-up would not reach the toy.
-        for (int key : std::exchange(heldKeys_, {})) Input().KeyUp(key);
-        bindings_ = keys;
-    }
-    pads_->SetBindings(PadBindings::Load(stored));
+    session_->SetKeys(KeyBindings::Load(stored));
+    session_->Controllers().SetBindings(PadBindings::Load(stored));
 }
 
 void WebEdition::DefaultKeys() {
     ReleaseAll(now_);
-    bindings_ = KeyBindings::Defaults();
-    bindings_.Save(
+    session_->SetKeys(KeyBindings::Defaults());
+    session_->Keys().Save(
         [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
 }
 
 bool WebEdition::Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger) {
     Advance(now);
-    return touches_->Pointer(kind, id, x, y, now_, finger);
+    return session_->Touch().Pointer(kind, id, x, y, now_, finger);
 }
 
 void WebEdition::Pad(int index, const PadReading& reading, Millis now) {
     Advance(now);
-    pads_->Read(index, reading, now_);
+    session_->Controllers().Read(index, reading, now_);
 }
 
 void WebEdition::PadGone(int index) {
-    pads_->Gone(index);
+    session_->Controllers().Gone(index);
 }
 
 void WebEdition::ReleaseAll(Millis now) {
     Advance(now);
-    touches_->ReleaseAll();
-    pads_->ReleaseAll();
+    session_->Touch().ReleaseAll();
+    session_->Controllers().ReleaseAll();
     // The keyboard's held controls: a key-up for each, as the desktop sends on losing focus.
-    for (int key : std::exchange(heldKeys_, {})) Input().KeyUp(key);
-}
-
-void WebEdition::TogglePower() {
-    if (Form().Puls_Off->Visible()) {
-        Input().SwitchOn();
-    } else {
-        Input().SwitchOff();
-    }
+    session_->Keyboard().ReleaseAll();
 }
 
 bool WebEdition::StartRecording(const std::string& path) {

@@ -142,7 +142,7 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     // `finger`: a touch or a pen, which reaches the switch from a little further.
     bool Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger = false);
     // The panel is drawn at `cssPerToyPixel` CSS pixels per toy pixel.
-    void SetPageScale(double cssPerToyPixel) { touches_->SetScale(cssPerToyPixel); }
+    void SetPageScale(double cssPerToyPixel) { session_->Touch().SetScale(cssPerToyPixel); }
     void Pad(int index, const PadReading& reading, Millis now);
     void PadGone(int index);
     // The page lost the keyboard or was hidden: everything held is let go, as on the desktop.
@@ -150,7 +150,7 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     // The tab hidden or shown again: the sound pauses with the toy and comes back with it.
     void PageHidden(bool hidden) { sound_.SetHidden(hidden); }
     // The switch, as the controller's Start works it.
-    void TogglePower();
+    void TogglePower() { session_->TogglePower(); }
 
     // Recordings, kept in the page's memory and saved as the desktop's files.
     bool StartRecording(const std::string& path);
@@ -211,10 +211,6 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     Millis now_ = 0;
     WebSound sound_;
     std::unique_ptr<PlaySession> session_;
-    std::unique_ptr<Touches> touches_;
-    std::unique_ptr<Pads> pads_;
-    KeyBindings bindings_;
-    std::set<int> heldKeys_;  // the toy's key codes held on the keyboard
     std::vector<int> scene_;
     bool changed_ = true;
     std::vector<TRect> dirty_;
