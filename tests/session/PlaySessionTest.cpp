@@ -173,6 +173,9 @@ TEST_F(Recorded, APlaybackWhoseEndIsNotItsPlayIsToldAtItsEndUnlessThePlayerStops
 }
 
 TEST_F(Recorded, AFileThatCanNoLongerBeWrittenIsToldOnceAndPlaysAsCutShort) {
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "WebAssembly's file system has no file-size limit to fill";
+#endif
     EXPECT_NE(s.StartRecording("/nonexistent-folder/x.zrec"), "");
     ASSERT_EQ(s.StartRecording(path), "");
     const std::size_t header = File().size();
