@@ -19,7 +19,7 @@ struct Panel {
     test::PictureFolder folder{toy.F()};
     PictureSet pictures;
     Panel() {
-        if (const auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()))) {
+        if (const auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()))) {
             throw std::runtime_error(error->Text().toStdString());
         }
         // A busy screen: the whole lattice, both sides' figures and the boss.
@@ -75,7 +75,7 @@ BENCHMARK_CAPTURE(BM_PaintWholeFrame, At150Percent, 1.5, false)->Unit(benchmark:
 // What start-up pays for the pictures: decoding one set (the one for the screen's ratio).
 void BM_DecodePictureSet(benchmark::State& state) {
     test::Toy toy;
-    const std::set<std::string> keys = PictureSet::KeysOf(toy.F());
+    const std::set<std::string> keys = PictureKeysOf(toy.F());
     const int scale = static_cast<int>(state.range(0));
     for (auto _ : state) {
         PictureSet pictures;

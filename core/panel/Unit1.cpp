@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "session/SettingsKeys.h"
+
 namespace zarq {
 
 namespace {
@@ -17,7 +19,6 @@ constexpr unsigned kSpeedTable[6][7] = {
     {280, 200, 230, 90, 80, 100, 80},     // level 6
 };
 
-const char* const kSettingsKey = "Software\\Quarvel\\KeldoZarq";
 }  // namespace
 
 #define ZARQ_TIMER(name, interval) name(seams_.Clock, #name, interval, [this] { name##Timer(); })
@@ -66,7 +67,7 @@ void TForm1::FormCreate() {
             G.SpeedTable[level][column] = kSpeedTable[level - 1][column];
         }
     }
-    if (seams_.OpenSettings) SettingsStore_ = seams_.OpenSettings(kSettingsKey);
+    if (seams_.OpenSettings) SettingsStore_ = seams_.OpenSettings(settings::kStoreKey);
     G.PowerOn = false;
     G.GameStarted = false;
     G.PlayEnabled = false;

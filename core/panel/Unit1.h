@@ -78,7 +78,6 @@ public:
 
     // ---- State ----------------------------------------------------------------------------
     TGameState G;
-    std::unique_ptr<SettingsStore> SettingsStore_;
 
     // ---- Display primitives ---------------------------------------------------------------
     void SvuotaSchermo();
@@ -232,6 +231,10 @@ private:
     TImage* AddImage(const std::string& name, TRect r, const std::string& picture, bool transparent,
                      bool visible);
     TImage* Element(const std::string& name) const;  // must exist
+
+    // The session reads and writes the player's choices; nothing outside the core reaches it.
+    friend class PlaySession;
+    std::unique_ptr<SettingsStore> SettingsStore_;
 
     PanelSeams seams_;
     std::vector<std::unique_ptr<TControl>> controls_;

@@ -2,9 +2,11 @@
 #include "session/Controls.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "panel/Unit1.h"
+#include "session/SettingsKeys.h"
 
 namespace zarq {
 
@@ -12,19 +14,20 @@ namespace {
 struct ControlRow {
     int code;
     const char* label;
-    const char* keySetting;
-    const char* padSetting;
 };
+// The names they are stored under are in SettingsKeys.h, in the same order.
 // clang-format off
 constexpr ControlRow kRows[kToyControlCount] = {
-    // toy key      label           stored key   stored buttons
-    {VK_UP,      "Pad up",       "KeyUp",     "PadUp"},
-    {VK_DOWN,    "Pad down",     "KeyDown",   "PadDown"},
-    {VK_LEFT,    "Pad left",     "KeyLeft",   "PadLeft"},
-    {VK_RIGHT,   "Pad right",    "KeyRight",  "PadRight"},
-    {VK_CONTROL, "Speed / fire", "KeyFire",   "PadFire"},
+    // toy key      label
+    {VK_UP,      "Pad up"},
+    {VK_DOWN,    "Pad down"},
+    {VK_LEFT,    "Pad left"},
+    {VK_RIGHT,   "Pad right"},
+    {VK_CONTROL, "Speed / fire"},
 };
 // clang-format on
+static_assert(std::size(settings::kKeyOf) == kToyControlCount &&
+              std::size(settings::kPadButtonOf) == kToyControlCount);
 const ControlRow& Row(ToyControl control) {
     return kRows[static_cast<int>(control)];
 }
@@ -37,10 +40,10 @@ const char* ControlLabel(ToyControl control) {
     return Row(control).label;
 }
 const char* KeySetting(ToyControl control) {
-    return Row(control).keySetting;
+    return settings::kKeyOf[static_cast<int>(control)];
 }
 const char* PadSetting(ToyControl control) {
-    return Row(control).padSetting;
+    return settings::kPadButtonOf[static_cast<int>(control)];
 }
 
 bool Repeats::Due(const RepeatRule& rule, Millis now) {

@@ -11,7 +11,7 @@ DialogPicture::DialogPicture(std::string key, QWidget* parent)
 }
 
 void DialogPicture::paintEvent(QPaintEvent* /*event*/) {
-    const int wanted = PictureSet::SetFor(devicePixelRatioF());
+    const int wanted = PictureSetFor(devicePixelRatioF());
     if (!loaded_) {
         // The set wanted first: a 1x screen never decodes the finer ones. Without it, the
         // 1x set, enlarged, is better than an empty place.

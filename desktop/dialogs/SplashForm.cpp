@@ -56,10 +56,10 @@ void SelectCode(QComboBox* list, int code) {
 }
 }  // namespace
 
-TSplashForm::TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow)
+TSplashForm::TSplashForm(PlaySession& session, WindowHost& host, QWidget* panelWindow)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      form_(form),
+      session_(session),
       host_(host),
       panelWindow_(panelWindow) {
     setObjectName("SplashForm");
@@ -208,9 +208,8 @@ void TSplashForm::InsertBeforeExit(QMenu* submenu) {
 }
 
 void TSplashForm::FormCreate() {
-    SettingsStore* store = form_.SettingsStore_.get();
-    SelectCode(CB_Sound, store != nullptr ? store->ReadInteger("SoundMode", -1) : -1);
-    SelectCode(CB_System, store != nullptr ? store->ReadInteger("System", -1) : -1);
+    SelectCode(CB_Sound, session_.StoredSoundMode().value_or(-1));
+    SelectCode(CB_System, session_.StoredSystem().value_or(-1));
     Puls_Play->setEnabled(!CB_Sound->currentText().isEmpty() &&
                           !CB_System->currentText().isEmpty());
 }
@@ -226,34 +225,9 @@ void TSplashForm::CB_SystemChange() {
 }
 
 void TSplashForm::Puls_PlayClick() {
-    SettingsStore* store = form_.SettingsStore_.get();
-    auto write = [store](const char* name, int value) {
-        if (store != nullptr) store->WriteInteger(name, value);
-    };
-    const std::string sound = CB_Sound->currentText().toStdString();
-    const std::string system = CB_System->currentText().toStdString();
-    write("SoundMode", sound == "(no sound)" ? 2 : sound == "Windows MM" ? 0 : 1);
-    write("System", system == "95, 98, ME, NT" ? 0 : 1);
-
-    if (!form_.AvviaSuono(sound, system)) {
-        host_.MessageBox("Sound folder unproperly installed. Read instructions then reinstall.",
-                         "Error", MessageKind::Error);
-        write("SoundMode", -1);
-        write("System", -1);
+    // The lists hold the choices in the order of their stored codes.
+    if (!session_.Play(CB_Sound->currentIndex(), CB_System->currentIndex(), [this] { ShowPanel(); }))
         emit Terminate();
-        return;
-    }
-
-    ShowPanel();
-
-    const int firstRun = store != nullptr ? store->ReadInteger("FirstRun", 0) : 0;
-    if (firstRun != 1) {
-        write("FirstRun", 1);
-        host_.Beep();
-        host_.MessageBox(
-            "Warning: \"Artificial Intelligence\" may be a bit buggy. Be patient please!", kTitle,
-            MessageKind::Plain);
-    }
 }
 
 void TSplashForm::PlayWithStoredChoices() {

@@ -1,5 +1,5 @@
 // TSplashForm, the options dialog shown before play: the sound mode and the Windows version
-// class, kept in the settings store, and "- PLAY -", which starts sound and places the panel.
+// class, and "- PLAY -", which starts the play session's sound and places the panel.
 // It also owns the program's menu, attached to the panel.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "DialogPicture.h"
-#include "panel/Unit1.h"
+#include "session/PlaySession.h"
 
 namespace zarq {
 
@@ -29,9 +29,9 @@ class TSplashForm : public QWidget {
     Q_OBJECT
 
 public:
-    // `panel` is the toy's panel and `panelWindow` the window showing it, hidden until play
+    // `session` is the play and `panelWindow` the window showing its panel, hidden until play
     // places and shows it.
-    TSplashForm(TForm1& form, WindowHost& host, QWidget* panelWindow);
+    TSplashForm(PlaySession& session, WindowHost& host, QWidget* panelWindow);
 
     QLabel* La_Title;
     QLabel* La_Version;
@@ -93,7 +93,7 @@ private:
     // Hides the dialog and shows the panel in its place, centred at its zoom.
     void ShowPanel();
 
-    TForm1& form_;
+    PlaySession& session_;
     WindowHost& host_;
     QWidget* panelWindow_;
     QWidget* about_ = nullptr;

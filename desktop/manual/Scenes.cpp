@@ -39,7 +39,7 @@ Scene Play(const PictureSet& pictures, QString title, QString text,
 
 std::optional<PictureError> LoadPanelPictures(PictureSet& pictures) {
     ManualToy toy;
-    return pictures.Load(PictureSet::ResourceFolder(), PictureSet::KeysOf(toy.form));
+    return pictures.Load(PictureSet::ResourceFolder(), PictureKeysOf(toy.form));
 }
 
 std::vector<Scene> MakeScenes(const PictureSet& pictures) {

@@ -6,120 +6,70 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <algorithm>
+#include <QTimer>
 
 namespace zarq {
 
 namespace {
 const char* const kFilter = "Zarq recordings (*.zrec);;All files (*)";
-constexpr int kSystemUnset = -1;
 }  // namespace
 
-RecordingControl::RecordingControl(PanelWindow& window, QtTimerHost& timers, QObject* parent)
-    : QObject(parent), window_(window), timers_(timers) {
-    pace_.setSingleShot(true);
-    pace_.setTimerType(Qt::PreciseTimer);
-    connect(&pace_, &QTimer::timeout, this, [this] { Pace(); });
+RecordingControl::RecordingControl(PlaySession& session, QWidget& window, QObject* parent)
+    : QObject(parent), session_(session), window_(window) {
+    session_.SetEvents(this);
 }
 
 RecordingControl::~RecordingControl() {
-    StopPlayback();
-    StopRecording();
+    session_.SetEvents(nullptr);
+    session_.StopPlayback();
+    session_.StopRecording();
 }
 
 QString RecordingControl::StartRecording(const QString& path) {
-    StopPlayback();
-    StopRecording();
-    TForm1& form = window_.Form();
-    SettingsStore* store = form.SettingsStore_.get();
-    const int system = store != nullptr ? store->ReadInteger("System", kSystemUnset) : kSystemUnset;
-    Recorder::Options options{ZARQ_VERSION, std::clamp(system, 0, 1), true};
-    recorder_ = std::make_unique<Recorder>(form, window_.Input(), timers_.Scheduler(), options);
-    // The end of the play ends the recording; the menu says so at once.
-    recorder_->SetOnEnded(
-        [this](EndReason) { QTimer::singleShot(0, this, [this] { UpdateMenu(); }); });
-    // A full disk: the recorder has stopped and kept what it could; the player is told once,
-    // after the input or tick that found it, and the menu offers "Record..." again.
-    recorder_->SetOnFailed([this](const std::string& why) {
-        const QString text = QString::fromStdString(why);
-        QTimer::singleShot(0, this, [this, text] {
-            UpdateMenu();
-            auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Record"), text,
-                                        QMessageBox::Ok, &window_);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->open();  // not modal to the loop: the play goes on meanwhile
-        });
-    });
-    if (!recorder_->Start(path.toStdString())) {
-        const QString error = QString::fromStdString(recorder_->Error());
-        recorder_.reset();
-        return error;
-    }
+    const QString error = QString::fromStdString(session_.StartRecording(path.toStdString()));
     UpdateMenu();
-    return {};
+    return error;
 }
 
 void RecordingControl::StopRecording() {
-    if (recorder_ != nullptr) recorder_->Stop();
-    recorder_.reset();
+    session_.StopRecording();
     UpdateMenu();
+}
+
+void RecordingControl::RecordingEnded() {
+    // The end of the play ends the recording; the menu says so at once.
+    QTimer::singleShot(0, this, [this] { UpdateMenu(); });
+}
+
+void RecordingControl::RecordingFailed(const std::string& why) {
+    // Told once, after the input or tick that found it, and the menu offers "Record..." again.
+    const QString text = QString::fromStdString(why);
+    QTimer::singleShot(0, this, [this, text] {
+        UpdateMenu();
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Record"), text,
+                                    QMessageBox::Ok, &window_);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();  // not modal to the loop: the play goes on meanwhile
+    });
 }
 
 QString RecordingControl::StartPlayback(const QString& path) {
-    ReadResult read = ReadRecordingFile(path.toStdString());
-    if (!read.Value) return QString::fromStdString(read.Error);
-    StopPlayback();
-    StopRecording();
-    recording_ = std::make_unique<Recording>(std::move(*read.Value));
-    TForm1& form = window_.Form();
-    // The replay drives the panel's timers on its own clock; the player's controls stay off.
-    timers_.Suspend(true);
-    window_.Input().SetPlayerLocked(true);
-    replay_ = std::make_unique<Replayer>(*recording_, form, window_.Input(), timers_.Scheduler());
-    replay_->Begin();
-    started_.start();
+    const QString error =
+        QString::fromStdString(session_.StartPlayback(ReadRecordingFile(path.toStdString())));
     UpdateMenu();
-    Pace();
-    return {};
-}
-
-void RecordingControl::Pace() {
-    if (replay_ == nullptr) return;
-    replay_->AdvanceTo(started_.elapsed());
-    if (replay_->Ended()) {
-        EndPlayback();
-        return;
-    }
-    const std::optional<Millis> wake = replay_->NextWake();
-    const qint64 delay = wake ? std::max<qint64>(0, *wake - started_.elapsed()) : 0;
-    pace_.start(static_cast<int>(std::min<qint64>(delay, 3'600'000)));
-}
-
-void RecordingControl::EndPlayback() {
-    pace_.stop();
-    const QString failure =
-        replay_ != nullptr ? QString::fromStdString(replay_->Failure()) : QString();
-    TForm1& form = window_.Form();
-    // What still runs stands still: the panel stays as the play left it.
-    const auto timers = form.Timers();
-    if (std::any_of(timers.begin(), timers.end(), [](const TTimer* t) { return t->Enabled(); })) {
-        form.BloccaTimers();
-        form.Silenzio();
-    }
-    replay_.reset();  // gives the scheduler the real clock back
-    recording_.reset();
-    window_.Input().SetPlayerLocked(false);
-    timers_.Suspend(false);
-    UpdateMenu();
-    if (!failure.isEmpty()) {
-        QMessageBox::warning(
-            &window_, QStringLiteral("Play recording"),
-            QStringLiteral("The play stopped following its recording:\n%1").arg(failure));
-    }
+    return error;
 }
 
 void RecordingControl::StopPlayback() {
-    if (replay_ != nullptr) EndPlayback();
+    session_.StopPlayback();
+}
+
+void RecordingControl::PlaybackEnded(const std::string& failure) {
+    UpdateMenu();
+    if (!failure.empty()) {
+        QMessageBox::warning(&window_, QStringLiteral("Play recording"),
+                             QString::fromStdString(failure));
+    }
 }
 
 void RecordingControl::AddMenuItems(QMenu* menu, QAction* before) {

@@ -1,57 +1,49 @@
-// Recordings in the program: recording the player's play to a file, and playing a recording
-// back in the panel at the real pace with the player's own controls held off; with the menu
-// items that start and stop both.
+// Recordings in the program: the menu items that start and stop recording and playback, the
+// file dialogs, and the messages the play session asks to show. The session keeps the rules.
 #pragma once
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QObject>
 #include <QString>
-#include <QTimer>
-#include <memory>
-#include <optional>
+#include <QWidget>
 
-#include "PanelWindow.h"
-#include "QtTimerHost.h"
-#include "record/Recorder.h"
-#include "record/Replayer.h"
+#include "session/PlaySession.h"
 
 namespace zarq {
 
-class RecordingControl : public QObject {
+class RecordingControl : public QObject, public SessionEvents {
   public:
-    RecordingControl(PanelWindow& window, QtTimerHost& timers, QObject* parent = nullptr);
+    // `window` is the parent of the dialogs and messages.
+    RecordingControl(PlaySession& session, QWidget& window, QObject* parent = nullptr);
     ~RecordingControl() override;
 
     // Starts recording into `path`; an empty result means it runs, otherwise it says why not.
     QString StartRecording(const QString& path);
     void StopRecording();
-    bool IsRecording() const { return recorder_ != nullptr && recorder_->Active(); }
+    bool IsRecording() const { return session_.IsRecording(); }
 
     // Plays the recording in `path` in the panel; an empty result means it plays.
     QString StartPlayback(const QString& path);
     void StopPlayback();
-    bool PlayingBack() const { return replay_ != nullptr; }
+    bool PlayingBack() const { return session_.PlayingBack(); }
 
     // "Record..." / "Stop recording" and "Play recording..." / "Stop playback", inserted before
     // `before` (the separator above "E&xit").
     void AddMenuItems(QMenu* menu, QAction* before);
 
+    // SessionEvents
+    void RecordingEnded() override;
+    void RecordingFailed(const std::string& why) override;
+    void PlaybackEnded(const std::string& failure) override;
+
   private:
-    void Pace();
-    void EndPlayback();
     void UpdateMenu();
     void ChooseRecordFile();
     void ChoosePlaybackFile();
 
-    PanelWindow& window_;
-    QtTimerHost& timers_;
-    std::unique_ptr<Recorder> recorder_;
-    std::unique_ptr<Recording> recording_;
-    std::unique_ptr<Replayer> replay_;
-    QElapsedTimer started_;
-    QTimer pace_;
+    PlaySession& session_;
+    QWidget& window_;
     QAction* recordAction_ = nullptr;
     QAction* playAction_ = nullptr;
 };

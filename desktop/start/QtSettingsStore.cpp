@@ -3,11 +3,13 @@
 
 #include <charconv>
 
+#include "session/SettingsKeys.h"
+
 namespace zarq {
 
 QtSettingsStore::QtSettingsStore()
-    : QtSettingsStore(std::make_unique<QSettings>(QStringLiteral("Quarvel"),
-                                                  QStringLiteral("KeldoZarq"))) {}
+    : QtSettingsStore(std::make_unique<QSettings>(QString::fromLatin1(settings::kOrganisation),
+                                                  QString::fromLatin1(settings::kApplication))) {}
 
 QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
     : settings_(std::move(settings)) {}

@@ -33,8 +33,9 @@
 #include "QtWindowHost.h"
 #include "RecordingControl.h"
 #include "SplashForm.h"
-#include "panel/Unit1.h"
 #include "record/Verify.h"
+#include "session/PlaySession.h"
+#include "session/SettingsKeys.h"
 #include "sound/SdlSound.h"
 
 namespace {
@@ -120,23 +121,25 @@ int main(int argc, char** argv) {
     const std::unique_ptr<zarq::SdlSound> sound = zarq::OpenSdlSound();
     zarq::LoggedSound loggedSound(sound->Library());
     zarq::QtWindowHost windowHost;
-    zarq::TForm1 form(zarq::PanelSeams{
-        timers.Scheduler(), loggedSound, sound->Ports(), windowHost,
-        [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); }});
+    zarq::PlaySession session(zarq::SessionSeams{
+        [&timers] { return timers.Now(); }, loggedSound, sound->Ports(), windowHost,
+        [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); },
+        ZARQ_VERSION});
+    timers.Drive(&session);
 
     zarq::PictureSet pictures;
-    if (const auto error =
-            pictures.Load(zarq::PictureSet::ResourceFolder(), zarq::PictureSet::KeysOf(form))) {
+    if (const auto error = pictures.Load(zarq::PictureSet::ResourceFolder(),
+                                         zarq::PictureKeysOf(session.Panel()))) {
         QMessageBox::critical(nullptr, kTitle, error->Text());
         return 1;
     }
 
     // The panel first, hidden until the player presses play: no desktop has to be trusted to
     // keep a window off its screen (many pull it back, and Wayland places windows itself).
-    zarq::PanelWindow window(form, pictures, ReadMask2());
+    zarq::PanelWindow window(session, pictures, ReadMask2());
     windowHost.SetWindow(&window);
 
-    zarq::TSplashForm splash(form, windowHost, &window);
+    zarq::TSplashForm splash(session, windowHost, &window);
     zarq::TAboutForm about;
     splash.SetAboutForm(&about);
     splash.InsertBeforeExit(window.Sizing().ZoomMenu());
@@ -150,7 +153,8 @@ int main(int argc, char** argv) {
         &splash, &zarq::TSplashForm::Terminate, &app, [] { QCoreApplication::exit(1); },
         Qt::QueuedConnection);
     // The player's keys and game controllers, and the "Controls..." item.
-    QSettings settings(QStringLiteral("Quarvel"), QStringLiteral("KeldoZarq"));
+    QSettings settings(QString::fromLatin1(zarq::settings::kOrganisation),
+                       QString::fromLatin1(zarq::settings::kApplication));
     zarq::PlayerControls controls(window, *splash.PM_Menu, settings);
     exitItem = splash.PM_10Exit;
 
@@ -180,7 +184,7 @@ int main(int argc, char** argv) {
         });
     }
 
-    zarq::RecordingControl recordings(window, timers);
+    zarq::RecordingControl recordings(session, window);
     const QList<QAction*> items = splash.PM_Menu->actions();
     const qsizetype exitAt = items.indexOf(splash.PM_10Exit);
     recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
@@ -205,7 +209,7 @@ int main(int argc, char** argv) {
     }
     if (const std::string& playback = command.Line.Playback; !playback.empty()) {
         // The options dialog is skipped: its first showing is taken as done.
-        form.G.FirstActivation = false;
+        session.SkipOptionsDialog();
         const QString error = recordings.StartPlayback(QString::fromStdString(playback));
         if (!error.isEmpty()) {
             std::cerr << playback << ": " << error.toStdString() << '\n';
@@ -220,6 +224,8 @@ int main(int argc, char** argv) {
     }
     // The hidden panel's first activation is taken as soon as the event loop runs: it brings
     // the options dialog forward once; the activation that follows play does nothing.
-    QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });
-    return QApplication::exec();
+    QTimer::singleShot(0, &window, [&session] { session.Activate(); });
+    const int exitCode = QApplication::exec();
+    timers.Drive(nullptr);
+    return exitCode;
 }

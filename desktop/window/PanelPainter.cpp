@@ -112,7 +112,7 @@ void PanelPainter::Paint(QPainter& painter, const QRegion& area) const {
 void PanelPainter::Paint(QPainter& painter, const QRegion& area, bool transparentOutside) const {
     if (area.isEmpty()) return;
     const double scale = DeviceScale(painter);
-    const int set = PictureSet::SetFor(scale);
+    const int set = PictureSetFor(scale);
     const bool rotated = painter.worldTransform().type() > QTransform::TxScale;
     const bool exact = !rotated && std::abs(scale - set) < 1e-6;
 

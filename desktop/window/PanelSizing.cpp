@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "panel/Seams.h"
+#include "session/SettingsKeys.h"
 
 namespace zarq {
 
@@ -38,7 +39,6 @@ bool CanPlaceWindows() {
 // Long enough for a window moved step by step to count as still moving between two steps.
 constexpr int kSettleMs = 250;
 
-constexpr char kZoomSetting[] = "Zoom";
 
 QString ZoomCaption(int percent) {
     return percent == PanelSizing::kFitToScreen ? QStringLiteral("Fit to screen")
@@ -53,7 +53,7 @@ PanelSizing::PanelSizing(QWidget& window, const TCoolForm& outline, SettingsStor
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, [this] { Settle(); });
     BuildZoomMenu();
-    zoom_ = ZoomFromSetting(store_ != nullptr ? store_->ReadInteger(kZoomSetting, 100) : 100);
+    zoom_ = ZoomFromSetting(store_ != nullptr ? store_->ReadInteger(settings::kZoom, 100) : 100);
 }
 
 PanelSizing::~PanelSizing() = default;
@@ -73,7 +73,7 @@ bool PanelSizing::Fits(int percent) const {
 void PanelSizing::SetZoom(int percent) {
     if (ZoomFromSetting(percent) != percent) return;
     zoom_ = percent;
-    if (store_ != nullptr) store_->WriteInteger(kZoomSetting, percent);
+    if (store_ != nullptr) store_->WriteInteger(settings::kZoom, percent);
     if (fullScreen_) {
         SetFullScreen(false);
         return;

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "input/QtKeys.h"
+#include "session/SettingsKeys.h"
 
 #ifdef ZARQ_HAS_XCB
 #include <xcb/xcb.h>
@@ -53,12 +54,26 @@ bool DesktopComposes() {
 }
 }  // namespace
 
+PanelWindow::PanelWindow(PlaySession& session, const PictureSet& pictures,
+                         const QByteArray& mask2, QWidget* parent)
+    : PanelWindow(session.Panel(), &session, pictures, mask2, parent) {}
+
 PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                          QWidget* parent)
+    : PanelWindow(form, nullptr, pictures, mask2, parent) {}
+
+PanelWindow::PanelWindow(TForm1& form, PlaySession* session, const PictureSet& pictures,
+                         const QByteArray& mask2, QWidget* parent)
     : QWidget(parent),
       form_(form),
+      session_(session),
+      own_(session != nullptr ? nullptr : std::make_unique<OwnControls>(form)),
+      input_(session != nullptr ? session->Input() : own_->Input),
+      controls_(session != nullptr ? session->Controls() : own_->Controls),
+      heldKeys_(session != nullptr ? session->Keyboard() : own_->Keyboard),
+      settings_(session != nullptr ? &session->Settings() : nullptr),
       painter_(form, pictures),
-      sizing_(*this, coolForm1_, form.SettingsStore_.get(),
+      sizing_(*this, coolForm1_, settings_,
               [this] { return pressed_ != nullptr && pressed_->Role() == MouseRole::Drag; }) {
     setWindowTitle(QStringLiteral("Zarq (Keldo) Simulator"));
     // Outside the outline the window is see-through wherever the desktop composes windows;
@@ -157,7 +172,11 @@ void PanelWindow::PaintFullScreen(QPainter& painter, const QRegion& area) {
 
 void PanelWindow::SetKeyBindings(const KeyBindings& keys) {
     ReleaseHeldKeys();
-    keys_ = keys;
+    if (session_ != nullptr) {
+        session_->SetKeys(keys);
+    } else {
+        keys_ = keys;
+    }
 }
 
 bool PanelWindow::event(QEvent* event) {
@@ -194,14 +213,14 @@ QString PanelWindow::HintAt(const QPoint& at) const {
 
 void PanelWindow::keyPressEvent(QKeyEvent* event) {
     // Automatic repeats reach the toy as further key-downs.
-    heldKeys_.Down(keys_.ToyKey(QtKeyName(event->key())));
+    heldKeys_.Down(Keys().ToyKey(QtKeyName(event->key())));
     QWidget::keyPressEvent(event);
 }
 
 void PanelWindow::keyReleaseEvent(QKeyEvent* event) {
     // X11 reports a held key's repeats as release-and-press pairs; the toy sees only the presses.
     if (event->isAutoRepeat()) return;
-    heldKeys_.Up(keys_.ToyKey(QtKeyName(event->key())));
+    heldKeys_.Up(Keys().ToyKey(QtKeyName(event->key())));
 }
 
 void PanelWindow::focusOutEvent(QFocusEvent* event) {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTransform>
 #include <QWidget>
+#include <memory>
 
 #include "PanelPainter.h"
 #include "PanelSizing.h"
@@ -16,6 +17,7 @@
 #include "session/KeyBindings.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
+#include "session/PlaySession.h"
 #include "TCoolForm.h"
 
 namespace zarq {
@@ -25,8 +27,11 @@ class PanelWindow : public QWidget, public ElementView {
     static constexpr int kWidth = 490;
     static constexpr int kHeight = 580;
 
-    // `form` and `pictures` must outlive the window. `mask2` is the stored outline. The zoom
-    // is taken from the form's settings store.
+    // The session's panel on its input path; the zoom is kept in the session's settings.
+    // `session` and `pictures` must outlive the window. `mask2` is the stored outline.
+    PanelWindow(PlaySession& session, const PictureSet& pictures, const QByteArray& mask2,
+                QWidget* parent = nullptr);
+    // A panel alone, on an input path of the window's own, its zoom kept for this run only.
     PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
                 QWidget* parent = nullptr);
     ~PanelWindow() override;
@@ -54,7 +59,7 @@ class PanelWindow : public QWidget, public ElementView {
     // The player's keys for the toy's controls (the defaults until set). Keys held under the
     // old keys are released first.
     void SetKeyBindings(const KeyBindings& keys);
-    const KeyBindings& Keys() const { return keys_; }
+    const KeyBindings& Keys() const { return session_ != nullptr ? session_->Keys() : keys_; }
     // The hint of the control under a point of the window ("" where there is none).
     QString HintAt(const QPoint& at) const;
     // The toy's point under a point of the window.
@@ -74,6 +79,15 @@ class PanelWindow : public QWidget, public ElementView {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    PanelWindow(TForm1& form, PlaySession* session, const PictureSet& pictures,
+                const QByteArray& mask2, QWidget* parent);
+    // The input path and controls of a panel without a session.
+    struct OwnControls {
+        explicit OwnControls(TForm1& form) : Input(form) {}
+        InputPath Input;
+        SharedControls Controls{Input};
+        HeldKeys Keyboard{Controls};
+    };
     // Key-ups for every key still held: the toy must not keep a button pressed that the
     // keyboard no longer reports.
     void ReleaseHeldKeys();
@@ -85,9 +99,12 @@ class PanelWindow : public QWidget, public ElementView {
     void PaintFullScreen(QPainter& painter, const QRegion& area);
 
     TForm1& form_;
-    InputPath input_{form_};
-    SharedControls controls_{input_};
-    HeldKeys heldKeys_{controls_};
+    PlaySession* session_;
+    std::unique_ptr<OwnControls> own_;  // a panel without a session
+    InputPath& input_;
+    SharedControls& controls_;
+    HeldKeys& heldKeys_;
+    SettingsStore* settings_;
     QPointer<QMenu> menu_;
     KeyBindings keys_ = KeyBindings::Defaults();
     TControl* pressed_ = nullptr;  // keeps the mouse while a button is held

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "JpegDecoder.h"
-#include "panel/Unit1.h"
 
 namespace zarq {
 
@@ -29,28 +28,7 @@ QString PictureError::Text() const {
 }
 
 QString PictureSet::FileName(const std::string& key, int scale) {
-    const QString stem = QString::fromStdString(key);
-    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
-    return stem + suffix + (IsPhotograph(key) ? ".jpg" : ".png");
-}
-
-int PictureSet::SetFor(double deviceScale) {
-    // A ratio a hair above a whole number is that number, not the next set.
-    constexpr double kSlack = 1e-3;
-    for (int scale = 1; scale < kLargestScale; ++scale) {
-        if (deviceScale <= scale + kSlack) return scale;
-    }
-    return kLargestScale;
-}
-
-std::set<std::string> PictureSet::KeysOf(const TForm1& form) {
-    std::set<std::string> keys;
-    for (const auto& control : form.Controls()) {
-        if (const auto* image = dynamic_cast<const TImage*>(control.get())) {
-            if (!image->Picture().empty()) keys.insert(image->Picture());
-        }
-    }
-    return keys;
+    return QString::fromStdString(PictureStem(key, scale)) + (IsPhotograph(key) ? ".jpg" : ".png");
 }
 
 QImage DecodeJpegImage(const QByteArray& bytes, QString& error) {

@@ -1,6 +1,6 @@
 // Every picture of the panel by its key (the name of the element that carries it), in up to
-// three sets drawn 1, 2 and 3 times finer, and the panel's anti-aliased outline at the same
-// scales. A set is decoded when it is first needed; each picture also has a keyed copy in
+// three sets drawn 1, 2 and 3 times finer (PictureSetFor chooses among them), and the panel's
+// anti-aliased outline at the same scales. A set is decoded when it is first needed; each picture also has a keyed copy in
 // which its background colour is see-through, for transparent elements.
 #pragma once
 
@@ -12,9 +12,9 @@
 #include <string>
 #include <unordered_map>
 
-namespace zarq {
+#include "session/PictureSets.h"
 
-class TForm1;
+namespace zarq {
 
 // Why start-up cannot go on: the file concerned and what is wrong with it.
 struct PictureError {
@@ -32,21 +32,13 @@ struct ScaledPicture {
 
 class PictureSet {
   public:
-    static constexpr int kLargestScale = 3;
+    static constexpr int kLargestScale = kLargestPictureSet;
 
     // Where the pictures come from in the program: the executable's own resources.
     static QString ResourceFolder() { return QStringLiteral(":/pictures"); }
 
     // The file that holds a key's picture ("Im_Base.jpg", "Im_Zarq5@2x.png").
     static QString FileName(const std::string& key, int scale = 1);
-
-    // The set for a painter that maps one panel pixel to `deviceScale` device pixels: the
-    // nearest set at least as fine (1.25 -> 2, 2.5 -> 3), the finest above 3.
-    static int SetFor(double deviceScale);
-
-    // Every non-empty picture key that any element of the panel shows, now or later (the digit
-    // places borrow the pictures of the digit sources, which are keys of their own).
-    static std::set<std::string> KeysOf(const TForm1& form);
 
     // Takes `folder` as the source of the pictures of `keys` and decodes the set `scale` now
     // (1 by default: the cheapest, and the one every finer set falls back to), so that a

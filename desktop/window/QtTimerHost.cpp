@@ -1,37 +1,36 @@
-// Drives the core's timer scheduler from the real clock.
+// Wakes the play session from the real clock.
 #include "QtTimerHost.h"
 
 #include <algorithm>
 
+#include "session/PlaySession.h"
+
 namespace zarq {
 
-namespace {
-// Ticks overdue by more than this when the host wakes are not made up: the program was held
-// up (a modal loop, a debugger, a sleeping machine). Ticks only slightly late, as every wake-up
-// is, still run each at its due time, so that two timers falling due together both tick.
-constexpr Millis kHeldUp = 40;
-}  // namespace
-
-QtTimerHost::QtTimerHost(QObject* parent)
-    : QObject(parent), scheduler_([this] { return Now(); }) {
+QtTimerHost::QtTimerHost(QObject* parent) : QObject(parent) {
     elapsed_.start();
     wake_.setSingleShot(true);
     // The default coarse timer may fire 5 % late, which the step timings of the toy would show.
     wake_.setTimerType(Qt::PreciseTimer);
     connect(&wake_, &QTimer::timeout, this, [this] { Wake(); });
-    scheduler_.SetScheduleChanged([this] {
-        if (!running_) Rearm();
-    });
 }
 
-void QtTimerHost::Suspend(bool suspended) {
-    suspended_ = suspended;
+QtTimerHost::~QtTimerHost() {
+    Drive(nullptr);
+}
+
+void QtTimerHost::Drive(PlaySession* session) {
+    if (session_ != nullptr) session_->SetWakeChanged(nullptr);
+    session_ = session;
+    if (session_ != nullptr) session_->SetWakeChanged([this] {
+        if (!waking_) Rearm();
+    });
     Rearm();
 }
 
 void QtTimerHost::Rearm() {
-    const std::optional<Millis> due = scheduler_.NextDue();
-    if (!due || suspended_) {
+    const std::optional<Millis> due = session_ != nullptr ? session_->NextWake() : std::nullopt;
+    if (!due) {
         wake_.stop();
         return;
     }
@@ -42,12 +41,11 @@ void QtTimerHost::Rearm() {
 }
 
 void QtTimerHost::Wake() {
-    if (running_ || suspended_) return;
-    running_ = true;
-    const Millis now = Now();
-    while (scheduler_.RunNextDue(now, now - kHeldUp)) {
-    }
-    running_ = false;
+    // A message box's own loop inside a handler must not spin on a wake-up that cannot run.
+    if (session_ == nullptr || waking_) return;
+    waking_ = true;
+    session_->Advance();
+    waking_ = false;
     Rearm();
 }
 

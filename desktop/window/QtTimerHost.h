@@ -1,6 +1,5 @@
-// The panel's timers on the real clock: one precise single-shot Qt timer always armed for the
-// earliest due tick. Late ticks are not accumulated: after a hold-up an overdue timer ticks
-// once and continues one interval later.
+// The play session on the real clock: one precise single-shot Qt timer always armed for the
+// time the session asks to be woken at. The rules of catching up are the session's.
 #pragma once
 
 #include <QElapsedTimer>
@@ -11,32 +10,32 @@
 
 namespace zarq {
 
+class PlaySession;
+
 class QtTimerHost : public QObject {
 public:
     explicit QtTimerHost(QObject* parent = nullptr);
     QtTimerHost(const QtTimerHost&) = delete;
     QtTimerHost& operator=(const QtTimerHost&) = delete;
+    ~QtTimerHost() override;
 
-    // The scheduler to build the panel's timers on (PanelSeams::Clock).
-    TimerScheduler& Scheduler() { return scheduler_; }
-    // Milliseconds since the host was made.
+    // Milliseconds since the host was made: the session's clock (SessionSeams::Now).
     Millis Now() const { return elapsed_.elapsed(); }
     // The same clock in nanoseconds.
     qint64 NowNs() const { return elapsed_.nsecsElapsed(); }
-    // Whether the wake-up timer is armed, and for when (for tests).
+    // Wakes `session` whenever it asks to be; it must outlive the host or be let go (null).
+    void Drive(PlaySession* session);
+    // Whether the wake-up timer is armed (for tests).
     bool Armed() const { return wake_.isActive(); }
-    // While suspended the host runs no tick: a replay drives the scheduler on its own clock.
-    void Suspend(bool suspended);
 
 private:
     void Rearm();
     void Wake();
 
     QElapsedTimer elapsed_;
-    TimerScheduler scheduler_;
     QTimer wake_;
-    bool running_ = false;  // inside Wake: handlers never overlap, even under a modal loop
-    bool suspended_ = false;
+    PlaySession* session_ = nullptr;
+    bool waking_ = false;  // inside Wake: re-armed once it is over
 };
 
 }  // namespace zarq

@@ -40,7 +40,7 @@ class Played {
   public:
     explicit Played(const KeyBindings& keys) : keys_(keys) {
         toy.SoundOn();
-        const auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()));
+        const auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()));
         EXPECT_FALSE(error);
         window = std::make_unique<PanelWindow>(toy.F(), pictures, QByteArray());
         window->SetKeyBindings(keys);
@@ -186,12 +186,12 @@ TEST(ControlsDialog, RefusesATakenKeyAMenuKeyAndTheProgramsOwnButtons) {
 }
 
 TEST(ControlsDialog, ItsItemStandsWithTheAdditionsJustBeforeExit) {
-    Toy toy;
+    SessionRig toy;
     PictureFolder folder{toy.F()};
     PictureSet pictures;
-    ASSERT_FALSE(pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F())));
+    ASSERT_FALSE(pictures.Load(folder.Path(), PictureKeysOf(toy.F())));
     PanelWindow panel(toy.F(), pictures, QByteArray());
-    TSplashForm splash(toy.F(), toy.Window, &panel);
+    TSplashForm splash(toy.Session, toy.Window, &panel);
     QTemporaryDir dir;
     QSettings settings(dir.filePath("keys.ini"), QSettings::IniFormat);
     settings.setValue("KeyFire", "F4");  // the menu's: refused

@@ -21,7 +21,7 @@ namespace {
 class Dialogs : public ::testing::Test {
   protected:
     void SetUp() override {
-        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()), 1);
+        auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()), 1);
         ASSERT_FALSE(error) << error->Text().toStdString();
         host.SetWindow(&window);
         dialog.SetAboutForm(&about);
@@ -34,12 +34,12 @@ class Dialogs : public ::testing::Test {
         return QApplication::activeWindow() == &window;
     }
 
-    Toy toy;
+    SessionRig toy;
     PictureFolder folder{toy.F()};
     PictureSet pictures;
-    PanelWindow window{toy.F(), pictures, PanelMask2()};
+    PanelWindow window{toy.Session, pictures, PanelMask2()};
     QtWindowHost host;
-    TSplashForm dialog{toy.F(), host, &window};
+    TSplashForm dialog{toy.Session, host, &window};
     TAboutForm about;
 };
 

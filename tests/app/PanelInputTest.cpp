@@ -19,7 +19,7 @@ namespace {
 class PanelInput : public ::testing::Test {
   protected:
     void SetUp() override {
-        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()));
+        auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()));
         ASSERT_FALSE(error) << error->Text().toStdString();
         window = std::make_unique<PanelWindow>(toy.F(), pictures, QByteArray());
     }

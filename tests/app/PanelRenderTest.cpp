@@ -16,7 +16,7 @@ namespace {
 class PanelRender : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()));
+        auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()));
         ASSERT_FALSE(error) << error->Text().toStdString();
     }
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         folder = QString::fromLocal8Bit(argv[3]);
     }
     zarq::PictureSet pictures;
-    if (const auto error = pictures.Load(folder, zarq::PictureSet::KeysOf(toy.F()))) {
+    if (const auto error = pictures.Load(folder, zarq::PictureKeysOf(toy.F()))) {
         std::fprintf(stderr, "%s\n", qPrintable(error->Text()));
         return 1;
     }

@@ -119,7 +119,7 @@ protected:
     Toy toy;
     PictureFolder folder{toy.F()};
     QTemporaryDir copy;
-    std::set<std::string> keys = PictureSet::KeysOf(toy.F());
+    std::set<std::string> keys = PictureKeysOf(toy.F());
 
     // A copy of the pictures in which `name` is replaced by `bytes` (or removed).
     QString CopyWith(const QString& name, const QByteArray* bytes) {

@@ -43,12 +43,12 @@ TEST(SmallScreen, TheOptionsDialogIsShownScaledDownWithPlayOnTheScreenAndItsPict
         GTEST_SKIP() << "the offscreen platform ignored the screens given to it";
     const QRect area = small->availableGeometry();
     ASSERT_EQ(area.height(), 500);
-    Toy toy;
+    SessionRig toy;
     PictureSet pictures;
-    PanelWindow panel(toy.F(), pictures, PanelMask2());
+    PanelWindow panel(toy.Session, pictures, PanelMask2());
     QtWindowHost host;
     host.SetWindow(&panel);
-    TSplashForm dialog(toy.F(), host, &panel);
+    TSplashForm dialog(toy.Session, host, &panel);
     dialog.show();
     QCoreApplication::processEvents();
     EXPECT_LT(dialog.ContentScale(), 1.0);
@@ -71,15 +71,15 @@ class Outline : public ::testing::TestWithParam<const char*> {
         if (screen == nullptr || screen->devicePixelRatio() == 1.0)
             GTEST_SKIP() << "the offscreen platform ignored the screens given to it";
         if (!folder.Real()) GTEST_SKIP() << "the committed pictures are incomplete";
-        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()), 1);
+        auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()), 1);
         ASSERT_FALSE(error) << error->Text().toStdString();
         toy.Stored["Zoom"] = "0";  // fit to screen: a fractional zoom
-        window = std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
+        window = std::make_unique<PanelWindow>(toy.Session, pictures, PanelMask2());
         window->setScreen(screen);
         window->Sizing().SetZoom(PanelSizing::kFitToScreen);
     }
 
-    Toy toy;
+    SessionRig toy;
     PictureFolder folder{toy.F()};
     PictureSet pictures;
     QScreen* screen = nullptr;

@@ -111,7 +111,7 @@ void PutInt32(QByteArray& out, std::int32_t v) {
 QString AssetFolder() { return QStringLiteral(ZARQ_ASSET_DIR); }
 
 PictureFolder::PictureFolder(const TForm1& form) {
-    const std::set<std::string> keys = PictureSet::KeysOf(form);
+    const std::set<std::string> keys = PictureKeysOf(form);
     const QDir real(AssetFolder() + "/pictures");
     real_ = true;
     for (const std::string& key : keys) real_ = real_ && real.exists(PictureSet::FileName(key));

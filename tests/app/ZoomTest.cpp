@@ -42,12 +42,12 @@ class Zoom : public ::testing::Test {
             QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0) {
             GTEST_SKIP() << "the offscreen platform ignored the screen given to it";
         }
-        auto error = pictures.Load(folder.Path(), PictureSet::KeysOf(toy.F()), 1);
+        auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()), 1);
         ASSERT_FALSE(error) << error->Text().toStdString();
     }
     std::unique_ptr<PanelWindow> Open(const char* stored) {
         if (stored != nullptr) toy.Stored["Zoom"] = stored;
-        return std::make_unique<PanelWindow>(toy.F(), pictures, PanelMask2());
+        return std::make_unique<PanelWindow>(toy.Session, pictures, PanelMask2());
     }
     void Press(PanelWindow& window, QPoint at) {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(window.mapToGlobal(at)),
@@ -59,7 +59,7 @@ class Zoom : public ::testing::Test {
         QApplication::sendEvent(&window, &release);
     }
 
-    Toy toy;
+    SessionRig toy;
     PictureFolder folder{toy.F()};
     PictureSet pictures;
 };
@@ -116,7 +116,7 @@ TEST_F(Zoom, PlayShowsTheZoomedPanelCentredOnItsScreenWhateverTheScreensOrigin) 
     auto window = Open("300");
     QtWindowHost host;
     host.SetWindow(window.get());
-    TSplashForm dialog(toy.F(), host, window.get());
+    TSplashForm dialog(toy.Session, host, window.get());
     dialog.InsertBeforeExit(window->Sizing().ZoomMenu());
     dialog.CB_Sound->setCurrentIndex(2);
     dialog.CB_System->setCurrentIndex(1);
@@ -153,7 +153,7 @@ TEST_F(Zoom, TheDialogsPicturesAreTheDoubleFilesPixelForPixel) {
     auto window = Open(nullptr);
     QtWindowHost host;
     host.SetWindow(window.get());
-    TSplashForm dialog(toy.F(), host, window.get());
+    TSplashForm dialog(toy.Session, host, window.get());
     TAboutForm about;
     struct Case {
         DialogPicture* Picture;

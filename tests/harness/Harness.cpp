@@ -1,13 +1,14 @@
 // The recording seams and the player's-eye helpers of the test harness.
 #include "Harness.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 
 namespace zarq::test {
 
 void RecordingSound::Log(const std::string& call, const std::string& sample, int arg) {
-    Calls.push_back({clock_.Now(), call, sample, arg});
+    Calls.push_back({clock_ != nullptr ? clock_->Now() : 0, call, sample, arg});
 }
 
 bool RecordingSound::FSOUND_Init(int mixrate, int, unsigned) {
@@ -74,6 +75,31 @@ Toy::Toy() {
                          return std::make_unique<MemorySettings>(Stored);
                      }};
     Form = std::make_unique<TForm1>(std::move(seams));
+}
+
+SessionRig::SessionRig()
+    : Session(SessionSeams{[this] { return Time; }, Sound, Ports, Window,
+                           [this](const std::string&) -> std::unique_ptr<SettingsStore> {
+                               return std::make_unique<MemorySettings>(Stored);
+                           },
+                           "test"}) {
+    Sound.Bind(Session.Scheduler());
+    Ports.Bind(Session.Scheduler());
+}
+
+void SessionRig::RunTo(Millis to) {
+    Session.Advance();
+    for (std::optional<Millis> wake = Session.NextWake(); wake && *wake <= to;
+         wake = Session.NextWake()) {
+        Time = std::max(Time, *wake);
+        Session.Advance();
+    }
+    Time = std::max(Time, to);
+    Session.Advance();
+}
+
+void SessionRig::ClickSwitch() {
+    F().Puls_Off->Visible() ? Session.Input().SwitchOn() : Session.Input().SwitchOff();
 }
 
 void Toy::SoundOn() { Form->AvviaSuono("Windows MM", "95, 98, ME, NT"); }

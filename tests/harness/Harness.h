@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "panel/Unit1.h"
+#include "session/PlaySession.h"
 
 namespace zarq::test {
 
@@ -20,7 +21,9 @@ struct SoundCall {
 
 class RecordingSound : public SoundLibrary {
 public:
-    explicit RecordingSound(const TimerScheduler& clock) : clock_(clock) {}
+    explicit RecordingSound(const TimerScheduler& clock) : clock_(&clock) {}
+    RecordingSound() = default;  // bound later to a session's clock; until then time 0
+    void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     // Files whose loading fails, by stem ("Beep").
     std::vector<std::string> Missing;
     std::vector<SoundCall> Calls;
@@ -39,7 +42,7 @@ public:
 
 private:
     void Log(const std::string& call, const std::string& sample = "", int arg = 0);
-    const TimerScheduler& clock_;
+    const TimerScheduler* clock_ = nullptr;
     std::vector<std::unique_ptr<char>> samples_;
     std::map<const void*, std::string> names_;
 };
@@ -53,12 +56,14 @@ struct PortWrite {
 
 class RecordingPorts : public PortOutput {
 public:
-    explicit RecordingPorts(const TimerScheduler& clock) : clock_(clock) {}
+    explicit RecordingPorts(const TimerScheduler& clock) : clock_(&clock) {}
+    RecordingPorts() = default;
+    void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     std::vector<PortWrite> Writes;
-    void out(std::uint16_t port, std::uint8_t value) override { Writes.push_back({clock_.Now(), port, value}); }
+    void out(std::uint16_t port, std::uint8_t value) override { Writes.push_back({clock_ ? clock_->Now() : 0, port, value}); }
 
 private:
-    const TimerScheduler& clock_;
+    const TimerScheduler* clock_ = nullptr;
 };
 
 class MemorySettings : public SettingsStore {
@@ -116,6 +121,25 @@ public:
     std::string ScoreShown() const;
     // The 7 x 5 lattice as text, top row first (the legend is at LatticeText below).
     std::string Lattice() const;
+};
+
+// A play session on a front end's clock that the test moves, with the recording seams.
+class SessionRig {
+public:
+    SessionRig();
+
+    Millis Time = 0;  // the front end's clock
+    RecordingSound Sound;
+    RecordingPorts Ports;
+    RecordingWindow Window;
+    std::map<std::string, std::string> Stored;
+    PlaySession Session;
+
+    TForm1& F() { return Session.Panel(); }
+    TGameState& G() { return Session.Panel().G; }
+    // The clock moves on to `to`, waking the session whenever it asked to be, and at `to`.
+    void RunTo(Millis to);
+    void ClickSwitch();  // on or off, whichever the switch shows
 };
 
 // The lattice of a panel as text: per row a line of vertical segments then a line of points

@@ -265,7 +265,6 @@ TEST_F(Elements, CreationSetsTheSpeedTableAndStartValues) {
             EXPECT_LT(g.SpeedTable[level][Xom1], g.SpeedTable[level - 1][Xom1]);
         }
     }
-    EXPECT_NE(toy.F().SettingsStore_, nullptr);
 }
 
 TEST_F(Elements, TheRandomChoiceFollowsItsRecurrence) {

@@ -88,34 +88,6 @@ TEST_F(TimerRules, AnIntervalOfZeroNeverTicks) {
     EXPECT_TRUE(a.Enabled());
 }
 
-TEST_F(TimerRules, ARealClockDoesNotAccumulateLateTicks) {
-    Millis real = 0;
-    TimerScheduler sched([&] { return real; });
-    int n = 0;
-    TTimer a(sched, "a", 100, [&] { ++n; });
-    a.SetEnabled(true);
-    real = 1050;  // the program was held up for a second
-    while (sched.RunNextDue(real, real)) {
-    }
-    EXPECT_EQ(n, 1);
-    EXPECT_EQ(a.DueTime(), 1150);
-}
-
-TEST_F(TimerRules, ARealClockStillTicksEveryTimerDueTogether) {
-    Millis real = 0;
-    TimerScheduler sched([&] { return real; });
-    int a = 0, b = 0;
-    TTimer first(sched, "first", 200, [&] { ++a; });
-    TTimer second(sched, "second", 200, [&] { ++b; });
-    first.SetEnabled(true);
-    second.SetEnabled(true);
-    real = 201;  // every wake-up is a little late
-    while (sched.RunNextDue(real, real)) {
-    }
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
-}
-
 // The panel's own set of 26.
 class TimerSet : public ::testing::Test {
 protected:

@@ -46,11 +46,11 @@ class AppEnd : public ::testing::Environment {
 class Options : public ::testing::Test {
 protected:
     Options() { App(); }
-    Toy toy;
+    SessionRig toy;
     std::unique_ptr<TSplashForm> dialog;
 
     TSplashForm& Open() {
-        dialog = std::make_unique<TSplashForm>(toy.F(), toy.Window, nullptr);
+        dialog = std::make_unique<TSplashForm>(toy.Session, toy.Window, nullptr);
         return *dialog;
     }
     void Choose(QComboBox* list, int index) {
@@ -97,63 +97,20 @@ TEST_F(Options, EveryChoiceFitsItsListUncut) {
     }
 }
 
-TEST_F(Options, PlayStoresTheChoicesStartsSoundAndWarnsOncePerUser) {
+// What is stored and started is the session's; the dialog plays the lists' choices and shows
+// the stored ones at the next start.
+TEST_F(Options, PlayPlaysTheListsChoicesAndTheNextStartShowsThem) {
     TSplashForm& d = Open();
     Choose(d.CB_Sound, 1);   // DirectSound
     Choose(d.CB_System, 0);  // 95, 98, ME, NT
     d.Puls_PlayClick();
     EXPECT_EQ(toy.Stored["SoundMode"], "1");
     EXPECT_EQ(toy.Stored["System"], "0");
-    EXPECT_EQ(toy.Stored["FirstRun"], "1");
-    EXPECT_TRUE(toy.G().SoundEnabled);
-    EXPECT_TRUE(toy.G().SpeakerEnabled);
-    ASSERT_GE(toy.Sound.Calls.size(), 2u);
-    EXPECT_EQ(toy.Sound.Calls[1].Call, "SetOutput");
-    EXPECT_EQ(toy.Sound.Calls[1].Arg, 2);
-    EXPECT_EQ(toy.Window.Events,
-              (std::vector<std::string>{
-                  "beep", "box:Zarq (Keldo) Simulator:Warning: \"Artificial Intelligence\" may be a "
-                          "bit buggy. Be patient please!"}));
     EXPECT_TRUE(d.isHidden());
-
-    // The next start: both choices preselected, no warning.
-    Toy next;
-    next.Stored = toy.Stored;
-    next.Form = std::make_unique<TForm1>(PanelSeams{
-        next.Clock.Scheduler(), next.Sound, next.Ports, next.Window,
-        [&next](const std::string&) { return std::make_unique<MemorySettings>(next.Stored); }});
-    TSplashForm again(next.F(), next.Window, nullptr);
+    TSplashForm& again = Open();
     EXPECT_EQ(again.CB_Sound->currentText(), "DirectSound");
     EXPECT_EQ(again.CB_System->currentText(), "95, 98, ME, NT");
     EXPECT_TRUE(again.Puls_Play->isEnabled());
-    again.Puls_PlayClick();
-    EXPECT_EQ(next.Window.Events.size(), 0u);
-}
-
-TEST_F(Options, AStoredCodeOutsideTheListOrGarbageShowsNothing) {
-    toy.Stored["SoundMode"] = "7";
-    toy.Stored["System"] = "1";
-    {
-        TSplashForm& d = Open();
-        EXPECT_EQ(d.CB_Sound->currentIndex(), -1);
-        EXPECT_EQ(d.CB_System->currentText(), "2000");
-        EXPECT_FALSE(d.Puls_Play->isEnabled());
-    }
-    toy.Stored["SoundMode"] = "two";
-    toy.Stored["System"] = "0x1";
-    TSplashForm& d = Open();
-    EXPECT_EQ(d.CB_Sound->currentIndex(), -1);
-    EXPECT_EQ(d.CB_System->currentIndex(), -1);
-}
-
-TEST_F(Options, NoSoundMakesNoLibraryCall) {
-    TSplashForm& d = Open();
-    Choose(d.CB_Sound, 2);
-    Choose(d.CB_System, 0);
-    d.Puls_PlayClick();
-    EXPECT_EQ(toy.Stored["SoundMode"], "2");
-    EXPECT_FALSE(toy.G().SoundEnabled);
-    EXPECT_TRUE(toy.Sound.Calls.empty());
 }
 
 TEST_F(Options, ThePanelIsCentredAndKeepsTopZeroOnSmallScreens) {
@@ -164,16 +121,16 @@ TEST_F(Options, ThePanelIsCentredAndKeepsTopZeroOnSmallScreens) {
     d.Puls_PlayClick();
     EXPECT_EQ(toy.Window.Pos, (TPoint{267, 94}));
 
-    Toy small;
+    SessionRig small;
     small.Window.Screen = {800, 600};
-    TSplashForm d2(small.F(), small.Window, nullptr);
+    TSplashForm d2(small.Session, small.Window, nullptr);
     Choose(d2.CB_Sound, 2);
     Choose(d2.CB_System, 1);
     d2.Puls_PlayClick();
     EXPECT_EQ(small.Window.Pos, (TPoint{155, 0}));
 }
 
-TEST_F(Options, AMissingSoundFolderEndsTheProgramAndForgetsTheChoices) {
+TEST_F(Options, AMissingSoundFolderEndsTheProgram) {
     toy.Sound.Missing = {"Beep"};
     TSplashForm& d = Open();
     QSignalSpy terminate(&d, &TSplashForm::Terminate);
@@ -181,12 +138,6 @@ TEST_F(Options, AMissingSoundFolderEndsTheProgramAndForgetsTheChoices) {
     Choose(d.CB_System, 0);
     d.Puls_PlayClick();
     EXPECT_EQ(terminate.count(), 1);
-    EXPECT_EQ(toy.Window.Events,
-              (std::vector<std::string>{
-                  "box:Error:Sound folder unproperly installed. Read instructions then reinstall."}));
-    EXPECT_EQ(toy.Stored["SoundMode"], "-1");
-    EXPECT_EQ(toy.Stored["System"], "-1");
-    EXPECT_EQ(toy.Stored.count("FirstRun"), 0u);
     EXPECT_EQ(toy.Window.Pos, (TPoint{-600, 0}));  // not placed
 }
 
@@ -213,7 +164,7 @@ TEST_F(Options, EscOnThePanelEndsTheProgramThroughTheSoundShutdown) {
     PictureSet pictures;
     ASSERT_FALSE(LoadPanelPictures(pictures));
     PanelWindow panel(toy.F(), pictures, QByteArray());
-    TSplashForm d(toy.F(), toy.Window, &panel);
+    TSplashForm d(toy.Session, toy.Window, &panel);
     d.CB_Sound->setCurrentIndex(0);
     d.CB_System->setCurrentIndex(0);
     d.Puls_PlayClick();
@@ -238,7 +189,7 @@ TEST_F(Options, AWindowSystemCloseRequestEndsTheProgramAsExitDoes) {
     PictureSet pictures;
     ASSERT_FALSE(LoadPanelPictures(pictures));
     PanelWindow panel(toy.F(), pictures, QByteArray());
-    TSplashForm d(toy.F(), toy.Window, &panel);
+    TSplashForm d(toy.Session, toy.Window, &panel);
     panel.show();
     d.show();
     // Before play: nothing has been stored, and the sound shutdown still runs.

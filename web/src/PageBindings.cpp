@@ -14,6 +14,7 @@
 #include "Synth.h"
 #include "WebEdition.h"
 #include "panel/SoundLevels.h"
+#include "session/PictureSets.h"
 
 using zarq::Millis;
 using zarq::PointerKind;
@@ -249,7 +250,7 @@ EMSCRIPTEN_KEEPALIVE int zw_picture_count() {
     return static_cast<int>(page->Edition.PictureKeys().size());
 }
 EMSCRIPTEN_KEEPALIVE int zw_set_for(double deviceScale) {
-    return zarq::web::PictureSetFor(deviceScale);
+    return zarq::PictureSetFor(deviceScale);
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_picture_file(int index, int set) {
     return Hand(zarq::web::PictureFile(

@@ -11,7 +11,7 @@
 
 #include "Synth.h"
 #include "record/Recording.h"
-#include "record/Verify.h"
+#include "session/PictureSets.h"
 
 #ifndef ZARQ_VERSION
 #define ZARQ_VERSION "0"
@@ -52,7 +52,7 @@ std::optional<double> WebSound::When() {
         audio_.Resume();
         suspended_ = false;
     }
-    const AudioStart start = StartTime(anchor_, clock_.Now(), now);
+    const AudioStart start = StartTime(anchor_, clock_ != nullptr ? clock_->Now() : 0, now);
     anchor_ = start.Anchor;
     return start.ContextTime;
 }
@@ -156,201 +156,135 @@ constexpr const char* kRecordingFile = "/tmp/play.zrec";
 
 // ---- The edition ------------------------------------------------------------------------
 
-WebEdition::WebEdition(PageAudio& audio, PageHost& host)
-    : host_(host), sound_(audio, clock_.Scheduler()) {
-    form_ = std::make_unique<TForm1>(
-        PanelSeams{clock_.Scheduler(), sound_, sound_, *this,
-                   [&host](const std::string&) { return std::make_unique<PageSettings>(host); }});
-    input_ = std::make_unique<InputPath>(*form_);
-    controls_ = std::make_unique<SharedControls>(*input_);
-    heldKeys_ = std::make_unique<HeldKeys>(*controls_);
-    touches_ = std::make_unique<Touches>(*form_, *controls_);
-    pads_ = std::make_unique<Pads>(*controls_);
-    pads_->SetPowerHandler([this] { TogglePower(); });
-    const TextSetting stored = [&host](const std::string& name) { return host.Read(name); };
-    bindings_ = KeyBindings::Load(stored);
-    pads_->SetBindings(PadBindings::Load(stored));
-
-    std::set<std::string> keys;
-    for (const auto& control : form_->Controls()) {
-        if (const auto* image = dynamic_cast<const TImage*>(control.get())) {
-            if (!image->Picture().empty()) keys.insert(image->Picture());
-        }
-    }
-    pictureKeys_.assign(keys.begin(), keys.end());
-    form_->AttachView(this);
-    form_->FormActivate();
+WebEdition::WebEdition(PageAudio& audio, PageHost& host) : host_(host), sound_(audio) {
+    session_ = std::make_unique<PlaySession>(SessionSeams{
+        [this] { return now_; }, sound_, sound_, *this,
+        [&host](const std::string&) { return std::make_unique<PageSettings>(host); },
+        ZARQ_VERSION});
+    sound_.Bind(session_->Scheduler());
+    session_->SetEvents(this);
+    ReloadKeys();
+    Form().AttachView(this);
+    session_->Activate();
 }
 
 WebEdition::~WebEdition() {
-    StopPlayback();
-    recorder_.reset();
-    form_->AttachView(nullptr);
+    session_->SetEvents(nullptr);
+    session_->StopPlayback();
+    session_->StopRecording();
+    Form().AttachView(nullptr);
 }
 
 std::optional<Millis> WebEdition::Advance(Millis now) {
-    if (replay_ != nullptr) {
-        clock_.Advance(now);  // keeps the page's time; the replay drives the timers
-        replay_->AdvanceTo(now - playbackOrigin_);
-        if (replay_->Ended()) {
-            EndPlayback(true);
-        } else {
-            sound_.CheckQuiet();
-            const std::optional<Millis> wake = replay_->NextWake();
-            return wake ? std::optional<Millis>(*wake + playbackOrigin_) : std::nullopt;
-        }
-    }
-    std::optional<Millis> wake = clock_.Advance(now);
-    touches_->Repeat(clock_.Now());
+    Tell(now);
+    std::optional<Millis> wake = session_->Advance();
     sound_.CheckQuiet();
+    if (session_->PlayingBack()) return wake;
+    session_->Touch().Repeat(now_);
     // A control held on the panel repeats at its own times, as a held key does.
-    if (const std::optional<Millis> repeat = touches_->NextRepeat();
+    if (const std::optional<Millis> repeat = session_->Touch().NextRepeat();
         repeat && (!wake || *repeat < *wake))
         wake = repeat;
     return wake;
 }
 
 std::optional<bool> WebEdition::StoredSound() {
-    const int mode =
-        form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("SoundMode", -1) : -1;
-    if (mode < 0 || mode > 2) return std::nullopt;
-    return mode != 2;
+    const std::optional<int> mode = session_->StoredSoundMode();
+    if (!mode) return std::nullopt;
+    return *mode != PlaySession::kNoSound;
 }
 
 std::optional<bool> WebEdition::StoredHum() {
-    const int system =
-        form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("System", -1) : -1;
-    if (system < 0 || system > 1) return std::nullopt;
-    return system == 0;
+    const std::optional<int> system = session_->StoredSystem();
+    if (!system) return std::nullopt;
+    return *system == PlaySession::kHumOn;
 }
 
 bool WebEdition::Play(bool sound, bool hum) {
-    SettingsStore* store = form_->SettingsStore_.get();
-    auto write = [store](const char* name, int value) {
-        if (store != nullptr) store->WriteInteger(name, value);
-    };
     // Sound on keeps the output type chosen on the desktop (0 or 1); off is "(no sound)".
-    const int stored = store != nullptr ? store->ReadInteger("SoundMode", -1) : -1;
-    const int mode = sound ? (stored == 1 ? 1 : 0) : 2;
-    const char* const modeNames[] = {"Windows MM", "DirectSound", "(no sound)"};
-    write("SoundMode", mode);
-    write("System", hum ? 0 : 1);
-    if (!form_->AvviaSuono(modeNames[mode], hum ? "95, 98, ME, NT" : "2000")) {
-        host_.Message("Sound folder unproperly installed. Read instructions then reinstall.",
-                      "Error");
-        write("SoundMode", -1);
-        write("System", -1);
-        return false;
-    }
-    if ((store != nullptr ? store->ReadInteger("FirstRun", 0) : 0) != 1) {
-        write("FirstRun", 1);
-        host_.Message("Warning: \"Artificial Intelligence\" may be a bit buggy. Be patient please!",
-                      "Zarq (Keldo) Simulator");
-    }
-    return true;
+    const int mode = sound ? (session_->StoredSoundMode() == 1 ? 1 : 0) : PlaySession::kNoSound;
+    return session_->Play(mode, hum ? PlaySession::kHumOn : 1);
 }
 
 bool WebEdition::Key(bool down, const std::string& domKey, const std::string& domCode, Millis now) {
-    const std::optional<ToyControl> control = bindings_.ControlOf(KeyName(domKey, domCode));
+    const std::optional<ToyControl> control = session_->Keys().ControlOf(KeyName(domKey, domCode));
     if (!control) return false;
     Advance(now);  // the ticks due before the key run before it
     const int key = ToyCode(*control);
     // The browser's repeats of a held key reach the toy as further key-downs.
     if (down) {
-        heldKeys_->Down(key);
+        session_->Keyboard().Down(key);
     } else {
-        heldKeys_->Up(key);
+        session_->Keyboard().Up(key);
     }
     return true;
 }
 
 std::string WebEdition::KeyOf(int control) const {
     if (control < 0 || control >= kToyControlCount) return {};
-    return bindings_.Key(static_cast<ToyControl>(control));
+    return session_->Keys().Key(static_cast<ToyControl>(control));
 }
 
 std::string WebEdition::AssignKey(int control, const std::string& domKey,
                                   const std::string& domCode) {
     if (control < 0 || control >= kToyControlCount) return "There is no such control.";
     const std::string keyName = KeyName(domKey, domCode);
-    const std::string refusal = bindings_.Refusal(static_cast<ToyControl>(control), keyName);
+    const std::string refusal = session_->Keys().Refusal(static_cast<ToyControl>(control), keyName);
     if (!refusal.empty()) return refusal;
-    ReleaseAll(clock_.Now());
-    bindings_.Assign(static_cast<ToyControl>(control), keyName);
-    bindings_.Save(
-        [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
+    ReleaseAll(now_);
+    KeyBindings keys = session_->Keys();
+    keys.Assign(static_cast<ToyControl>(control), keyName);
+    session_->SetKeys(keys);
+    keys.Save([this](const std::string& name, const std::string& value) { host_.Write(name, value); });
     return {};
 }
 
 void WebEdition::ReloadKeys() {
     const TextSetting stored = [this](const std::string& name) { return host_.Read(name); };
-    const KeyBindings keys = KeyBindings::Load(stored);
-    if (!(keys == bindings_)) {
-        // A key held now may no longer be a control: its key-up would not reach the toy.
-        heldKeys_->ReleaseAll();
-        bindings_ = keys;
-    }
-    pads_->SetBindings(PadBindings::Load(stored));
+    session_->SetKeys(KeyBindings::Load(stored));
+    session_->Controllers().SetBindings(PadBindings::Load(stored));
 }
 
 void WebEdition::DefaultKeys() {
-    ReleaseAll(clock_.Now());
-    bindings_ = KeyBindings::Defaults();
-    bindings_.Save(
+    ReleaseAll(now_);
+    session_->SetKeys(KeyBindings::Defaults());
+    session_->Keys().Save(
         [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
 }
 
 bool WebEdition::Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger) {
     Advance(now);
-    return touches_->Pointer(kind, id, x, y, clock_.Now(), finger);
+    return session_->Touch().Pointer(kind, id, x, y, now_, finger);
 }
 
 void WebEdition::Pad(int index, const PadReading& reading, Millis now) {
     Advance(now);
-    pads_->Read(index, reading, clock_.Now());
+    session_->Controllers().Read(index, reading, now_);
 }
 
 void WebEdition::PadGone(int index) {
-    pads_->Gone(index);
+    session_->Controllers().Gone(index);
 }
 
 void WebEdition::ReleaseAll(Millis now) {
     Advance(now);
-    touches_->ReleaseAll();
-    pads_->ReleaseAll();
+    session_->Touch().ReleaseAll();
+    session_->Controllers().ReleaseAll();
     // The keyboard's held controls: a key-up for each, as the desktop sends on losing focus.
-    heldKeys_->ReleaseAll();
-}
-
-void WebEdition::TogglePower() {
-    if (form_->Puls_Off->Visible()) {
-        input_->SwitchOn();
-    } else {
-        input_->SwitchOff();
-    }
+    session_->Keyboard().ReleaseAll();
 }
 
 bool WebEdition::StartRecording(const std::string& path) {
-    StopPlayback();
-    recorder_.reset();
-    const int system =
-        form_->SettingsStore_ ? form_->SettingsStore_->ReadInteger("System", -1) : -1;
-    recorder_ =
-        std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(),
-                                   Recorder::Options{ZARQ_VERSION, std::clamp(system, 0, 1), true});
     recordingPath_ = path.empty() ? kRecordingFile : path;
-    if (!recorder_->Start(recordingPath_)) {
-        recorder_.reset();
-        return false;
-    }
-    return true;
+    if (session_->StartRecording(recordingPath_).empty()) return true;
+    recordingPath_.clear();
+    return false;
 }
 
 std::string WebEdition::StopRecording() {
-    if (recorder_ == nullptr) return {};
-    recorder_->Stop();
-    recorder_.reset();
-    std::ifstream in(recordingPath_, std::ios::binary);
+    if (!session_->IsRecording() && recordingPath_.empty()) return {};
+    session_->StopRecording();
+    std::ifstream in(std::exchange(recordingPath_, {}), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -369,62 +303,21 @@ std::string WebEdition::StartPlayback(std::string_view bytes, Millis now) {
     if (std::string refusal = PlaybackRefusal(bytes.size()); !refusal.empty()) return refusal;
     ReadResult read = ReadRecording(bytes);
     if (!read.Value) return read.Error;
-    // Replayed headless first, which takes milliseconds: a play that does not give what the
-    // file's end says is told when the playback reaches that end, as --verify tells it.
-    const Verdict verdict = VerifyRecording(*read.Value);
-    StopPlayback();
+    Tell(now);
     StopRecording();
-    lastFailure_.clear();
-    verdict_ = verdict.Exit == kVerifyMatch ? std::string() : verdict.Message;
-    recording_ = std::make_unique<Recording>(std::move(*read.Value));
-    // The replay drives the panel's timers on its own clock; the player's controls stay off.
-    clock_.Advance(now);
-    clock_.Suspend(true);
-    input_->SetPlayerLocked(true);
-    replay_ = std::make_unique<Replayer>(*recording_, *form_, *input_, clock_.Scheduler());
-    replay_->Begin();
-    playbackOrigin_ = now;
-    return {};
-}
-
-void WebEdition::EndPlayback(bool played) {
-    const std::string failure = replay_ != nullptr ? replay_->Failure() : std::string();
-    if (!failure.empty()) {
-        lastFailure_ = "The play stopped following its recording:\n" + failure;
-    } else if (played && !verdict_.empty()) {
-        lastFailure_ = "The play did not end as its file says:\n" + verdict_;
-    } else {
-        lastFailure_.clear();
-    }
-    // What still runs stands still: the panel stays as the play left it.
-    const auto timers = form_->Timers();
-    if (std::any_of(timers.begin(), timers.end(), [](const TTimer* t) { return t->Enabled(); })) {
-        form_->BloccaTimers();
-        form_->Silenzio();
-    }
-    replay_.reset();
-    recording_.reset();
-    verdict_.clear();
-    input_->SetPlayerLocked(false);
-    clock_.Suspend(false);
-    // A play that went wrong is not left standing switched on: the switch is ready to start.
-    if (!lastFailure_.empty() && form_->Puls_On->Visible()) input_->SwitchOff();
-}
-
-void WebEdition::StopPlayback() {
-    if (replay_ != nullptr) EndPlayback(false);
+    return session_->StartPlayback(std::move(read));
 }
 
 const std::vector<int>& WebEdition::Scene() {
     scene_.clear();
-    for (const auto& control : form_->Controls()) {
+    const std::vector<std::string>& keys = session_->PictureKeys();
+    for (const auto& control : Form().Controls()) {
         const auto* image = dynamic_cast<const TImage*>(control.get());
         if (image == nullptr || !image->Visible() || image->Picture().empty()) continue;
-        const auto key =
-            std::lower_bound(pictureKeys_.begin(), pictureKeys_.end(), image->Picture());
-        if (key == pictureKeys_.end() || *key != image->Picture()) continue;
+        const auto key = std::lower_bound(keys.begin(), keys.end(), image->Picture());
+        if (key == keys.end() || *key != image->Picture()) continue;
         const TRect& r = image->Bounds();
-        scene_.insert(scene_.end(), {static_cast<int>(key - pictureKeys_.begin()), r.Left, r.Top,
+        scene_.insert(scene_.end(), {static_cast<int>(key - keys.begin()), r.Left, r.Top,
                                      r.Width, r.Height, image->Transparent() ? 1 : 0});
     }
     return scene_;
@@ -454,12 +347,12 @@ bool WebEdition::TakeChanged() {
 }
 
 TRect WebEdition::DisplayArea() const {
-    return form_->Im_BaseScreen->Bounds();
+    return session_->Panel().Im_BaseScreen->Bounds();
 }
 
 TRect WebEdition::SwitchArea() const {
-    const TRect& a = form_->Puls_On->Bounds();
-    const TRect& b = form_->Puls_Off->Bounds();
+    const TRect& a = session_->Panel().Puls_On->Bounds();
+    const TRect& b = session_->Panel().Puls_Off->Bounds();
     const int left = std::min(a.Left, b.Left);
     const int top = std::min(a.Top, b.Top);
     return {left, top, std::max(a.Left + a.Width, b.Left + b.Width) - left,
@@ -467,14 +360,15 @@ TRect WebEdition::SwitchArea() const {
 }
 
 std::string WebEdition::Status() const {
-    if (form_->Puls_Off->Visible()) return "switched off";
+    const TForm1& form = session_->Panel();
+    if (form.Puls_Off->Visible()) return "switched off";
     // The score the toy shows, and a pass of 2000 for every marker.
-    return "switched on, score " + std::to_string(form_->G.ScoreWraps * 2000 + form_->G.Score);
+    return "switched on, score " + std::to_string(form.G.ScoreWraps * 2000 + form.G.Score);
 }
 
 std::string WebEdition::Lit() const {
     std::string names;
-    for (const auto& control : form_->Controls()) {
+    for (const auto& control : session_->Panel().Controls()) {
         const auto* image = dynamic_cast<const TImage*>(control.get());
         if (image == nullptr || !image->Visible()) continue;
         if (!names.empty()) names += ' ';
@@ -486,18 +380,9 @@ std::string WebEdition::Lit() const {
 }  // namespace zarq::web
 
 namespace zarq::web {
-int PictureSetFor(double deviceScale) {
-    // A ratio a hair above a whole number is that number, not the next set.
-    constexpr double kSlack = 1e-3;
-    for (int set = 1; set < 3; ++set) {
-        if (deviceScale <= set + kSlack) return set;
-    }
-    return 3;
-}
-
 std::string PictureFile(const std::string& key, int set) {
     // The site has every picture as WebP (photographs lossy, drawings lossless).
-    return "pictures/" + key + (set == 1 ? "" : "@" + std::to_string(set) + "x") + ".webp";
+    return "pictures/" + PictureStem(key, set) + ".webp";
 }
 
 const std::vector<std::int16_t>& EffectSamples(int index) {

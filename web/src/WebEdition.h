@@ -4,6 +4,7 @@
 // so that it runs in tests without a browser; the page only forwards events and draws.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,14 +15,10 @@
 
 #include "AudioSchedule.h"
 #include "Controls.h"
-#include "PageClock.h"
 #include "panel/SpeakerPorts.h"
 #include "panel/InputPath.h"
 #include "panel/Unit1.h"
-#include "record/Recorder.h"
-#include "record/Replayer.h"
-#include "session/KeyBindings.h"
-#include "session/Touches.h"
+#include "session/PlaySession.h"
 
 namespace zarq::web {
 
@@ -65,7 +62,10 @@ class PageHost {
 // The sound library's calls and the speaker's ports on Web Audio.
 class WebSound final : public SoundLibrary, public PortOutput {
   public:
-    WebSound(PageAudio& audio, const TimerScheduler& clock) : audio_(audio), clock_(clock) {}
+    explicit WebSound(PageAudio& audio) : audio_(audio) {}
+    // The toy's clock, whose present moment each sound is laid at (the session's, made after
+    // its sound).
+    void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned flags) override;
     bool FSOUND_SetOutput(int outputtype) override;
     FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode,
@@ -90,7 +90,7 @@ class WebSound final : public SoundLibrary, public PortOutput {
     std::optional<double> When();
 
     PageAudio& audio_;
-    const TimerScheduler& clock_;
+    const TimerScheduler* clock_ = nullptr;
     bool started_ = false;
     bool silent_ = false;
     bool suspended_ = false;
@@ -103,15 +103,17 @@ class WebSound final : public SoundLibrary, public PortOutput {
     std::vector<std::unique_ptr<int>> samples_;  // a sample is its index
 };
 
-class WebEdition final : public WindowHost, public ElementView {
+class WebEdition final : public WindowHost, public ElementView, public SessionEvents {
   public:
     WebEdition(PageAudio& audio, PageHost& host);
     ~WebEdition() override;
 
-    TForm1& Form() { return *form_; }
-    InputPath& Input() { return *input_; }
-    PageClock& Clock() { return clock_; }
+    PlaySession& Session() { return *session_; }
+    TForm1& Form() { return session_->Panel(); }
+    InputPath& Input() { return session_->Input(); }
     WebSound& Sound() { return sound_; }
+    // The page's time as last told; it never goes back.
+    Millis Now() const { return now_; }
 
     // The page's time moves on: due ticks, repeats of held controls, a replay's steps, the
     // quiet check. Returns the page time to call again at, or nothing.
@@ -140,7 +142,7 @@ class WebEdition final : public WindowHost, public ElementView {
     // `finger`: a touch or a pen, which reaches the switch from a little further.
     bool Pointer(PointerKind kind, int id, double x, double y, Millis now, bool finger = false);
     // The panel is drawn at `cssPerToyPixel` CSS pixels per toy pixel.
-    void SetPageScale(double cssPerToyPixel) { touches_->SetScale(cssPerToyPixel); }
+    void SetPageScale(double cssPerToyPixel) { session_->Touch().SetScale(cssPerToyPixel); }
     void Pad(int index, const PadReading& reading, Millis now);
     void PadGone(int index);
     // The page lost the keyboard or was hidden: everything held is let go, as on the desktop.
@@ -148,13 +150,13 @@ class WebEdition final : public WindowHost, public ElementView {
     // The tab hidden or shown again: the sound pauses with the toy and comes back with it.
     void PageHidden(bool hidden) { sound_.SetHidden(hidden); }
     // The switch, as the controller's Start works it.
-    void TogglePower();
+    void TogglePower() { session_->TogglePower(); }
 
     // Recordings, kept in the page's memory and saved as the desktop's files.
     bool StartRecording(const std::string& path);
     // Ends a recording (if running) and returns the file's text.
     std::string StopRecording();
-    bool IsRecording() const { return recorder_ != nullptr && recorder_->Active(); }
+    bool IsRecording() const { return session_->IsRecording(); }
     // The largest file the page plays: ten hours of the busiest play. An hour of racing writes
     // some 0.3 MB, 3 MB with a key held all the while (every repeat is a line). The file is
     // held in memory whole, beside what is read from it.
@@ -163,12 +165,12 @@ class WebEdition final : public WindowHost, public ElementView {
     static std::string PlaybackRefusal(std::uint64_t size);
     // Plays a recording file's bytes; an empty result means it plays, otherwise why not.
     std::string StartPlayback(std::string_view bytes, Millis now);
-    void StopPlayback();
-    bool PlayingBack() const { return replay_ != nullptr; }
+    void StopPlayback() { session_->StopPlayback(); }
+    bool PlayingBack() const { return session_->PlayingBack(); }
     // What the player is told about the playback that ended last: that it stopped following
     // its file, or that it did not end as its file says; empty when all was well or the player
     // stopped it.
-    std::string PlaybackFailure() const { return lastFailure_; }
+    std::string PlaybackFailure() const { return session_->PlaybackFailure(); }
 
     // The panel for painting: per lit element in stacking order its picture's number, its
     // place (x, y, width, height) and whether it is drawn keyed; and whether anything changed
@@ -178,7 +180,7 @@ class WebEdition final : public WindowHost, public ElementView {
     // The panel's rectangles changed since the last look (x, y, width, height each), so that
     // the page repaints only those, as the desktop's window does; taken once.
     std::vector<int> TakeDirty();
-    const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
+    const std::vector<std::string>& PictureKeys() const { return session_->PictureKeys(); }
     // The names of every lit element, in stacking order (what the display shows).
     std::string Lit() const;
     // The game display's rectangle on the panel: nearly every change while playing is inside.
@@ -202,38 +204,22 @@ class WebEdition final : public WindowHost, public ElementView {
     void ElementChanged(const TControl& control) override;
 
   private:
-    // `played`: the replay ran to its end (not stopped by the player).
-    void EndPlayback(bool played);
+    // Moves the page's time on to `now` (it never goes back).
+    void Tell(Millis now) { now_ = std::max(now_, now); }
 
     PageHost& host_;
-    PageClock clock_;
+    Millis now_ = 0;
     WebSound sound_;
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<InputPath> input_;
-    std::unique_ptr<SharedControls> controls_;
-    std::unique_ptr<HeldKeys> heldKeys_;
-    std::unique_ptr<Touches> touches_;
-    std::unique_ptr<Pads> pads_;
-    KeyBindings bindings_;
-    std::vector<std::string> pictureKeys_;
+    std::unique_ptr<PlaySession> session_;
     std::vector<int> scene_;
     bool changed_ = true;
     std::vector<TRect> dirty_;
-    std::unique_ptr<Recorder> recorder_;
     std::string recordingPath_;
-    std::unique_ptr<Recording> recording_;
-    std::unique_ptr<Replayer> replay_;
-    Millis playbackOrigin_ = 0;
-    std::string verdict_;  // why the file's play does not give what its end line says
-    std::string lastFailure_;
 };
 
 }  // namespace zarq::web
 
 namespace zarq::web {
-// The picture set (1, 2 or 3) for a panel drawn at `deviceScale` device pixels per toy pixel:
-// the nearest set at least as fine, the finest above 3, as the desktop chooses.
-int PictureSetFor(double deviceScale);
 // The site's file of a picture in a set: "pictures/Im_Base@2x.webp".
 std::string PictureFile(const std::string& key, int set);
 // Sample `index` (in kSampleFiles' order) as 16-bit mono PCM at 22050 Hz, made by the same
