@@ -7,6 +7,7 @@
 #include "PictureSet.h"
 #include "panel/SilentSeams.h"
 #include "panel/Unit1.h"
+#include "session/Stages.h"
 
 namespace zarq {
 
@@ -76,18 +77,14 @@ std::vector<Scene> MakeScenes(const PictureSet& pictures) {
                           [](ManualToy& t) {
                               t.SwitchOn();
                               t.clock.Advance(12490);
-                              t.form.BloccaTimers();
-                              t.form.G.ZarqLives = 0;
-                              t.form.G.Score = 245;
-                              t.form.TimerOver.SetEnabled(true);
+                              StageGameOver(t.form, 245);
                               t.clock.Advance(4000);
                           }));
     // The duel, reached the way the race hands over to it: the opponent's third crash.
     auto intoTheDuel = [](ManualToy& t) {
         t.SwitchOn();
         t.clock.Advance(12490);
-        t.form.G.KrevLives = 2;
-        t.form.ProcWinGame1();
+        StageRaceWon(t.form);
         t.clock.Advance(5350 + 320 + 10080);
     };
     scenes.push_back(Play(pictures, "Game 2: the disc duel",
@@ -107,12 +104,7 @@ std::vector<Scene> MakeScenes(const PictureSet& pictures) {
                               intoTheDuel(t);
                               // The duel won, the opponent's last duel life gone: its end
                               // hands over to the barrier stage.
-                              t.form.BloccaTimers();
-                              t.form.MostraViteDiscKrev(false);
-                              t.form.G.DiscKrevLives = 0;
-                              t.form.G.AvvioGioco3Step = 1;
-                              t.form.TimerAvvioGioco3.SetInterval(320);
-                              t.form.TimerAvvioGioco3.SetEnabled(true);
+                              StageDuelWon(t.form);
                               t.clock.Advance(11330 + 500);
                               t.form.FormKeyDown(VK_CONTROL);
                               t.form.FormKeyUp(VK_CONTROL);

@@ -360,10 +360,8 @@ TRect WebEdition::SwitchArea() const {
 }
 
 std::string WebEdition::Status() const {
-    const TForm1& form = session_->Panel();
-    if (form.Puls_Off->Visible()) return "switched off";
-    // The score the toy shows, and a pass of 2000 for every marker.
-    return "switched on, score " + std::to_string(form.G.ScoreWraps * 2000 + form.G.Score);
+    if (!session_->SwitchedOn()) return "switched off";
+    return "switched on, score " + std::to_string(session_->Score());
 }
 
 std::string WebEdition::Lit() const {
