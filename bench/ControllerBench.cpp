@@ -12,10 +12,10 @@
 #include <chrono>
 #include <memory>
 
-#include "ControllerFeed.h"
-#include "harness/Harness.h"
-#include "input/GameControllers.h"
-#include "input/VirtualPad.h"  // tests/input
+#include "desktop/input/ControllerFeed.h"
+#include "desktop/input/GameControllers.h"
+#include "tests/harness/Harness.h"
+#include "tests/input/VirtualPad.h"  // tests/input
 
 namespace zarq {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "panel/SilentSeams.h"
-#include "panel/Unit1.h"
+#include "core/panel/SilentSeams.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 namespace {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "FirstPaintExit.h"
+#include "desktop/window/FirstPaintExit.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <map>
 
-#include "QtTimerHost.h"
-#include "panel/SilentSeams.h"
-#include "panel/Unit1.h"
-#include "session/PlaySession.h"
+#include "core/panel/SilentSeams.h"
+#include "core/panel/Unit1.h"
+#include "core/session/PlaySession.h"
+#include "desktop/window/QtTimerHost.h"
 
 namespace {
 
 // Notes, for every tick that shows or sounds anything, when it was due and when it ran.
 class TickProbe : public zarq::ElementView, public zarq::SilentSound, public zarq::SilentPorts {
-public:
+  public:
     explicit TickProbe(zarq::QtTimerHost& host) : host_(host) {}
     const zarq::TimerScheduler* scheduler = nullptr;  // the session's, once it is made
     // Due time (ms on the host's clock) -> when it ran (ns on the same clock).
@@ -31,7 +31,7 @@ public:
         SilentPorts::out(port, value);
     }
 
-private:
+  private:
     void Mark() {
         if (scheduler != nullptr) ranAt.emplace(scheduler->Now(), host_.NowNs());
     }

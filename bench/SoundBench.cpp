@@ -13,9 +13,9 @@
 #include <fstream>
 #include <new>
 
-#include "harness/Harness.h"
-#include "sound/SdlSound.h"
-#include "sound/VoiceMixer.h"
+#include "desktop/sound/SdlSound.h"
+#include "desktop/sound/VoiceMixer.h"
+#include "tests/harness/Harness.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <memory>
 
-#include "PanelPainter.h"
-#include "PanelWindow.h"
-#include "app/TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/window/PanelPainter.h"
+#include "desktop/window/PanelWindow.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq {
 namespace {

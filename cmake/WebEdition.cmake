@@ -30,7 +30,7 @@ if(EXISTS ${ZARQ_GTEST_SOURCE}/CMakeLists.txt)
     # The measurement of --verify in wasm, run by `make bench`.
     add_executable(web_verify_bench bench/web/VerifyHour.cpp)
     target_link_libraries(web_verify_bench PRIVATE zarq_record zarq_harness)
-    target_include_directories(web_verify_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_include_directories(web_verify_bench PRIVATE ${CMAKE_SOURCE_DIR})
     zarq_warnings(web_verify_bench)
 else()
     message(WARNING "No GoogleTest sources in ${ZARQ_GTEST_SOURCE}: the core's tests are not built for wasm")

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "JpegDecoder.h"
+#include "desktop/window/JpegDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     zarq::RgbPicture picture;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "record/Verify.h"
+#include "core/record/Verify.h"
 
 namespace {
 std::string Written(const zarq::Recording& r) {

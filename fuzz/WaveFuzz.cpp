@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "sound/WaveCheck.h"
+#include "desktop/sound/WaveCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (!zarq::IsCompleteWave(std::span<const std::uint8_t>(data, size))) return 0;
@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Uint32 length = 0;
     if (SDL_LoadWAV_RW(stream, 1, &wave, &samples, &length) == nullptr) return 0;
     // An empty result is possible (the program then refuses the sample); a non-empty one is real.
-    if ((length > 0 && samples == nullptr) || wave.channels == 0 || SDL_AUDIO_BITSIZE(wave.format) == 0) {
+    if ((length > 0 && samples == nullptr) || wave.channels == 0 ||
+        SDL_AUDIO_BITSIZE(wave.format) == 0) {
         std::abort();
     }
     // Every byte of the samples is there to be read.

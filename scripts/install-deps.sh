@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  g++ clang cmake make pkg-config
+  g++ clang clang-format cmake make pkg-config
   qt6-base-dev libgl-dev
   libsdl2-dev
   libjpeg62-turbo-dev libxcb1-dev

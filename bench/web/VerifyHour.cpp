@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "harness/Harness.h"
-#include "harness/PlayBot.h"
-#include "record/Recorder.h"
-#include "record/Verify.h"
+#include "core/record/Recorder.h"
+#include "core/record/Verify.h"
+#include "tests/harness/Harness.h"
+#include "tests/harness/PlayBot.h"
 
 int main() {
     const std::string path =

@@ -1,6 +1,6 @@
 // The three controls of the toy: the control pad (arrow keys), the speed/fire button (CTRL)
 // and the power switch (mouse), and the dragging of the borderless window.
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 
@@ -42,24 +42,15 @@ struct BossPiece {
 // The boss, in stacking order.
 constexpr BossPiece kBoss[] = {
     //  name             left top  w   h   transparent
-    {"Im_XomCover1", {351, 182, 20, 20}, true},
-    {"Im_XomCover2", {348, 204, 26, 16}, true},
-    {"Im_XomCover3", {348, 222, 26, 15}, true},
-    {"Im_XomCover4", {348, 240, 26, 14}, true},
-    {"Im_XomTop", {357, 184, 9, 9}, false},
-    {"Im_XomMid1A", {350, 195, 6, 23}, true},
-    {"Im_XomMid2A", {352, 195, 7, 23}, true},
-    {"Im_XomMid3A", {359, 195, 5, 23}, false},
-    {"Im_XomMid4A", {364, 195, 6, 23}, true},
-    {"Im_XomMid5A", {367, 195, 5, 23}, true},
-    {"Im_XomMid", {352, 220, 18, 19}, true},
-    {"Im_DiskH82", {351, 228, 7, 2}, false},
-    {"Im_XomMid1B", {351, 241, 2, 4}, false},
-    {"Im_XomMid2B", {354, 241, 3, 4}, false},
-    {"Im_XomMid3B", {359, 241, 5, 4}, false},
-    {"Im_XomMid4B", {366, 241, 3, 4}, false},
-    {"Im_XomMid5B", {370, 241, 2, 4}, false},
-    {"Im_XomLow", {351, 247, 21, 7}, false},
+    {"Im_XomCover1", {351, 182, 20, 20}, true}, {"Im_XomCover2", {348, 204, 26, 16}, true},
+    {"Im_XomCover3", {348, 222, 26, 15}, true}, {"Im_XomCover4", {348, 240, 26, 14}, true},
+    {"Im_XomTop", {357, 184, 9, 9}, false},     {"Im_XomMid1A", {350, 195, 6, 23}, true},
+    {"Im_XomMid2A", {352, 195, 7, 23}, true},   {"Im_XomMid3A", {359, 195, 5, 23}, false},
+    {"Im_XomMid4A", {364, 195, 6, 23}, true},   {"Im_XomMid5A", {367, 195, 5, 23}, true},
+    {"Im_XomMid", {352, 220, 18, 19}, true},    {"Im_DiskH82", {351, 228, 7, 2}, false},
+    {"Im_XomMid1B", {351, 241, 2, 4}, false},   {"Im_XomMid2B", {354, 241, 3, 4}, false},
+    {"Im_XomMid3B", {359, 241, 5, 4}, false},   {"Im_XomMid4B", {366, 241, 3, 4}, false},
+    {"Im_XomMid5B", {370, 241, 2, 4}, false},   {"Im_XomLow", {351, 247, 21, 7}, false},
 };
 
 constexpr int kDigitPlaceLeft[] = {317, 332, 349, 363};
@@ -106,8 +97,8 @@ void TForm1::CreateControls() {
     // The grid: columns 1 to 7, within a column rows 5 down to 1.
     for (int c = 1; c <= 7; ++c) {
         for (int r = 5; r >= 1; --r) {
-            const bool carrier = (c == kSourceCol && r == kSourceRow) ||
-                                 (c == kPlayerCol && r == kPlayerRow);
+            const bool carrier =
+                (c == kSourceCol && r == kSourceRow) || (c == kPlayerCol && r == kPlayerRow);
             for (auto [kind, origin] : {std::pair{"BarV", kBarV}, std::pair{"DiskV", kDiskV},
                                         std::pair{"BarH", kBarH}, std::pair{"DiskH", kDiskH}}) {
                 const std::string name = Cell(kind, c, r);
@@ -132,8 +123,8 @@ void TForm1::CreateControls() {
 
     for (const BossPiece& piece : kBoss) {
         const bool isDisc = std::string(piece.name) == "Im_DiskH82";
-        TImage* image = AddImage(piece.name, piece.bounds, isDisc ? "" : piece.name,
-                                 piece.transparent, false);
+        TImage* image =
+            AddImage(piece.name, piece.bounds, isDisc ? "" : piece.name, piece.transparent, false);
         if (isDisc) Im_DiskH82 = image;
     }
 
@@ -200,8 +191,8 @@ void TForm1::ShareAndIndex() {
     }
     for (int c = 1; c <= 7; ++c) {
         for (int r = 1; r <= 5; ++r) {
-            const bool carrier = (c == kSourceCol && r == kSourceRow) ||
-                                 (c == kPlayerCol && r == kPlayerRow);
+            const bool carrier =
+                (c == kSourceCol && r == kSourceRow) || (c == kPlayerCol && r == kPlayerRow);
             if (carrier) continue;
             for (const char* kind : {"BarV", "BarH", "DiskV", "DiskH"}) {
                 share(Cell(kind, c, r), Cell(kind, kSourceCol, kSourceRow));

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <variant>
 
-#include "Seams.h"
-#include "Tables.h"
+#include "core/panel/Seams.h"
+#include "core/panel/Tables.h"
 
 namespace zarq {
 

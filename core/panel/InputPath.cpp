@@ -1,7 +1,7 @@
 // The input path: every player input reaches the toy's own handlers here.
-#include "InputPath.h"
+#include "core/panel/InputPath.h"
 
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

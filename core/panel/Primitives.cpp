@@ -1,5 +1,5 @@
 // The show/hide primitives that switch whole groups of display elements at once.
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 
@@ -67,11 +67,17 @@ void ShowFigure(const TFigure& figure, bool hasDisc, bool V) {
 }
 }  // namespace
 
-void TForm1::MostraZarq(bool V) { ShowFigure(ZarqFigure[G.ZarqRow], G.ZarqHasDisc, V); }
+void TForm1::MostraZarq(bool V) {
+    ShowFigure(ZarqFigure[G.ZarqRow], G.ZarqHasDisc, V);
+}
 
-void TForm1::MostraKrev(bool V) { ShowFigure(KrevFigure[G.KrevRow], G.KrevHasDisc, V); }
+void TForm1::MostraKrev(bool V) {
+    ShowFigure(KrevFigure[G.KrevRow], G.KrevHasDisc, V);
+}
 
-void TForm1::MostraDiscH(bool V) { DiskH[G.DiscCol][G.DiscRow]->SetVisible(V); }
+void TForm1::MostraDiscH(bool V) {
+    DiskH[G.DiscCol][G.DiscRow]->SetVisible(V);
+}
 
 // The line that sweeps down the screen at power-on and after a victory, steps 5 to 15: one
 // half-row per step (a row's vertical bars, then its horizontal bars, from the top row down),

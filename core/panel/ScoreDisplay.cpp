@@ -1,5 +1,5 @@
 // The four-place score display with its pass markers, and the lives shown as figures and bars.
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 
@@ -16,7 +16,9 @@ void TForm1::TrasformaScore(int& V) {
         ++G.ScoreWraps;
     }
     const int v = V;
-    auto digit = [this](int place, int d) { DigitPos[place]->SetPicture(DigitImage[d]->Picture()); };
+    auto digit = [this](int place, int d) {
+        DigitPos[place]->SetPicture(DigitImage[d]->Picture());
+    };
     auto blank = [this](int place) { DigitPos[place]->SetPicture(""); };
     // After a pass beyond 1999 the middle places fill with zeros; the leading place never does.
     auto zeroOrBlank = [&](int place) {

@@ -17,7 +17,7 @@ struct FSOUND_SAMPLE;
 
 // The seven calls of the sound library, with its own argument conventions.
 class SoundLibrary {
-public:
+  public:
     virtual ~SoundLibrary() = default;
     virtual bool FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned flags) = 0;
     virtual bool FSOUND_SetOutput(int outputtype) = 0;
@@ -38,7 +38,7 @@ inline constexpr unsigned FSOUND_2D = 0x2000;
 
 // Byte output to an I/O port (the interval timer and the speaker gate).
 class PortOutput {
-public:
+  public:
     virtual ~PortOutput() = default;
     virtual void out(std::uint16_t port, std::uint8_t value) = 0;
 };
@@ -47,7 +47,7 @@ public:
 // as the default. Writing never throws: a store that cannot be written keeps the value for
 // this run only.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual int ReadInteger(const std::string& name, int defaultValue) = 0;
     virtual void WriteInteger(const std::string& name, int value) = 0;
@@ -63,12 +63,13 @@ enum class MessageKind { Plain, Error };
 
 // The window system as the toy's panel sees it.
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     virtual TPoint ScreenSize() = 0;
     virtual TPoint WindowPos() = 0;
     virtual void MoveWindow(int left, int top) = 0;
-    virtual void MessageBox(const std::string& text, const std::string& caption, MessageKind kind) = 0;
+    virtual void MessageBox(const std::string& text, const std::string& caption,
+                            MessageKind kind) = 0;
     virtual void Beep() = 0;
     virtual void ShellOpen(const std::string& target) = 0;
     // The first activation of the panel brings up the options dialog.

@@ -1,6 +1,6 @@
 // The power-on sequence into the first race, the game-over display, the boss animation,
 // and what the panel does when it is activated and closed.
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 
@@ -40,7 +40,8 @@ void TForm1::TimerAvvioTimer() {
         SetUpLabyrinth();
         TimerAvvio.SetInterval(kLabyrinthInterval);
     } else if (s == 22) {
-        // The start of game 1 at the first speed level: the race start, with what a game start adds.
+        // The start of game 1 at the first speed level: the race start, with what a game start
+        // adds.
         G.CurrentGame = 1;
         G.SpeedLevel = 1;
         TimerCycleKrev.SetInterval(G.SpeedTable[G.SpeedLevel][CycleKrev]);
@@ -84,6 +85,8 @@ void TForm1::FormActivate() {
     seams_.Window.ShowOptionsDialog();
 }
 
-void TForm1::FormClose() { ChiudiSuono(); }
+void TForm1::FormClose() {
+    ChiudiSuono();
+}
 
 }  // namespace zarq

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq {
 
 class SilentSound : public SoundLibrary {
-public:
+  public:
     bool FSOUND_Init(int, int, unsigned) override { return true; }
     bool FSOUND_SetOutput(int) override { return true; }
     FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char*, unsigned, int) override {
@@ -23,18 +23,18 @@ public:
     void FSOUND_Sample_Free(FSOUND_SAMPLE*) override {}
     void FSOUND_Close() override {}
 
-private:
+  private:
     std::vector<std::unique_ptr<char>> handles_;
 };
 
 class SilentPorts : public PortOutput {
-public:
+  public:
     void out(std::uint16_t, std::uint8_t) override {}
 };
 
 // A window that is nowhere: a 1024 x 768 screen, no messages, nothing opened.
 class SilentWindow : public WindowHost {
-public:
+  public:
     TPoint ScreenSize() override { return {1024, 768}; }
     TPoint WindowPos() override { return pos_; }
     void MoveWindow(int left, int top) override { pos_ = {left, top}; }
@@ -43,7 +43,7 @@ public:
     void ShellOpen(const std::string&) override {}
     void ShowOptionsDialog() override {}
 
-private:
+  private:
     TPoint pos_;
 };
 

@@ -1,8 +1,8 @@
 // The toy's three sound calls, and the sound start-up and shutdown around them.
 // Samples go to the sound library; the engine hum is programmed into the interval timer's
 // channel 2 and the speaker gate through port writes.
-#include "SoundLevels.h"
-#include "Unit1.h"
+#include "core/panel/SoundLevels.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 
@@ -52,7 +52,9 @@ bool TForm1::AvviaSuono(const std::string& soundMode, const std::string& windows
     SoundLibrary& lib = seams_.Sound;
     lib.FSOUND_Init(kMixRate, kChannels, 0);
     lib.FSOUND_SetOutput(output);
-    auto load = [&lib](const char* file) { return lib.FSOUND_Sample_Load(FSOUND_FREE, file, FSOUND_2D, 0); };
+    auto load = [&lib](const char* file) {
+        return lib.FSOUND_Sample_Load(FSOUND_FREE, file, FSOUND_2D, 0);
+    };
     G.SndBeep = load("SOUND/Beep.wav");
     G.SndStart = load("SOUND/Start.wav");
     G.SndTurn = load("SOUND/Turn.wav");

@@ -1,5 +1,5 @@
 // Decoding of the interval timer's channel 2 and the speaker gate.
-#include "SpeakerPorts.h"
+#include "core/panel/SpeakerPorts.h"
 
 namespace zarq {
 

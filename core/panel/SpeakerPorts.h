@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "panel/Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // Visibility and picture changes of the panel's controls, reported to the view.
-#include "TImage.h"
+#include "core/panel/TImage.h"
 
 #include <utility>
 

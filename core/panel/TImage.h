@@ -29,13 +29,13 @@ class TControl;
 
 // Whoever shows the panel: told the rectangle of every control whose look changed.
 class ElementView {
-public:
+  public:
     virtual ~ElementView() = default;
     virtual void ElementChanged(const TControl& control) = 0;
 };
 
 class TControl {
-public:
+  public:
     TControl(std::string name, TRect bounds, bool visible);
     virtual ~TControl() = default;
     TControl(const TControl&) = delete;
@@ -56,10 +56,10 @@ public:
     void SetPointer(TCursor cursor, std::string hint, MouseRole role);
     void AttachView(ElementView* view) { view_ = view; }
 
-protected:
+  protected:
     void Changed();
 
-private:
+  private:
     std::string name_;
     TRect bounds_;
     bool visible_;
@@ -72,21 +72,21 @@ private:
 // A fixed picture. The picture key names the element that carries the picture's file
 // ("Im_Zarq5" for every player figure); an empty key is a blank picture.
 class TImage : public TControl {
-public:
+  public:
     TImage(std::string name, TRect bounds, std::string picture, bool transparent, bool visible);
 
     const std::string& Picture() const { return picture_; }
     void SetPicture(std::string picture);
     bool Transparent() const { return transparent_; }
 
-private:
+  private:
     std::string picture_;
     bool transparent_;
 };
 
 // An invisible ellipse with no brush and no pen: it only carries a cursor and a hint.
 class TShape : public TControl {
-public:
+  public:
     TShape(std::string name, TRect bounds);
     bool HitTest(int x, int y) const override;
 };

@@ -12,7 +12,7 @@ template <typename T, int Lo, int Hi>
 class Table {
     static_assert(Lo <= Hi);
 
-public:
+  public:
     static constexpr int Low = Lo;
     static constexpr int High = Hi;
     static constexpr bool InRange(int i) { return i >= Lo && i <= Hi; }
@@ -36,7 +36,7 @@ public:
 
     int Faults() const { return faults_; }
 
-private:
+  private:
     T& Fault() const {
         ++faults_;
         spare_ = spareValue_;

@@ -1,5 +1,5 @@
 // The timing rules of the panel's timers and the ordering of their ticks.
-#include "Timers.h"
+#include "core/panel/Timers.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,7 +8,9 @@ namespace zarq {
 
 TimerScheduler::TimerScheduler(std::function<Millis()> clock) : clock_(std::move(clock)) {}
 
-Millis TimerScheduler::Now() const { return tickTime_ ? *tickTime_ : clock_(); }
+Millis TimerScheduler::Now() const {
+    return tickTime_ ? *tickTime_ : clock_();
+}
 
 std::optional<Millis> TimerScheduler::NextDue() const {
     std::optional<Millis> best;
@@ -43,7 +45,9 @@ bool TimerScheduler::RunNextDue(Millis limit, std::optional<Millis> catchUpFrom)
     return true;
 }
 
-void TimerScheduler::Register(TTimer* timer) { timers_.push_back(timer); }
+void TimerScheduler::Register(TTimer* timer) {
+    timers_.push_back(timer);
+}
 
 void TimerScheduler::Unregister(TTimer* timer) {
     timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
@@ -54,7 +58,9 @@ void TimerScheduler::Arm(TTimer& timer) {
     NotifyChanged();
 }
 
-void TimerScheduler::Disarm(TTimer&) { NotifyChanged(); }
+void TimerScheduler::Disarm(TTimer&) {
+    NotifyChanged();
+}
 
 void TimerScheduler::NotifyChanged() {
     // Inside a tick the driver looks at the schedule again once the tick is over.
@@ -63,11 +69,16 @@ void TimerScheduler::NotifyChanged() {
 
 TTimer::TTimer(TimerScheduler& scheduler, std::string name, unsigned interval,
                std::function<void()> onTimer)
-    : scheduler_(scheduler), name_(std::move(name)), interval_(interval), onTimer_(std::move(onTimer)) {
+    : scheduler_(scheduler),
+      name_(std::move(name)),
+      interval_(interval),
+      onTimer_(std::move(onTimer)) {
     scheduler_.Register(this);
 }
 
-TTimer::~TTimer() { scheduler_.Unregister(this); }
+TTimer::~TTimer() {
+    scheduler_.Unregister(this);
+}
 
 void TTimer::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;

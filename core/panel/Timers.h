@@ -18,7 +18,7 @@ class TTimer;
 
 // Told after every tick. A recorder notes the ticks a hold-up moved; a replay counts ticks.
 class TickObserver {
-public:
+  public:
     virtual ~TickObserver() = default;
     // `due` is the tick's due time; `heldUpFrom` is the catch-up origin when the timer's next
     // tick was moved past a hold-up. Called once the tick is over, when Now() is the clock's.
@@ -26,7 +26,7 @@ public:
 };
 
 class TimerScheduler {
-public:
+  public:
     // `clock` tells the current time outside a tick; during a tick the time is the tick's due time.
     explicit TimerScheduler(std::function<Millis()> clock);
     TimerScheduler(const TimerScheduler&) = delete;
@@ -43,7 +43,9 @@ public:
     bool RunNextDue(Millis limit, std::optional<Millis> catchUpFrom = std::nullopt);
 
     // Called whenever the earliest due time may have changed outside a tick.
-    void SetScheduleChanged(std::function<void()> callback) { scheduleChanged_ = std::move(callback); }
+    void SetScheduleChanged(std::function<void()> callback) {
+        scheduleChanged_ = std::move(callback);
+    }
 
     // Count of ticks run so far: with the time, it places an input between the same two ticks.
     std::uint64_t TicksRun() const { return ticksRun_; }
@@ -55,7 +57,7 @@ public:
         return std::exchange(clock_, std::move(clock));
     }
 
-private:
+  private:
     friend class TTimer;
     void Register(TTimer* timer);
     void Unregister(TTimer* timer);
@@ -72,7 +74,7 @@ private:
 };
 
 class TTimer {
-public:
+  public:
     TTimer(TimerScheduler& scheduler, std::string name, unsigned interval,
            std::function<void()> onTimer);
     ~TTimer();
@@ -93,7 +95,7 @@ public:
     // When the next tick is due, if the timer is enabled.
     std::optional<Millis> DueTime() const;
 
-private:
+  private:
     friend class TimerScheduler;
     // A timer with interval 0 stays enabled in name but never ticks.
     bool Ticking() const { return enabled_ && interval_ > 0; }
@@ -108,7 +110,7 @@ private:
 // The test and benchmark clock: time stands still until advanced, and every due tick then
 // runs at its exact due time.
 class VirtualClock {
-public:
+  public:
     VirtualClock();
     TimerScheduler& Scheduler() { return scheduler_; }
     Millis Now() const { return now_; }
@@ -116,7 +118,7 @@ public:
     // Advances to the next due tick and runs it; false when no timer is enabled.
     bool RunNext();
 
-private:
+  private:
     Millis now_ = 0;
     TimerScheduler scheduler_;
 };

@@ -1,9 +1,9 @@
 // Construction of the panel, its creation handler, the timer set and the random generator.
-#include "Unit1.h"
+#include "core/panel/Unit1.h"
 
 #include <utility>
 
-#include "session/SettingsKeys.h"
+#include "core/session/SettingsKeys.h"
 
 namespace zarq {
 
@@ -94,14 +94,18 @@ TTimer* TForm1::FindTimer(const std::string& name) {
 }
 
 void TForm1::BloccaTimers() {
-    for (TTimer* t : {&TimerAvvio,          &TimerCycleZarq,      &TimerCycleKrev,
-                      &TimerWinCycleZarq,   &TimerMissCycleZarq,  &TimerAvvioGioco2,
-                      &TimerMoveZarq,       &TimerMoveKrev,       &TimerLanciaDiscKrev,
-                      &TimerMuoviDiscZarq,  &TimerMuoviDiscKrev,  &TimerWinDiscGame2,
-                      &TimerMissGame2,      &TimerRiprendiGame2,  &TimerTogliVitaGame2,
-                      &TimerAvvioGioco3,    &TimerTempoGioco3,    &TimerMuoviDiscZarq2,
-                      &TimerApriBarriera,   &TimerChiudiBarriera, &TimerXOM2,
-                      &TimerVittoria,       &TimerMissGame3,      &TimerRiprendiGame3,
+    for (TTimer* t : {&TimerAvvio,          &TimerCycleZarq,
+                      &TimerCycleKrev,      &TimerWinCycleZarq,
+                      &TimerMissCycleZarq,  &TimerAvvioGioco2,
+                      &TimerMoveZarq,       &TimerMoveKrev,
+                      &TimerLanciaDiscKrev, &TimerMuoviDiscZarq,
+                      &TimerMuoviDiscKrev,  &TimerWinDiscGame2,
+                      &TimerMissGame2,      &TimerRiprendiGame2,
+                      &TimerTogliVitaGame2, &TimerAvvioGioco3,
+                      &TimerTempoGioco3,    &TimerMuoviDiscZarq2,
+                      &TimerApriBarriera,   &TimerChiudiBarriera,
+                      &TimerXOM2,           &TimerVittoria,
+                      &TimerMissGame3,      &TimerRiprendiGame3,
                       &TimerOver,           &TimerXOM1}) {
         t->SetEnabled(false);
     }

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "GameState.h"
-#include "Seams.h"
-#include "TImage.h"
-#include "Tables.h"
-#include "Timers.h"
+#include "core/panel/GameState.h"
+#include "core/panel/Seams.h"
+#include "core/panel/TImage.h"
+#include "core/panel/Tables.h"
+#include "core/panel/Timers.h"
 
 namespace zarq {
 
@@ -34,7 +34,7 @@ using ElementColumn = Table<TImage*, 1, 5>;
 using ElementGrid = Table<ElementColumn, 1, 7>;
 
 class TForm1 {
-public:
+  public:
     // Builds every control in stacking order and runs the creation handler.
     explicit TForm1(PanelSeams seams);
     ~TForm1();
@@ -170,7 +170,7 @@ public:
     void TimerWinCycleZarqTimer();
     void TimerMissCycleZarqTimer();
 
-private:
+  private:
     // The opponent's cell N(dc, dr). Its position is taken round the torus first and the
     // offsets are held within two cells, so the index always falls inside the grid.
     std::int32_t& KrevCell(int dc, int dr);
@@ -184,8 +184,7 @@ private:
     // The labyrinth gone, the lives, the boss and the score shown between races.
     void ShowIntermission();
 
-public:
-
+  public:
     // ---- Game 2: the disc duel ------------------------------------------------------------
     void TimerAvvioGioco2Timer();
     void TimerMoveKrevTimer();
@@ -198,7 +197,7 @@ public:
     void TimerRiprendiGame2Timer();
     void TimerTogliVitaGame2Timer();
 
-private:
+  private:
     // The duel set up as at its start: four duel lives a side, both figures at position 3,
     // the opponent holding the disc. `clearGrid` also darkens every grid bar first.
     void SetUpDuel(bool clearGrid);
@@ -212,8 +211,7 @@ private:
     // One tick of the blink of a lost duel life on `bar`. True once the blink is over.
     bool BlinkDuelLife(TTimer& blink, int& step, TImage* bar);
 
-public:
-
+  public:
     // ---- Game 3: the barrier stage --------------------------------------------------------
     void TimerAvvioGioco3Timer();
     void TimerMuoviDiscZarq2Timer();
@@ -225,7 +223,7 @@ public:
     void TimerMissGame3Timer();
     void TimerRiprendiGame3Timer();
 
-private:
+  private:
     void CreateControls();
     void ShareAndIndex();
     TImage* AddImage(const std::string& name, TRect r, const std::string& picture, bool transparent,
@@ -241,7 +239,7 @@ private:
     // What an out-of-range table index reaches: an element that is never shown.
     TImage noElement_{"", TRect{}, "", false, false};
 
-public:
+  public:
     // ---- The 26 timers, in creation order -------------------------------------------------
     TTimer TimerAvvio;
     TTimer TimerCycleZarq;

@@ -1,5 +1,5 @@
 // The recorder.
-#include "Recorder.h"
+#include "core/record/Recorder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <ctime>
 #include <utility>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

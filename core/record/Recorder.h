@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "Recording.h"
+#include "core/record/Recording.h"
 
 namespace zarq {
 

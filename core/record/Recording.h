@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "RecordingState.h"
-#include "StepList.h"
+#include "core/record/RecordingState.h"
+#include "core/record/StepList.h"
 
 namespace zarq {
 

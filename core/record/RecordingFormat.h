@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "Recording.h"
-#include "panel/GameState.h"
-#include "panel/Unit1.h"
+#include "core/panel/GameState.h"
+#include "core/panel/Unit1.h"
+#include "core/record/Recording.h"
 
 namespace zarq::format {
 

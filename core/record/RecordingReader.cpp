@@ -11,7 +11,7 @@
 #include <iterator>
 #include <vector>
 
-#include "RecordingFormat.h"
+#include "core/record/RecordingFormat.h"
 
 namespace zarq {
 

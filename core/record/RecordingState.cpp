@@ -1,12 +1,12 @@
 // The toy's state taken for a recording and put back for its replay, value by value as
 // kRecordedState lists them.
-#include "RecordingState.h"
+#include "core/record/RecordingState.h"
 
 #include <iterator>
 #include <type_traits>
 #include <variant>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // The recording's lines as its writer puts them down, each whole with its newline.
 #include <sstream>
 
-#include "RecordingFormat.h"
+#include "core/record/RecordingFormat.h"
 
 namespace zarq {
 

@@ -1,9 +1,9 @@
 // The replay.
-#include "Replayer.h"
+#include "core/record/Replayer.h"
 
 #include <algorithm>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "Recorder.h"
-#include "Recording.h"
+#include "core/record/Recorder.h"
+#include "core/record/Recording.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // The packing of a recording's steps: 24 bytes each, in blocks.
-#include "StepList.h"
+#include "core/record/StepList.h"
 
 namespace zarq {
 

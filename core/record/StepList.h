@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "panel/InputPath.h"
-#include "panel/Timers.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Timers.h"
 
 namespace zarq {
 

@@ -1,10 +1,10 @@
 // The verification.
-#include "Verify.h"
+#include "core/record/Verify.h"
 
 #include <cstdio>
 
-#include "panel/SilentSeams.h"
-#include "panel/Unit1.h"
+#include "core/panel/SilentSeams.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

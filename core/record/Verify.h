@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "Replayer.h"
+#include "core/record/Replayer.h"
 
 namespace zarq {
 

@@ -1,12 +1,12 @@
 // The controls' table, repeats and the holders of each control.
-#include "session/Controls.h"
+#include "core/session/Controls.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-#include "panel/Unit1.h"
-#include "session/SettingsKeys.h"
+#include "core/panel/Unit1.h"
+#include "core/session/SettingsKeys.h"
 
 namespace zarq {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/InputPath.h"
-#include "panel/Timers.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Timers.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // Chosen keys on portable names, their fallbacks and refusals.
-#include "session/KeyBindings.h"
+#include "core/session/KeyBindings.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
 // Controller buttons by name, their bindings, and the held controls of each controller.
-#include "session/Pads.h"
+#include "core/session/Pads.h"
 
 #include <algorithm>
 #include <sstream>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "session/Controls.h"
+#include "core/session/Controls.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // The picture sets' names and the choice of set.
-#include "session/PictureSets.h"
+#include "core/session/PictureSets.h"
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

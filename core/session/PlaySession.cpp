@@ -1,13 +1,13 @@
 // The play session: its clock, the choices before PLAY, recordings and their playback.
-#include "session/PlaySession.h"
+#include "core/session/PlaySession.h"
 
 #include <algorithm>
 
-#include "record/Recorder.h"
-#include "record/Replayer.h"
-#include "record/Verify.h"
-#include "session/PictureSets.h"
-#include "session/SettingsKeys.h"
+#include "core/record/Recorder.h"
+#include "core/record/Replayer.h"
+#include "core/record/Verify.h"
+#include "core/session/PictureSets.h"
+#include "core/session/SettingsKeys.h"
 
 namespace zarq {
 

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "panel/InputPath.h"
-#include "panel/Unit1.h"
-#include "record/Recording.h"
-#include "session/Controls.h"
-#include "session/KeyBindings.h"
-#include "session/Pads.h"
-#include "session/SessionClock.h"
-#include "session/Touches.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Unit1.h"
+#include "core/record/Recording.h"
+#include "core/session/Controls.h"
+#include "core/session/KeyBindings.h"
+#include "core/session/Pads.h"
+#include "core/session/SessionClock.h"
+#include "core/session/Touches.h"
 
 namespace zarq {
 

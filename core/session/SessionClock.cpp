@@ -1,5 +1,5 @@
 // Drives the core's timer scheduler from a front end's clock.
-#include "session/SessionClock.h"
+#include "core/session/SessionClock.h"
 
 namespace zarq {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "panel/Timers.h"
+#include "core/panel/Timers.h"
 
 namespace zarq {
 

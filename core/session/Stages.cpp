@@ -1,5 +1,5 @@
 // Moments of the games reached at once, by the toy's own procedures where it has them.
-#include "session/Stages.h"
+#include "core/session/Stages.h"
 
 namespace zarq {
 

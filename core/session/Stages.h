@@ -3,7 +3,7 @@
 // maker. Never part of a play, a recording or a replay.
 #pragma once
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

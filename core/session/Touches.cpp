@@ -1,11 +1,11 @@
 // Pointers on the panel turned into the toy's controls and switch clicks.
-#include "session/Touches.h"
+#include "core/session/Touches.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

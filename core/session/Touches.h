@@ -9,7 +9,7 @@
 #include <map>
 #include <optional>
 
-#include "session/Controls.h"
+#include "core/session/Controls.h"
 
 namespace zarq {
 

@@ -1,6 +1,6 @@
 // Reading and writing the stored window outline. Every length is checked against the bytes
 // actually present before anything is read, so no input reads past its buffer.
-#include "RegionData.h"
+#include "core/skin/RegionData.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The about dialog's layout and texts.
-#include "AboutForm.h"
+#include "desktop/dialogs/AboutForm.h"
 
 #include <QKeyEvent>
 
-#include "DialogFont.h"
+#include "desktop/dialogs/DialogFont.h"
 
 namespace zarq {
 

@@ -6,14 +6,14 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "DialogPicture.h"
+#include "desktop/dialogs/DialogPicture.h"
 
 namespace zarq {
 
 class TAboutForm : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     TAboutForm();
 
     DialogPicture* Im_Foto;
@@ -29,7 +29,7 @@ public:
     QLabel* La_Hobby1;
     QLabel* La_Hobby2;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -1,5 +1,5 @@
 // The controls dialog: a grid of fields, one capture at a time.
-#include "ControlsDialog.h"
+#include "desktop/dialogs/ControlsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "input/QtKeys.h"
+#include "desktop/input/QtKeys.h"
 
 namespace zarq {
 

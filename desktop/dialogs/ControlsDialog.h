@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "session/KeyBindings.h"
-#include "session/Pads.h"
+#include "core/session/KeyBindings.h"
+#include "core/session/Pads.h"
 
 namespace zarq {
 

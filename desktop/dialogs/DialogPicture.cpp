@@ -1,5 +1,5 @@
 // Painting a dialog's picture from the finest set the screen can show.
-#include "DialogPicture.h"
+#include "desktop/dialogs/DialogPicture.h"
 
 #include <QPainter>
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "PictureSet.h"
+#include "desktop/window/PictureSet.h"
 
 namespace zarq {
 

@@ -1,7 +1,5 @@
 // The options dialog: its look, the stored choices, "- PLAY -" and the program's menu.
-#include "SplashForm.h"
-
-#include "DialogFont.h"
+#include "desktop/dialogs/SplashForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +11,8 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+
+#include "desktop/dialogs/DialogFont.h"
 
 namespace zarq {
 
@@ -78,9 +78,11 @@ TSplashForm::TSplashForm(PlaySession& session, WindowHost& host, QWidget* panelW
     Im_Piccina->setGeometry(33, 52, 204, 286);
     La_Released = MakeLabel(this, "Released by Quarvel Software, December 2026", {13, 349, 243, 14},
                             ArialPx(11), "white", centred);
-    La_Http = MakeLabel(this, kWebAddress, {36, 372, 198, 15}, ArialPx(12, false, true), "aqua", centred);
+    La_Http =
+        MakeLabel(this, kWebAddress, {36, 372, 198, 15}, ArialPx(12, false, true), "aqua", centred);
     La_Http->setCursor(Qt::PointingHandCursor);
-    La_Email = MakeLabel(this, kMailAddress, {24, 394, 222, 15}, ArialPx(12, false, true), "aqua", centred);
+    La_Email = MakeLabel(this, kMailAddress, {24, 394, 222, 15}, ArialPx(12, false, true), "aqua",
+                         centred);
     La_Email->setCursor(Qt::PointingHandCursor);
     La_Sound = MakeLabel(this, "Select sound mode:", {32, 421, 100, 14}, ArialPx(11), "white");
     CB_Sound = MakeList(this, {139, 418, 97, 21}, {"Windows MM", "DirectSound", "(no sound)"});
@@ -226,7 +228,8 @@ void TSplashForm::CB_SystemChange() {
 
 void TSplashForm::Puls_PlayClick() {
     // The lists hold the choices in the order of their stored codes.
-    if (!session_.Play(CB_Sound->currentIndex(), CB_System->currentIndex(), [this] { ShowPanel(); }))
+    if (!session_.Play(CB_Sound->currentIndex(), CB_System->currentIndex(),
+                       [this] { ShowPanel(); }))
         emit Terminate();
 }
 

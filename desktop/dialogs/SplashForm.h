@@ -10,8 +10,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "DialogPicture.h"
-#include "session/PlaySession.h"
+#include "core/session/PlaySession.h"
+#include "desktop/dialogs/DialogPicture.h"
 
 namespace zarq {
 
@@ -28,7 +28,7 @@ DialogFit FitDialog(QSize client, QMargins frame, const QRect& available);
 class TSplashForm : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // `session` is the play and `panelWindow` the window showing its panel, hidden until play
     // places and shows it.
     TSplashForm(PlaySession& session, WindowHost& host, QWidget* panelWindow);
@@ -75,18 +75,18 @@ public:
     // The scale of the dialog's contents now (1: as laid out).
     double ContentScale() const { return contentScale_; }
 
-signals:
+  signals:
     // The sound folder is missing: the program must end.
     void Terminate();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // A close request from the window system ends the program as the exit item does.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildMenu();
     // Lays the contents out `scale` times their size, from the layout kept in layout_.
     void ApplyContentScale(double scale);

@@ -1,6 +1,6 @@
 // The poll timer follows the panel's activation and the attached controllers; the devices
 // folder's watch and the single looks it triggers stand in for polling while none is attached.
-#include "ControllerFeed.h"
+#include "desktop/input/ControllerFeed.h"
 
 #include <QDir>
 #include <QEvent>

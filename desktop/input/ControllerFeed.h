@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "input/GameControllers.h"
+#include "desktop/input/GameControllers.h"
 
 namespace zarq {
 

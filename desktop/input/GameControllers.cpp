@@ -1,7 +1,7 @@
 // Controllers are found by looking at SDL's device list on every poll, not through SDL's
 // event queue, which nobody in this program drains; SDL's controller events are switched off
 // so that they never pile up there.
-#include "GameControllers.h"
+#include "desktop/input/GameControllers.h"
 
 #include <SDL.h>
 

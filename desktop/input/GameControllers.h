@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "session/Pads.h"
+#include "core/session/Pads.h"
 
 typedef struct _SDL_GameController SDL_GameController;
 

@@ -1,11 +1,11 @@
 // The player's controls wired into the program.
-#include "PlayerControls.h"
+#include "desktop/input/PlayerControls.h"
 
 #include <QFileInfo>
 #include <QMenu>
 
-#include "ControlsDialog.h"
-#include "input/QtKeys.h"
+#include "desktop/dialogs/ControlsDialog.h"
+#include "desktop/input/QtKeys.h"
 
 namespace zarq {
 

@@ -8,9 +8,9 @@
 #include <QSettings>
 #include <memory>
 
-#include "ControllerFeed.h"
-#include "PanelWindow.h"
-#include "input/GameControllers.h"
+#include "desktop/input/ControllerFeed.h"
+#include "desktop/input/GameControllers.h"
+#include "desktop/window/PanelWindow.h"
 
 namespace zarq {
 

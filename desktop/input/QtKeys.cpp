@@ -1,6 +1,6 @@
 // Key names through QKeySequence's portable text; the modifier keys, which QKeySequence only
 // knows as parts of a combination, by their own names.
-#include "QtKeys.h"
+#include "desktop/input/QtKeys.h"
 
 #include <QKeySequence>
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "session/Controls.h"
+#include "core/session/Controls.h"
 
 namespace zarq {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "CommandLine.h"
-#include "Scenes.h"
+#include "desktop/manual/Scenes.h"
+#include "desktop/start/CommandLine.h"
 
 int main(int argc, char** argv) {
     // The command line comes before Qt, as the simulator's does: --help, --version and a

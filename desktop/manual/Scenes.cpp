@@ -1,13 +1,13 @@
 // Playing the toy to the moments the manual shows.
-#include "Scenes.h"
+#include "desktop/manual/Scenes.h"
 
 #include <functional>
 
-#include "PanelPainter.h"
-#include "PictureSet.h"
-#include "panel/SilentSeams.h"
-#include "panel/Unit1.h"
-#include "session/Stages.h"
+#include "core/panel/SilentSeams.h"
+#include "core/panel/Unit1.h"
+#include "core/session/Stages.h"
+#include "desktop/window/PanelPainter.h"
+#include "desktop/window/PictureSet.h"
 
 namespace zarq {
 
@@ -25,8 +25,9 @@ struct ManualToy {
 };
 
 QImage ScreenOf(const TForm1& form, const PictureSet& pictures) {
-    return PanelPainter(form, pictures).Render().copy(kScreenLeft, kScreenTop, kScreenWidth,
-                                                      kScreenHeight);
+    return PanelPainter(form, pictures)
+        .Render()
+        .copy(kScreenLeft, kScreenTop, kScreenWidth, kScreenHeight);
 }
 
 Scene Play(const PictureSet& pictures, QString title, QString text,
@@ -45,12 +46,13 @@ std::optional<PictureError> LoadPanelPictures(PictureSet& pictures) {
 
 std::vector<Scene> MakeScenes(const PictureSet& pictures) {
     std::vector<Scene> scenes;
-    scenes.push_back(Play(pictures, "Switching on",
-                          "Click the power switch. The toy beeps and a line sweeps down the screen.",
-                          [](ManualToy& t) {
-                              t.SwitchOn();
-                              t.clock.Advance(2560);
-                          }));
+    scenes.push_back(
+        Play(pictures, "Switching on",
+             "Click the power switch. The toy beeps and a line sweeps down the screen.",
+             [](ManualToy& t) {
+                 t.SwitchOn();
+                 t.clock.Advance(2560);
+             }));
     scenes.push_back(Play(pictures, "Ready",
                           "After the start tune your lives (cyan, left), the opponent's lives "
                           "(red, right), the score and the boss appear.",

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "PictureSet.h"
+#include "desktop/window/PictureSet.h"
 
 namespace zarq {
 

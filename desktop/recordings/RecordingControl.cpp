@@ -1,5 +1,5 @@
 // Recording and playback in the program.
-#include "RecordingControl.h"
+#include "desktop/recordings/RecordingControl.h"
 
 #include <QDateTime>
 #include <QDir>

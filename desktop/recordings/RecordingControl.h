@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "session/PlaySession.h"
+#include "core/session/PlaySession.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // SDL's audio device behind the seven calls: the device, the fixed set of voices, the samples
 // (decoded once, converted to the device's 16-bit mono once), the device closed after a quiet
 // second or when it went away, and opened again for the next sound by the keeper thread.
-#include "MixerLibrary.h"
+#include "desktop/sound/MixerLibrary.h"
 
 #include <SDL.h>
 
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "SpeakerTone.h"
-#include "WaveCheck.h"
+#include "desktop/sound/SpeakerTone.h"
+#include "desktop/sound/WaveCheck.h"
 
 // The library's sample: the decoded wave and the same converted to the device's format,
 // which the voices play from.

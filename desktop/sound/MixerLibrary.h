@@ -20,9 +20,9 @@
 #include <thread>
 #include <vector>
 
-#include "panel/Seams.h"
-#include "sound/StreamClock.h"
-#include "sound/VoiceMixer.h"
+#include "core/panel/Seams.h"
+#include "desktop/sound/StreamClock.h"
+#include "desktop/sound/VoiceMixer.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // The one way the program gets its sound output.
-#include "SdlSound.h"
+#include "desktop/sound/SdlSound.h"
 
 namespace zarq {
 

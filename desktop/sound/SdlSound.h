@@ -7,9 +7,9 @@
 #include <memory>
 #include <utility>
 
-#include "panel/Seams.h"
-#include "sound/MixerLibrary.h"
-#include "sound/SpeakerTone.h"
+#include "core/panel/Seams.h"
+#include "desktop/sound/MixerLibrary.h"
+#include "desktop/sound/SpeakerTone.h"
 
 namespace zarq {
 

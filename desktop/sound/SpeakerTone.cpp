@@ -3,7 +3,7 @@
 // Kaiser-windowed sinc) placed at its exact time between frames, so nothing of the wave folds
 // back below the Nyquist frequency, whatever the divisor; the hum's edges are so rare that
 // this costs next to nothing.
-#include "SpeakerTone.h"
+#include "desktop/sound/SpeakerTone.h"
 
 #include <algorithm>
 #include <cmath>

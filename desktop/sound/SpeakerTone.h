@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "panel/Seams.h"
-#include "panel/SoundLevels.h"
-#include "panel/SpeakerPorts.h"
+#include "core/panel/Seams.h"
+#include "core/panel/SoundLevels.h"
+#include "core/panel/SpeakerPorts.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // The stream's clock line and the start frame of a voice.
-#include "StreamClock.h"
+#include "desktop/sound/StreamClock.h"
 
 #include <algorithm>
 #include <cmath>

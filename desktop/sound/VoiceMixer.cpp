@@ -1,13 +1,13 @@
 // Mixing the voices and the tone in 32 bits, then the soft clipper: the identity up to the
 // knee, then a tanh curve that leaves the knee with slope 1 and approaches full scale. Voices
 // begin at the output frame they were given and end, when stopped, with a raised-cosine fade.
-#include "VoiceMixer.h"
+#include "desktop/sound/VoiceMixer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "SpeakerTone.h"
+#include "desktop/sound/SpeakerTone.h"
 
 namespace zarq {
 

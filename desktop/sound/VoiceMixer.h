@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "panel/SoundLevels.h"
+#include "core/panel/SoundLevels.h"
 
 namespace zarq {
 

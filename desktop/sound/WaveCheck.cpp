@@ -1,5 +1,5 @@
 // Walks the chunks of a RIFF/WAVE image; every length read is checked against what is left.
-#include "WaveCheck.h"
+#include "desktop/sound/WaveCheck.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Parsing the command line against the option table, and the answers given before start-up.
-#include "CommandLine.h"
+#include "desktop/start/CommandLine.h"
 
 #include <algorithm>
 #include <array>

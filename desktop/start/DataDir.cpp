@@ -1,5 +1,5 @@
 // Finding the data folder from the executable's place.
-#include "DataDir.h"
+#include "desktop/start/DataDir.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 // unfinished write leaves the old one; a recording is written one whole line per write call
 // and never buffered, so the file ends at its last whole line (a reader takes such a file as
 // cut short and plays it up to there).
-#include "ExitSignals.h"
+#include "desktop/start/ExitSignals.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -1,5 +1,5 @@
 // Each call logged with its arguments and result.
-#include "LoggedSound.h"
+#include "desktop/start/LoggedSound.h"
 
 #include <QLoggingCategory>
 

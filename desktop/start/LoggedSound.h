@@ -3,7 +3,7 @@
 // sound output and when it was shut down. Costs one flag test per call when the log is off.
 #pragma once
 
-#include "panel/Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq {
 

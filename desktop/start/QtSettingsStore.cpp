@@ -1,9 +1,9 @@
 // Integers as decimal text in QSettings.
-#include "QtSettingsStore.h"
+#include "desktop/start/QtSettingsStore.h"
 
 #include <charconv>
 
-#include "session/SettingsKeys.h"
+#include "core/session/SettingsKeys.h"
 
 namespace zarq {
 

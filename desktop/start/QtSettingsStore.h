@@ -4,18 +4,17 @@
 #pragma once
 
 #include <QSettings>
-
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "panel/Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq {
 
 class QtSettingsStore : public SettingsStore {
-public:
+  public:
     // The user's own store.
     QtSettingsStore();
     // Any QSettings (tests use an ini file of their own).
@@ -27,7 +26,7 @@ public:
     // Parses a whole decimal integer ("-12", "7"); anything else is malformed.
     static std::optional<int> ParseDecimal(const std::string& text);
 
-private:
+  private:
     std::unique_ptr<QSettings> settings_;
     std::map<std::string, int> unsaved_;  // written this run but not stored
 };

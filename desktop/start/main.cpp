@@ -2,6 +2,8 @@
 // panel built on the real seams and kept hidden, the options dialog and the about dialog; the
 // first activation of the panel brings the options dialog forward, and "- PLAY -" starts sound
 // and shows the panel centred.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
@@ -10,8 +12,6 @@
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <unistd.h>
-
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -19,24 +19,24 @@
 #include <iostream>
 #include <memory>
 
-#include "AboutForm.h"
-#include "CommandLine.h"
-#include "DataDir.h"
-#include "ExitSignals.h"
-#include "FirstPaintExit.h"
-#include "LoggedSound.h"
-#include "PanelWindow.h"
-#include "PictureSet.h"
-#include "PlayerControls.h"
-#include "QtSettingsStore.h"
-#include "QtTimerHost.h"
-#include "QtWindowHost.h"
-#include "RecordingControl.h"
-#include "SplashForm.h"
-#include "record/Verify.h"
-#include "session/PlaySession.h"
-#include "session/SettingsKeys.h"
-#include "sound/SdlSound.h"
+#include "core/record/Verify.h"
+#include "core/session/PlaySession.h"
+#include "core/session/SettingsKeys.h"
+#include "desktop/dialogs/AboutForm.h"
+#include "desktop/dialogs/SplashForm.h"
+#include "desktop/input/PlayerControls.h"
+#include "desktop/recordings/RecordingControl.h"
+#include "desktop/sound/SdlSound.h"
+#include "desktop/start/CommandLine.h"
+#include "desktop/start/DataDir.h"
+#include "desktop/start/ExitSignals.h"
+#include "desktop/start/LoggedSound.h"
+#include "desktop/start/QtSettingsStore.h"
+#include "desktop/window/FirstPaintExit.h"
+#include "desktop/window/PanelWindow.h"
+#include "desktop/window/PictureSet.h"
+#include "desktop/window/QtTimerHost.h"
+#include "desktop/window/QtWindowHost.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Zarq (Keldo) Simulator");

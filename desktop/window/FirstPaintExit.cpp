@@ -1,6 +1,6 @@
 // The first-paint switch: an application-wide event filter that ends the process right after
 // the first paint of any widget.
-#include "FirstPaintExit.h"
+#include "desktop/window/FirstPaintExit.h"
 
 #include <QCoreApplication>
 #include <QEvent>

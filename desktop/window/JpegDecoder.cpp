@@ -1,12 +1,12 @@
 // libjpeg's default error handler ends the process; ours jumps back to the decoder instead.
 // Warnings (corrupt data that libjpeg would paper over) count as errors too: a damaged
 // photograph is refused rather than shown half grey.
-#include "JpegDecoder.h"
+#include "desktop/window/JpegDecoder.h"
+
+#include <jpeglib.h>
 
 #include <csetjmp>
 #include <cstdio>
-
-#include <jpeglib.h>
 
 namespace zarq {
 
@@ -44,8 +44,8 @@ bool RunDecompress(jpeg_decompress_struct* cinfo, ErrorManager* err, const std::
     if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
         cinfo->image_width > static_cast<JDIMENSION>(kMaxJpegSide) ||
         cinfo->image_height > static_cast<JDIMENSION>(kMaxJpegSide)) {
-        std::snprintf(reason, reasonSize, "picture size %ux%u is out of range",
-                      cinfo->image_width, cinfo->image_height);
+        std::snprintf(reason, reasonSize, "picture size %ux%u is out of range", cinfo->image_width,
+                      cinfo->image_height);
         return false;
     }
     cinfo->out_color_space = JCS_RGB;

@@ -1,5 +1,5 @@
 // Painting of the panel's elements at any device scale.
-#include "PanelPainter.h"
+#include "desktop/window/PanelPainter.h"
 
 #include <QPaintDevice>
 #include <algorithm>

@@ -9,8 +9,8 @@
 #include <map>
 #include <vector>
 
-#include "PictureSet.h"
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
+#include "desktop/window/PictureSet.h"
 
 namespace zarq {
 

@@ -1,5 +1,5 @@
 // The panel window's place and size, worked out from plain values.
-#include "PanelPlacement.h"
+#include "desktop/window/PanelPlacement.h"
 
 #include <algorithm>
 #include <cmath>

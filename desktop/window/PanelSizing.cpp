@@ -1,5 +1,5 @@
 // The panel window's zoom, full screen and place on the screens.
-#include "PanelSizing.h"
+#include "desktop/window/PanelSizing.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "panel/Seams.h"
-#include "session/SettingsKeys.h"
+#include "core/panel/Seams.h"
+#include "core/session/SettingsKeys.h"
 
 namespace zarq {
 
@@ -38,7 +38,6 @@ bool CanPlaceWindows() {
 
 // Long enough for a window moved step by step to count as still moving between two steps.
 constexpr int kSettleMs = 250;
-
 
 QString ZoomCaption(int percent) {
     return percent == PanelSizing::kFitToScreen ? QStringLiteral("Fit to screen")

@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "PanelPlacement.h"
-#include "TCoolForm.h"
+#include "desktop/window/PanelPlacement.h"
+#include "desktop/window/TCoolForm.h"
 
 class QActionGroup;
 

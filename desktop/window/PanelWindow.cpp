@@ -1,5 +1,5 @@
 // The panel window.
-#include "PanelWindow.h"
+#include "desktop/window/PanelWindow.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -14,8 +14,8 @@
 #include <cmath>
 #include <utility>
 
-#include "input/QtKeys.h"
-#include "session/SettingsKeys.h"
+#include "core/session/SettingsKeys.h"
+#include "desktop/input/QtKeys.h"
 
 #ifdef ZARQ_HAS_XCB
 #include <xcb/xcb.h>
@@ -54,8 +54,8 @@ bool DesktopComposes() {
 }
 }  // namespace
 
-PanelWindow::PanelWindow(PlaySession& session, const PictureSet& pictures,
-                         const QByteArray& mask2, QWidget* parent)
+PanelWindow::PanelWindow(PlaySession& session, const PictureSet& pictures, const QByteArray& mask2,
+                         QWidget* parent)
     : PanelWindow(session.Panel(), &session, pictures, mask2, parent) {}
 
 PanelWindow::PanelWindow(TForm1& form, const PictureSet& pictures, const QByteArray& mask2,
@@ -95,7 +95,9 @@ PanelWindow::PanelWindow(TForm1& form, PlaySession* session, const PictureSet& p
     form_.AttachView(this);
 }
 
-PanelWindow::~PanelWindow() { form_.AttachView(nullptr); }
+PanelWindow::~PanelWindow() {
+    form_.AttachView(nullptr);
+}
 
 void PanelWindow::showEvent(QShowEvent* event) {
     painter_.SetTransparentOutside(DesktopComposes());
@@ -235,9 +237,12 @@ void PanelWindow::ReleaseHeldKeys() {
 namespace {
 TMouseButton ToyButton(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return TMouseButton::mbLeft;
-        case Qt::RightButton: return TMouseButton::mbRight;
-        default: return TMouseButton::mbMiddle;
+        case Qt::LeftButton:
+            return TMouseButton::mbLeft;
+        case Qt::RightButton:
+            return TMouseButton::mbRight;
+        default:
+            return TMouseButton::mbMiddle;
     }
 }
 }  // namespace

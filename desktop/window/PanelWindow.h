@@ -11,14 +11,14 @@
 #include <QWidget>
 #include <memory>
 
-#include "PanelPainter.h"
-#include "PanelSizing.h"
-#include "PictureSet.h"
-#include "session/KeyBindings.h"
-#include "panel/InputPath.h"
-#include "panel/Unit1.h"
-#include "session/PlaySession.h"
-#include "TCoolForm.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Unit1.h"
+#include "core/session/KeyBindings.h"
+#include "core/session/PlaySession.h"
+#include "desktop/window/PanelPainter.h"
+#include "desktop/window/PanelSizing.h"
+#include "desktop/window/PictureSet.h"
+#include "desktop/window/TCoolForm.h"
 
 namespace zarq {
 

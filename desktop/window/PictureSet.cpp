@@ -1,12 +1,12 @@
 // Loading of the panel's pictures, one set at a time: JPEG through our libjpeg decoder, PNG
 // through Qt.
-#include "PictureSet.h"
+#include "desktop/window/PictureSet.h"
 
 #include <QFile>
 #include <algorithm>
 #include <vector>
 
-#include "JpegDecoder.h"
+#include "desktop/window/JpegDecoder.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // Every picture of the panel by its key (the name of the element that carries it), in up to
 // three sets drawn 1, 2 and 3 times finer (PictureSetFor chooses among them), and the panel's
-// anti-aliased outline at the same scales. A set is decoded when it is first needed; each picture also has a keyed copy in
-// which its background colour is see-through, for transparent elements.
+// anti-aliased outline at the same scales. A set is decoded when it is first needed; each picture
+// also has a keyed copy in which its background colour is see-through, for transparent elements.
 #pragma once
 
 #include <QImage>
@@ -12,7 +12,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "session/PictureSets.h"
+#include "core/session/PictureSets.h"
 
 namespace zarq {
 

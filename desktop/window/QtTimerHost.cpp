@@ -1,9 +1,9 @@
 // Wakes the play session from the real clock.
-#include "QtTimerHost.h"
+#include "desktop/window/QtTimerHost.h"
 
 #include <algorithm>
 
-#include "session/PlaySession.h"
+#include "core/session/PlaySession.h"
 
 namespace zarq {
 
@@ -22,9 +22,10 @@ QtTimerHost::~QtTimerHost() {
 void QtTimerHost::Drive(PlaySession* session) {
     if (session_ != nullptr) session_->SetWakeChanged(nullptr);
     session_ = session;
-    if (session_ != nullptr) session_->SetWakeChanged([this] {
-        if (!waking_) Rearm();
-    });
+    if (session_ != nullptr)
+        session_->SetWakeChanged([this] {
+            if (!waking_) Rearm();
+        });
     Rearm();
 }
 

@@ -6,14 +6,14 @@
 #include <QObject>
 #include <QTimer>
 
-#include "panel/Timers.h"
+#include "core/panel/Timers.h"
 
 namespace zarq {
 
 class PlaySession;
 
 class QtTimerHost : public QObject {
-public:
+  public:
     explicit QtTimerHost(QObject* parent = nullptr);
     QtTimerHost(const QtTimerHost&) = delete;
     QtTimerHost& operator=(const QtTimerHost&) = delete;
@@ -28,7 +28,7 @@ public:
     // Whether the wake-up timer is armed (for tests).
     bool Armed() const { return wake_.isActive(); }
 
-private:
+  private:
     void Rearm();
     void Wake();
 

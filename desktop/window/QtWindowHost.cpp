@@ -1,7 +1,5 @@
 // Qt's side of the window host.
-#include "QtWindowHost.h"
-
-#include "ShellOpen.h"
+#include "desktop/window/QtWindowHost.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,6 +9,8 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QUrl>
+
+#include "desktop/window/ShellOpen.h"
 
 namespace zarq {
 
@@ -78,7 +78,9 @@ void QtWindowHost::MessageBox(const std::string& text, const std::string& captio
     box.exec();
 }
 
-void QtWindowHost::Beep() { QApplication::beep(); }
+void QtWindowHost::Beep() {
+    QApplication::beep();
+}
 
 void QtWindowHost::ShellOpen(const std::string& target) {
     zarq::ShellOpen(QString::fromStdString(target));

@@ -4,15 +4,14 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
-#include "panel/Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq {
 
 class QtWindowHost : public WindowHost {
-public:
+  public:
     // The panel is built before its window exists; until SetWindow the place is only remembered.
     void SetWindow(QWidget* window);
     // What the first activation of the panel brings up; nothing until the dialog exists.
@@ -26,7 +25,7 @@ public:
     void ShellOpen(const std::string& target) override;
     void ShowOptionsDialog() override;
 
-private:
+  private:
     // The desktop rectangle of the screen the panel is (or will be) on.
     QRect Screen() const;
 

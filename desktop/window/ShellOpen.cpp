@@ -1,5 +1,5 @@
 // Resolving and carrying out the shell's "open".
-#include "ShellOpen.h"
+#include "desktop/window/ShellOpen.h"
 
 #include <QDesktopServices>
 #include <QDir>

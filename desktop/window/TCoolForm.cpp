@@ -1,16 +1,15 @@
 // The shaped-window component on Qt.
-#include "TCoolForm.h"
+#include "desktop/window/TCoolForm.h"
 
 #include <QDebug>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QWindow>
-
 #include <algorithm>
 #include <cstdint>
 #include <span>
 
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
 
 namespace zarq {
 
@@ -19,7 +18,9 @@ namespace {
 // QRect's arithmetic cannot overflow.
 constexpr std::int32_t kFar = 1 << 20;
 
-int Clamp(std::int32_t v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); }
+int Clamp(std::int32_t v) {
+    return static_cast<int>(std::clamp(v, -kFar, kFar));
+}
 
 std::vector<QRect> ToQRects(const std::vector<RegionRect>& rects) {
     std::vector<QRect> out;
@@ -56,8 +57,9 @@ void TCoolForm::FillParent() {
 }
 
 bool TCoolForm::LoadMask2(const QByteArray& stored) {
-    const DecodedRegion decoded = DecodeMask2(std::span(
-        reinterpret_cast<const std::uint8_t*>(stored.constData()), static_cast<std::size_t>(stored.size())));
+    const DecodedRegion decoded =
+        DecodeMask2(std::span(reinterpret_cast<const std::uint8_t*>(stored.constData()),
+                              static_cast<std::size_t>(stored.size())));
     if (!decoded.Ok()) return false;  // the window stays rectangular, without a word
     return ApplyRegion(ToQRects(decoded.Region.Rects));
 }

@@ -8,13 +8,12 @@
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
-
 #include <vector>
 
 namespace zarq {
 
 class TCoolForm : public QWidget {
-public:
+  public:
     explicit TCoolForm(QWidget* parent = nullptr);
     TCoolForm(const TCoolForm&) = delete;
     TCoolForm& operator=(const TCoolForm&) = delete;
@@ -47,12 +46,12 @@ public:
     bool Draggable() const { return draggable_; }
     void SetDraggable(bool draggable) { draggable_ = draggable; }
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void FillParent();
 
     QRegion outline_;

@@ -11,13 +11,13 @@
 #include <memory>
 #include <sstream>
 
-#include "ControlsDialog.h"
-#include "PanelWindow.h"
-#include "PlayerControls.h"
-#include "SplashForm.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
-#include "input/QtKeys.h"
+#include "desktop/dialogs/ControlsDialog.h"
+#include "desktop/dialogs/SplashForm.h"
+#include "desktop/input/PlayerControls.h"
+#include "desktop/input/QtKeys.h"
+#include "desktop/window/PanelWindow.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {

@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "ControllerFeed.h"
-#include "harness/Harness.h"
-#include "input/VirtualPad.h"
+#include "desktop/input/ControllerFeed.h"
+#include "tests/harness/Harness.h"
+#include "tests/input/VirtualPad.h"
 
 namespace zarq::test {
 namespace {

@@ -1,21 +1,20 @@
 // The shaped window: the outline taken from the stored region data, and what bad data does.
-#include <QCoreApplication>
-#include <QWidget>
-
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QWidget>
 #include <memory>
 
-#include "PanelWindow.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
-#include "TCoolForm.h"
+#include "desktop/window/PanelWindow.h"
+#include "desktop/window/TCoolForm.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 class Outline : public ::testing::Test {
-protected:
+  protected:
     static std::unique_ptr<QWidget> PanelSized() {
         auto w = std::make_unique<QWidget>();
         w->resize(490, 580);
@@ -60,14 +59,14 @@ TEST_F(Outline, BadDataLeavesTheWindowRectangular) {
     QByteArray countTooBig = good;
     countTooBig[12] = 2;  // two rectangles announced, one present
     const QByteArray cases[] = {
-        QByteArray(),                          // nothing stored
-        QByteArray(4, '\0'),                   // N = 0: no region
-        good.left(20),                         // cut short inside the header
-        good.left(good.size() - 1),            // cut short inside the rectangle
+        QByteArray(),                // nothing stored
+        QByteArray(4, '\0'),         // N = 0: no region
+        good.left(20),               // cut short inside the header
+        good.left(good.size() - 1),  // cut short inside the rectangle
         wrongHeader,
         countTooBig,
-        Mask2Of({{600, 0, 700, 10}}),          // wholly outside the window
-        Mask2Of({{50, 50, 40, 60}}),           // right of left: empty
+        Mask2Of({{600, 0, 700, 10}}),  // wholly outside the window
+        Mask2Of({{50, 50, 40, 60}}),   // right of left: empty
     };
     for (const QByteArray& data : cases) {
         window.clearMask();

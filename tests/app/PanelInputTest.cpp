@@ -9,9 +9,9 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
-#include "PanelWindow.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/window/PanelWindow.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {

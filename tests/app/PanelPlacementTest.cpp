@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "PanelPlacement.h"
+#include "desktop/window/PanelPlacement.h"
 
 namespace zarq::test {
 namespace {

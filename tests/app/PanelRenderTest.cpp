@@ -1,20 +1,20 @@
 // What the panel looks like in chosen states, read back pixel by pixel from offscreen frames.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <gtest/gtest.h>
-
-#include "PanelPainter.h"
-#include "PanelWindow.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/window/PanelPainter.h"
+#include "desktop/window/PanelWindow.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 class PanelRender : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto error = pictures.Load(folder.Path(), PictureKeysOf(toy.F()));
         ASSERT_FALSE(error) << error->Text().toStdString();
@@ -166,11 +166,11 @@ TEST_F(PanelRender, PaintingTouchesNothingOutsideTheGivenArea) {
 
 // The window records what it was asked to repaint.
 class RecordingWindow : public PanelWindow {
-public:
+  public:
     using PanelWindow::PanelWindow;
     QRegion Painted;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override {
         Painted += event->region();
         PanelWindow::paintEvent(event);
@@ -206,9 +206,7 @@ TEST_F(PanelRender, TheWindowIsAFramelessPanelOfTheToysSizeAndTitle) {
 }
 
 TEST_F(PanelRender, AClosedWindowNoLongerHearsTheElements) {
-    {
-        PanelWindow window(toy.F(), pictures, PanelMask2());
-    }
+    { PanelWindow window(toy.F(), pictures, PanelMask2()); }
     toy.F().MostraTuttoBar(true);  // would reach a dead window if it were still attached
     EXPECT_TRUE(toy.Lit("Im_BarH11"));
 }

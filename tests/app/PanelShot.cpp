@@ -7,15 +7,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "PanelWindow.h"
-#include "PictureSet.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/window/PanelWindow.h"
+#include "desktop/window/PictureSet.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace {
 
@@ -24,8 +23,8 @@ void LightEverything(zarq::TForm1& f) {
         auto* image = dynamic_cast<zarq::TImage*>(control.get());
         if (image == nullptr) continue;
         // The digit sources lie on the panel below the screen and are never lit.
-        const bool digitSource = image->Name().rfind("Im_Num", 0) == 0 &&
-                                 image->Name().rfind("Im_NumPos", 0) != 0;
+        const bool digitSource =
+            image->Name().rfind("Im_Num", 0) == 0 && image->Name().rfind("Im_NumPos", 0) != 0;
         image->SetVisible(!digitSource && image != f.Puls_Off);
     }
     for (int p = 1; p <= 4; ++p) f.DigitPos[p]->SetPicture(f.DigitImage[8]->Picture());

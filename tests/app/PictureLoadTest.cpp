@@ -1,16 +1,16 @@
 // Loading the pictures: JPEG through libjpeg, PNG through Qt, the key colour, and the errors
 // that stop start-up.
+#include <gtest/gtest.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include "JpegDecoder.h"
-#include "PictureSet.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/window/JpegDecoder.h"
+#include "desktop/window/PictureSet.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
@@ -63,8 +63,9 @@ TEST(JpegDecoding, DamagedDataIsAnErrorNotACrash) {
     noMarker[0] = 'X';
     QByteArray garbledScan = good;
     for (qsizetype i = good.size() / 2; i < good.size() - 2; ++i) garbledScan[i] = '\xFF';
-    const QByteArray cases[] = {QByteArray(), QByteArray("not a picture"), noMarker,
-                                good.left(good.size() / 2), good.left(200), garbledScan};
+    const QByteArray cases[] = {QByteArray(),   QByteArray("not a picture"),
+                                noMarker,       good.left(good.size() / 2),
+                                good.left(200), garbledScan};
     for (const QByteArray& bytes : cases) {
         QString error;
         const QImage decoded = DecodeJpegImage(bytes, error);
@@ -115,7 +116,7 @@ TEST(KeyColour, AnyBackgroundColourIsKeyedNotOnlyBlack) {
 }
 
 class PictureLoading : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     PictureFolder folder{toy.F()};
     QTemporaryDir copy;

@@ -1,5 +1,7 @@
 // The Qt side of the seams: the session woken on the real clock, the settings store, the
 // window host.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -7,17 +9,14 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "QtSettingsStore.h"
-#include "QtTimerHost.h"
-#include "QtWindowHost.h"
-#include "panel/SilentSeams.h"
-#include "session/PlaySession.h"
+#include "core/panel/SilentSeams.h"
+#include "core/session/PlaySession.h"
+#include "desktop/start/QtSettingsStore.h"
+#include "desktop/window/QtTimerHost.h"
+#include "desktop/window/QtWindowHost.h"
 
 namespace zarq::test {
 namespace {
@@ -40,14 +39,15 @@ struct Tick {
 };
 
 class TimerHost : public ::testing::Test {
-protected:
+  protected:
     TimerHost() { host.Drive(&session); }
     ~TimerHost() override { host.Drive(nullptr); }
     QtTimerHost host;
     SilentSound sound;
     SilentPorts ports;
     SilentWindow window;
-    PlaySession session{SessionSeams{[this] { return host.Now(); }, sound, ports, window, nullptr, ""}};
+    PlaySession session{
+        SessionSeams{[this] { return host.Now(); }, sound, ports, window, nullptr, ""}};
     TimerScheduler& scheduler = session.Scheduler();
     std::vector<Tick> ticks;
     std::function<void()> Log(const std::string& name) {
@@ -78,7 +78,7 @@ TEST_F(TimerHost, NothingIsArmedWhileNoTimerRunsAndDisablingDisarms) {
 }
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString file = dir.path() + "/KeldoZarq.conf";
     QtSettingsStore Store(const QString& path) {

@@ -18,14 +18,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "PanelWindow.h"
-#include "QtTimerHost.h"
-#include "RecordingControl.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
-#include "panel/SilentSeams.h"
-#include "record/RecordingProbe.h"
-#include "record/Verify.h"
+#include "core/panel/SilentSeams.h"
+#include "core/record/Verify.h"
+#include "desktop/recordings/RecordingControl.h"
+#include "desktop/window/PanelWindow.h"
+#include "desktop/window/QtTimerHost.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
+#include "tests/record/RecordingProbe.h"
 
 namespace zarq::test {
 namespace {
@@ -99,8 +99,8 @@ class RecordedWindow : public ::testing::Test {
     SilentSound sound;
     SilentPorts ports;
     SilentWindow host;
-    PlaySession session{SessionSeams{[this] { return timers.Now(); }, sound, ports, host, nullptr,
-                                     "test"}};
+    PlaySession session{
+        SessionSeams{[this] { return timers.Now(); }, sound, ports, host, nullptr, "test"}};
     TForm1& form = session.Panel();
     PictureFolder folder{form};
     PictureSet pictures;
@@ -134,7 +134,8 @@ TEST_F(RecordedWindow, APlayOnTheRealClockVerifiesAndReplaysExactly) {
     EXPECT_EQ(VerifyFile(file.Path(), out, err), kVerifyMatch) << err.str();
     // The web edition's browser test plays this desktop recording in the page.
     if (const char* keep = std::getenv("ZARQ_KEEP_RECORDING")) {
-        std::filesystem::copy_file(file.Path(), keep, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(file.Path(), keep,
+                                   std::filesystem::copy_options::overwrite_existing);
     }
 
     // In the file each input follows more beeps than the one before, yet came when the

@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "OffscreenScreens.h"
-#include "PanelWindow.h"
-#include "QtWindowHost.h"
-#include "SplashForm.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
+#include "desktop/dialogs/SplashForm.h"
+#include "desktop/window/PanelWindow.h"
+#include "desktop/window/QtWindowHost.h"
+#include "tests/app/OffscreenScreens.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {

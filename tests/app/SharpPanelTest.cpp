@@ -6,11 +6,11 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "PanelPainter.h"
-#include "PictureSet.h"
-#include "TestPictures.h"
-#include "harness/Harness.h"
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
+#include "desktop/window/PanelPainter.h"
+#include "desktop/window/PictureSet.h"
+#include "tests/app/TestPictures.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {

@@ -1,10 +1,9 @@
 // Stand-in pictures and outlines for the window's tests.
-#include "TestPictures.h"
+#include "tests/app/TestPictures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -21,9 +20,9 @@ const QRgb kCyan = qRgb(0x40, 0xFF, 0xFF);
 const QRgb kOutline = qRgb(0x18, 0x18, 0x18);
 
 // The fixed grid patterns, top row first.
-const std::vector<const char*> kBarV = {".##.", "####", "####", ".##.", "....", ".##.", ".##.",
-                                        ".##.", ".##.", ".##.", "....", ".##.", "####", "####",
-                                        ".##."};
+const std::vector<const char*> kBarV = {".##.", "####", "####", ".##.", "....",
+                                        ".##.", ".##.", ".##.", ".##.", ".##.",
+                                        "....", ".##.", "####", "####", ".##."};
 const std::vector<const char*> kBarH = {".##.........##.", "####.#####.####", "####.#####.####",
                                         ".##.........##."};
 const std::vector<const char*> kDiskV = {"#.", "##", "##", "##", "##", "##", "#."};
@@ -47,7 +46,9 @@ QImage Block(QSize size, QRgb lit) {
     return image;
 }
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 QImage StandIn(const std::string& key, QSize size) {
     if (key == "Im_BarV15") return Pattern(kBarV, kGreen);
@@ -108,7 +109,9 @@ void PutInt32(QByteArray& out, std::int32_t v) {
 
 }  // namespace
 
-QString AssetFolder() { return QStringLiteral(ZARQ_ASSET_DIR); }
+QString AssetFolder() {
+    return QStringLiteral(ZARQ_ASSET_DIR);
+}
 
 PictureFolder::PictureFolder(const TForm1& form) {
     const std::set<std::string> keys = PictureKeysOf(form);
@@ -172,9 +175,13 @@ QByteArray PanelMask2() {
     return Mask2Of(rects);
 }
 
-QString Hex(QRgb c) { return QColor(c).name(); }
+QString Hex(QRgb c) {
+    return QColor(c).name();
+}
 
-QString ColourAt(const QImage& image, int x, int y) { return Hex(image.pixel(x, y)); }
+QString ColourAt(const QImage& image, int x, int y) {
+    return Hex(image.pixel(x, y));
+}
 
 namespace {
 template <typename Match>

@@ -7,23 +7,22 @@
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <memory>
 #include <vector>
 
-#include "PictureSet.h"
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
+#include "desktop/window/PictureSet.h"
 
 namespace zarq::test {
 
 // A folder holding a picture file for every key of `form`.
 class PictureFolder {
-public:
+  public:
     explicit PictureFolder(const TForm1& form);
     const QString& Path() const { return path_; }
     bool Real() const { return real_; }
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> temp_;
     QString path_;
     bool real_ = false;

@@ -1,5 +1,5 @@
 // The recording seams and the player's-eye helpers of the test harness.
-#include "Harness.h"
+#include "tests/harness/Harness.h"
 
 #include <algorithm>
 #include <charconv>
@@ -47,9 +47,13 @@ bool RecordingSound::FSOUND_StopSound(int channel) {
     return true;
 }
 
-void RecordingSound::FSOUND_Sample_Free(FSOUND_SAMPLE* sample) { Log("Free", NameOf(sample)); }
+void RecordingSound::FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {
+    Log("Free", NameOf(sample));
+}
 
-void RecordingSound::FSOUND_Close() { Log("Close"); }
+void RecordingSound::FSOUND_Close() {
+    Log("Close");
+}
 
 std::vector<std::string> RecordingSound::Played() const {
     std::vector<std::string> out;
@@ -102,7 +106,9 @@ void SessionRig::ClickSwitch() {
     F().Puls_Off->Visible() ? Session.Input().SwitchOn() : Session.Input().SwitchOff();
 }
 
-void Toy::SoundOn() { Form->AvviaSuono("Windows MM", "95, 98, ME, NT"); }
+void Toy::SoundOn() {
+    Form->AvviaSuono("Windows MM", "95, 98, ME, NT");
+}
 
 void Toy::SwitchOn() {
     const TRect& r = Form->Puls_Off->Bounds();
@@ -128,7 +134,9 @@ std::string Toy::ScoreShown() const {
     return out;
 }
 
-std::string Toy::Lattice() const { return LatticeText(*Form); }
+std::string Toy::Lattice() const {
+    return LatticeText(*Form);
+}
 
 std::string LatticeText(const TForm1& form) {
     const TForm1& f = form;

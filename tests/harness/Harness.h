@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/Unit1.h"
-#include "session/PlaySession.h"
+#include "core/panel/Unit1.h"
+#include "core/session/PlaySession.h"
 
 namespace zarq::test {
 
@@ -20,7 +20,7 @@ struct SoundCall {
 };
 
 class RecordingSound : public SoundLibrary {
-public:
+  public:
     explicit RecordingSound(const TimerScheduler& clock) : clock_(&clock) {}
     RecordingSound() = default;  // bound later to a session's clock; until then time 0
     void Bind(const TimerScheduler& clock) { clock_ = &clock; }
@@ -30,7 +30,8 @@ public:
 
     bool FSOUND_Init(int mixrate, int channels, unsigned flags) override;
     bool FSOUND_SetOutput(int outputtype) override;
-    FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode, int length) override;
+    FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned mode,
+                                      int length) override;
     int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample) override;
     bool FSOUND_StopSound(int channel) override;
     void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) override;
@@ -40,7 +41,7 @@ public:
     std::vector<std::string> Played() const;
     std::string NameOf(FSOUND_SAMPLE* sample) const;
 
-private:
+  private:
     void Log(const std::string& call, const std::string& sample = "", int arg = 0);
     const TimerScheduler* clock_ = nullptr;
     std::vector<std::unique_ptr<char>> samples_;
@@ -55,29 +56,33 @@ struct PortWrite {
 };
 
 class RecordingPorts : public PortOutput {
-public:
+  public:
     explicit RecordingPorts(const TimerScheduler& clock) : clock_(&clock) {}
     RecordingPorts() = default;
     void Bind(const TimerScheduler& clock) { clock_ = &clock; }
     std::vector<PortWrite> Writes;
-    void out(std::uint16_t port, std::uint8_t value) override { Writes.push_back({clock_ ? clock_->Now() : 0, port, value}); }
+    void out(std::uint16_t port, std::uint8_t value) override {
+        Writes.push_back({clock_ ? clock_->Now() : 0, port, value});
+    }
 
-private:
+  private:
     const TimerScheduler* clock_ = nullptr;
 };
 
 class MemorySettings : public SettingsStore {
-public:
+  public:
     explicit MemorySettings(std::map<std::string, std::string>& values) : values_(values) {}
     int ReadInteger(const std::string& name, int defaultValue) override;
-    void WriteInteger(const std::string& name, int value) override { values_[name] = std::to_string(value); }
+    void WriteInteger(const std::string& name, int value) override {
+        values_[name] = std::to_string(value);
+    }
 
-private:
+  private:
     std::map<std::string, std::string>& values_;
 };
 
 class RecordingWindow : public WindowHost {
-public:
+  public:
     TPoint Screen{1024, 768};
     TPoint Pos{-600, 0};
     std::vector<std::string> Events;  // "box:Error:text", "beep", "open:readme.txt", "options"
@@ -94,7 +99,7 @@ public:
 
 // The whole toy on the virtual clock.
 class Toy {
-public:
+  public:
     Toy();
 
     VirtualClock Clock;
@@ -107,7 +112,8 @@ public:
     TForm1& F() { return *Form; }
     TGameState& G() { return Form->G; }
 
-    // Sound on, speaker on, samples loaded (as after "- PLAY -" with "Windows MM" and "95, 98, ME, NT").
+    // Sound on, speaker on, samples loaded (as after "- PLAY -" with "Windows MM" and "95, 98, ME,
+    // NT").
     void SoundOn();
     void Advance(Millis ms) { Clock.Advance(ms); }
     Millis Now() const { return Clock.Now(); }
@@ -125,7 +131,7 @@ public:
 
 // A play session on a front end's clock that the test moves, with the recording seams.
 class SessionRig {
-public:
+  public:
     SessionRig();
 
     Millis Time = 0;  // the front end's clock

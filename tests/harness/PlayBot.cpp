@@ -1,5 +1,5 @@
 // The seeded player.
-#include "PlayBot.h"
+#include "tests/harness/PlayBot.h"
 
 #include <array>
 #include <cstdlib>

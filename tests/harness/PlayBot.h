@@ -8,8 +8,8 @@
 #include <random>
 #include <utility>
 
-#include "panel/InputPath.h"
-#include "panel/Unit1.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq::test {
 

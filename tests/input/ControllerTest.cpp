@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "VirtualPad.h"
-#include "games/cycle/RaceFixture.h"
-#include "input/GameControllers.h"
+#include "desktop/input/GameControllers.h"
+#include "tests/games/cycle/RaceFixture.h"
+#include "tests/input/VirtualPad.h"
 
 namespace zarq::test {
 namespace {

@@ -2,13 +2,13 @@
 // the speed button, and dragging the window.
 #include <gtest/gtest.h>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 class Keys : public ::testing::Test {
-protected:
+  protected:
     Keys() { toy.SoundOn(); }
     Toy toy;
     TForm1& f = toy.F();

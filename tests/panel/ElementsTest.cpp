@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
@@ -21,7 +21,7 @@ int StackIndex(const TForm1& f, const std::string& name) {
 }
 
 class Elements : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     TForm1& f = toy.F();
 };
@@ -60,13 +60,13 @@ TEST_F(Elements, FiguresStackDownwardsFromTheTop) {
 
 TEST_F(Elements, StackingOrderIsTheCreationOrder) {
     const std::vector<std::string> order = {
-        "Im_Base",     "Im_BaseScreen", "Puls_Speed",   "Im_Zarq5",  "Im_Zarq5Hand",
-        "Im_Zarq5Disk", "Im_Zarq4",     "Im_Zarq1Disk", "Im_Krev4",  "Im_Krev1Disk",
-        "Im_NumPos1",  "Im_NumPos4",    "Im_BarV15",    "Im_DiskV15", "Im_BarH15",
-        "Im_DiskH15",  "Puls_Move",     "Puls_Speed2",  "Im_BarV14", "Im_BarV11",
-        "Im_BarV25",   "Im_DiskH71",    "Im_BarH01",    "Im_BarH81", "Im_XomCover1",
-        "Im_XomMid5A", "Im_XomMid",     "Im_DiskH82",   "Im_XomMid1B", "Im_XomLow",
-        "Im_Num0",     "Im_Num9",       "Puls_On",      "Puls_Off",  "Im_BaseScreenTop"};
+        "Im_Base",      "Im_BaseScreen", "Puls_Speed",   "Im_Zarq5",    "Im_Zarq5Hand",
+        "Im_Zarq5Disk", "Im_Zarq4",      "Im_Zarq1Disk", "Im_Krev4",    "Im_Krev1Disk",
+        "Im_NumPos1",   "Im_NumPos4",    "Im_BarV15",    "Im_DiskV15",  "Im_BarH15",
+        "Im_DiskH15",   "Puls_Move",     "Puls_Speed2",  "Im_BarV14",   "Im_BarV11",
+        "Im_BarV25",    "Im_DiskH71",    "Im_BarH01",    "Im_BarH81",   "Im_XomCover1",
+        "Im_XomMid5A",  "Im_XomMid",     "Im_DiskH82",   "Im_XomMid1B", "Im_XomLow",
+        "Im_Num0",      "Im_Num9",       "Puls_On",      "Puls_Off",    "Im_BaseScreenTop"};
     int previous = -1;
     for (const std::string& name : order) {
         const int index = StackIndex(f, name);
@@ -97,7 +97,8 @@ TEST_F(Elements, PicturesAreSharedFromOneMemberOfEachFamily) {
     for (const auto& control : f.Controls()) {
         const auto* image = dynamic_cast<const TImage*>(control.get());
         if (image == nullptr) continue;
-        const bool blank = image->Name().starts_with("Im_NumPos") || image->Name() == "Im_BaseScreenTop";
+        const bool blank =
+            image->Name().starts_with("Im_NumPos") || image->Name() == "Im_BaseScreenTop";
         EXPECT_EQ(image->Picture().empty(), blank) << image->Name();
     }
 }
@@ -257,7 +258,8 @@ TEST_F(Elements, CreationSetsTheSpeedTableAndStartValues) {
     EXPECT_EQ(g.SpeedTable[1][Xom1], 230u);
     EXPECT_EQ(g.SpeedTable[6][MoveKrev], 90u);
     EXPECT_EQ(g.SpeedTable[4][TempoGioco3], 140u);
-    // At every level the opponent is faster than the player and slower than the player at full speed.
+    // At every level the opponent is faster than the player and slower than the player at full
+    // speed.
     for (int level = 1; level <= 6; ++level) {
         EXPECT_LT(g.SpeedTable[level][CycleKrev], g.SpeedTable[level][CycleZarq]);
         EXPECT_GT(g.SpeedTable[level][CycleKrev], g.SpeedTable[level][CycleZarqFast]);

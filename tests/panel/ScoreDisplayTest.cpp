@@ -1,13 +1,13 @@
 // The four-place score display, the pass markers and the lives displays.
 #include <gtest/gtest.h>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 class ScoreDisplay : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     TForm1& f = toy.F();
     TGameState& g = toy.G();

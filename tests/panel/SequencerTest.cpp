@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 class PowerOn : public ::testing::Test {
-protected:
+  protected:
     PowerOn() { toy.SoundOn(); }
     Toy toy;
     TForm1& f = toy.F();
@@ -94,9 +94,10 @@ TEST_F(PowerOn, TheStartTuneLivesScoreAndFirstRaceFollowOnTime) {
     EXPECT_FALSE(f.TimerAvvio.Enabled());
     EXPECT_EQ(g.EngineTone, 20u);
     // The engine hum starts: 1193280 / 20 = 59664 = 0xE910.
-    EXPECT_EQ(toy.Ports.Writes, (std::vector<PortWrite>{
-                                    {12490, 0x43, 0xB6}, {12490, 0x42, 0x10}, {12490, 0x42, 0xE9},
-                                    {12490, 0x61, 0x03}}));
+    EXPECT_EQ(
+        toy.Ports.Writes,
+        (std::vector<PortWrite>{
+            {12490, 0x43, 0xB6}, {12490, 0x42, 0x10}, {12490, 0x42, 0xE9}, {12490, 0x61, 0x03}}));
 }
 
 TEST_F(PowerOn, CtrlHeldThroughTheSequenceStartsTheRaceFast) {
@@ -155,7 +156,7 @@ TEST_F(PowerOn, ARightClickOnTheSwitchChangesNothing) {
 }
 
 class GameOver : public PowerOn {
-protected:
+  protected:
     // The state a lost game leaves: last life gone, Over sample played, TimerOver running.
     void LoseInGame(int game) {
         toy.SwitchOn();
@@ -234,7 +235,7 @@ TEST_F(GameOver, CtrlWhileRunningDoesNotRestart) {
 }
 
 class Boss : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     TForm1& f = toy.F();
     // Which stripe positions are dark, upper and lower alike ("3"), or "mixed".

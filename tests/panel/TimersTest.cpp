@@ -1,14 +1,14 @@
 // The timer set and its rules on the virtual clock.
 #include <gtest/gtest.h>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
 
 // A scheduler scenario: timers that log their ticks with the time they ran at.
 class TimerRules : public ::testing::Test {
-protected:
+  protected:
     VirtualClock clock;
     std::vector<std::string> ticks;
 
@@ -90,7 +90,7 @@ TEST_F(TimerRules, AnIntervalOfZeroNeverTicks) {
 
 // The panel's own set of 26.
 class TimerSet : public ::testing::Test {
-protected:
+  protected:
     Toy toy;
     TForm1& f = toy.F();
 };
@@ -127,7 +127,8 @@ TEST_F(TimerSet, BloccaTimersStopsEveryTimerAndNothingElse) {
 TEST_F(TimerSet, BloccaTimersFromInsideAHandlerThenEnablingTheNextSequence) {
     VirtualClock& clock = toy.Clock;
     std::vector<std::string> log;
-    TTimer next(clock.Scheduler(), "next", 100, [&] { log.push_back("next@" + std::to_string(clock.Now())); });
+    TTimer next(clock.Scheduler(), "next", 100,
+                [&] { log.push_back("next@" + std::to_string(clock.Now())); });
     TTimer decider(clock.Scheduler(), "decider", 50, [&] {
         log.push_back("decider@" + std::to_string(clock.Now()));
         f.BloccaTimers();

@@ -7,10 +7,10 @@
 
 #include <map>
 
-#include "Catalogue.h"
-#include "Outline.h"
-#include "PictureFiles.h"
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
+#include "tests/pictures/PictureFiles.h"
+#include "tools/assetgen/pictures/Catalogue.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 namespace zarq::test {
 namespace {

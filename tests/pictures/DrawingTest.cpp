@@ -13,15 +13,15 @@
 #include <map>
 #include <regex>
 
-#include "Catalogue.h"
-#include "DialogPictures.h"
-#include "DisplayPictures.h"
-#include "Generator.h"
-#include "Outline.h"
-#include "OutlineAlpha.h"
-#include "PictureFiles.h"
-#include "SvgPainter.h"
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
+#include "tests/pictures/PictureFiles.h"
+#include "tests/pictures/SvgPainter.h"
+#include "tools/assetgen/pictures/Catalogue.h"
+#include "tools/assetgen/pictures/DialogPictures.h"
+#include "tools/assetgen/pictures/DisplayPictures.h"
+#include "tools/assetgen/pictures/Generator.h"
+#include "tools/assetgen/pictures/Outline.h"
+#include "tools/assetgen/pictures/OutlineAlpha.h"
 
 namespace zarq::test {
 namespace {

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "Outline.h"
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 namespace zarq::assetgen {
 namespace {

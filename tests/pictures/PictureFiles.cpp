@@ -1,12 +1,12 @@
 // Committed pictures, read the way the program reads them: JPEG with libjpeg, PNG with Qt.
-#include "PictureFiles.h"
+#include "tests/pictures/PictureFiles.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "Catalogue.h"
-#include "Generator.h"
-#include "Jpeg.h"
+#include "tools/assetgen/pictures/Catalogue.h"
+#include "tools/assetgen/pictures/Generator.h"
+#include "tools/assetgen/pictures/Jpeg.h"
 
 namespace zarq::test {
 

@@ -1,5 +1,5 @@
 // A reader of the icon's SVG on QXmlStreamReader, drawing each path as it comes.
-#include "SvgPainter.h"
+#include "tests/pictures/SvgPainter.h"
 
 #include <QColor>
 #include <QLinearGradient>

@@ -12,8 +12,8 @@
 #include <random>
 #include <set>
 
-#include "harness/Harness.h"
-#include "harness/PlayBot.h"
+#include "tests/harness/Harness.h"
+#include "tests/harness/PlayBot.h"
 
 namespace zarq::test {
 namespace {

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "RecordingProbe.h"
-#include "harness/Harness.h"
-#include "harness/PlayBot.h"
-#include "record/Recorder.h"
-#include "record/Verify.h"
+#include "core/record/Recorder.h"
+#include "core/record/Verify.h"
+#include "tests/harness/Harness.h"
+#include "tests/harness/PlayBot.h"
+#include "tests/record/RecordingProbe.h"
 
 namespace zarq::test {
 namespace {

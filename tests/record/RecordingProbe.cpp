@@ -1,5 +1,5 @@
 // The recording tests' probes.
-#include "RecordingProbe.h"
+#include "tests/record/RecordingProbe.h"
 
 #include <unistd.h>
 
@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "record/Recording.h"
+#include "core/record/Recording.h"
 
 namespace zarq::test {
 

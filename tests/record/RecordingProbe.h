@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "panel/InputPath.h"
-#include "panel/Unit1.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq::test {
 

@@ -5,12 +5,12 @@
 
 #include <random>
 
-#include "RecordingProbe.h"
-#include "harness/Harness.h"
-#include "harness/PlayBot.h"
-#include "record/Recorder.h"
-#include "record/Replayer.h"
-#include "record/Verify.h"
+#include "core/record/Recorder.h"
+#include "core/record/Replayer.h"
+#include "core/record/Verify.h"
+#include "tests/harness/Harness.h"
+#include "tests/harness/PlayBot.h"
+#include "tests/record/RecordingProbe.h"
 
 namespace zarq::test {
 namespace {

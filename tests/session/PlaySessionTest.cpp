@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "harness/Harness.h"
-#include "record/Verify.h"
-#include "session/PictureSets.h"
-#include "session/SettingsKeys.h"
+#include "core/record/Verify.h"
+#include "core/session/PictureSets.h"
+#include "core/session/SettingsKeys.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
@@ -83,9 +83,10 @@ TEST_F(Session, PlayStoresTheChoicesStartsSoundAndWarnsOncePerUser) {
 TEST_F(Session, AMissingSoundFolderIsToldAndTheChoicesForgotten) {
     rig.Sound.Missing = {"Beep"};
     EXPECT_FALSE(s.Play(0, 0, [&] { rig.Window.Events.push_back("shown"); }));
-    EXPECT_EQ(rig.Window.Events,
-              (std::vector<std::string>{
-                  "box:Error:Sound folder unproperly installed. Read instructions then reinstall."}));
+    EXPECT_EQ(
+        rig.Window.Events,
+        (std::vector<std::string>{
+            "box:Error:Sound folder unproperly installed. Read instructions then reinstall."}));
     EXPECT_EQ(rig.Stored[settings::kSoundMode] + rig.Stored[settings::kSystem], "-1-1");
     EXPECT_EQ(rig.Stored.count(settings::kFirstRun), 0u);
 }

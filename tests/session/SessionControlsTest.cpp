@@ -6,10 +6,10 @@
 
 #include <map>
 
-#include "harness/Harness.h"
-#include "session/KeyBindings.h"
-#include "session/Pads.h"
-#include "session/Touches.h"
+#include "core/session/KeyBindings.h"
+#include "core/session/Pads.h"
+#include "core/session/Touches.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <memory>
 
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
 
 namespace zarq {
 namespace {

@@ -16,10 +16,10 @@
 #include <optional>
 #include <thread>
 
-#include "Synth.h"
-#include "ToneMeasure.h"
-#include "harness/Harness.h"
-#include "sound/SdlSound.h"
+#include "desktop/sound/SdlSound.h"
+#include "tests/harness/Harness.h"
+#include "tests/sound/ToneMeasure.h"
+#include "tools/assetgen/sound/Synth.h"
 
 namespace zarq::test {
 namespace {

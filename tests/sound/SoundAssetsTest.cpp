@@ -7,8 +7,8 @@
 #include <fstream>
 #include <map>
 
-#include "Synth.h"
-#include "ToneMeasure.h"
+#include "tests/sound/ToneMeasure.h"
+#include "tools/assetgen/sound/Synth.h"
 
 namespace zarq::test {
 namespace {

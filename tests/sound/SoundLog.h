@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "panel/Seams.h"
+#include "core/panel/Seams.h"
 
 namespace zarq::test {
 
 class SoundLog : public SoundLibrary, public PortOutput {
-public:
+  public:
     std::vector<std::string> Events;
     // File stems whose loading fails ("Beep").
     std::vector<std::string> Missing;
@@ -65,7 +65,7 @@ public:
         return taken;
     }
 
-private:
+  private:
     static std::string Hex(unsigned value, int digits = 0) {
         char text[16];
         std::snprintf(text, sizeof text, "0x%0*X", digits, value);

@@ -1,10 +1,10 @@
 // The emulated interval timer and speaker gate: what the port writes make the speaker sound.
 #include <gtest/gtest.h>
 
-#include "SoundLog.h"
-#include "ToneMeasure.h"
-#include "harness/Harness.h"
-#include "sound/SpeakerTone.h"
+#include "desktop/sound/SpeakerTone.h"
+#include "tests/harness/Harness.h"
+#include "tests/sound/SoundLog.h"
+#include "tests/sound/ToneMeasure.h"
 
 namespace zarq::test {
 namespace {

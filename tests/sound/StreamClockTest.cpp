@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "sound/StreamClock.h"
+#include "desktop/sound/StreamClock.h"
 
 namespace zarq::test {
 namespace {

@@ -1,8 +1,8 @@
 // The toy's sound calls, start-up and shutdown as the sound library and the ports see them.
 #include <gtest/gtest.h>
 
-#include "SoundLog.h"
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
+#include "tests/sound/SoundLog.h"
 
 namespace zarq::test {
 namespace {
@@ -26,7 +26,7 @@ Lines Concat(std::initializer_list<Lines> parts) {
 
 // A panel whose sound library and ports both write into one log.
 class ToySound : public ::testing::Test {
-protected:
+  protected:
     VirtualClock clock;
     SoundLog log;
     RecordingWindow window;

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "sound/SpeakerTone.h"
-#include "sound/VoiceMixer.h"
+#include "desktop/sound/SpeakerTone.h"
+#include "desktop/sound/VoiceMixer.h"
 
 namespace zarq::test {
 namespace {

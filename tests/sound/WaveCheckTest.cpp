@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "sound/WaveCheck.h"
+#include "desktop/sound/WaveCheck.h"
 
 namespace zarq::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "CommandLine.h"
+#include "desktop/start/CommandLine.h"
 
 namespace zarq::test {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "Scenes.h"
+#include "desktop/manual/Scenes.h"
 
 namespace zarq::test {
 namespace {
@@ -11,7 +11,8 @@ namespace {
 int Count(const QImage& image, QRgb colour) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        for (int x = 0; x < image.width(); ++x)
+            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
     }
     return n;
 }

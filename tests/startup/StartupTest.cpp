@@ -9,14 +9,13 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
-
 #include <memory>
 
-#include "DataDir.h"
-#include "PanelWindow.h"
-#include "Scenes.h"
-#include "SplashForm.h"
-#include "harness/Harness.h"
+#include "desktop/dialogs/SplashForm.h"
+#include "desktop/manual/Scenes.h"
+#include "desktop/start/DataDir.h"
+#include "desktop/window/PanelWindow.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 namespace {
@@ -44,7 +43,7 @@ class AppEnd : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new AppEnd);
 
 class Options : public ::testing::Test {
-protected:
+  protected:
     Options() { App(); }
     SessionRig toy;
     std::unique_ptr<TSplashForm> dialog;
@@ -88,8 +87,8 @@ TEST_F(Options, EveryChoiceFitsItsListUncut) {
         QStyleOptionComboBox option;
         option.initFrom(list);
         option.editable = false;
-        const QRect field =
-            list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
         for (int i = 0; i < list->count(); ++i) {
             EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width())
                 << list->itemText(i).toStdString();
@@ -145,8 +144,9 @@ TEST_F(Options, TheMenuHasItsItemsShortcutsAndADisabledHiscoreReset) {
     TSplashForm& d = Open();
     QStringList captions;
     for (QAction* a : d.PM_Menu->actions()) captions << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(captions, (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'", "-",
-                                     "Open 'Manual.exe'", "-", "Reset Hiscores", "-", "E&xit"}));
+    EXPECT_EQ(captions,
+              (QStringList{"About...", "-", "View 'Readme.txt'", "View 'Whatsnew.txt'", "-",
+                           "Open 'Manual.exe'", "-", "Reset Hiscores", "-", "E&xit"}));
     EXPECT_EQ(d.PM_Menu->defaultAction(), d.PM_1About);
     EXPECT_FALSE(d.PM_8Hiscore->isEnabled());
     EXPECT_EQ(d.PM_1About->shortcut(), QKeySequence(Qt::Key_F1));
@@ -155,9 +155,8 @@ TEST_F(Options, TheMenuHasItsItemsShortcutsAndADisabledHiscoreReset) {
     d.PM_3Readme->trigger();
     d.PM_6Instruct->trigger();
     d.La_EmailClick();
-    EXPECT_EQ(toy.Window.Events,
-              (std::vector<std::string>{"open:readme.txt", "open:Manual.EXE",
-                                        "open:mailto:zarq@quarvel.example"}));
+    EXPECT_EQ(toy.Window.Events, (std::vector<std::string>{"open:readme.txt", "open:Manual.EXE",
+                                                           "open:mailto:zarq@quarvel.example"}));
 }
 
 TEST_F(Options, EscOnThePanelEndsTheProgramThroughTheSoundShutdown) {
@@ -179,9 +178,10 @@ TEST_F(Options, EscOnThePanelEndsTheProgramThroughTheSoundShutdown) {
     for (size_t i = before; i < toy.Sound.Calls.size(); ++i) {
         shutdown.push_back(toy.Sound.Calls[i].Call + ":" + toy.Sound.Calls[i].Sample);
     }
-    EXPECT_EQ(shutdown, (std::vector<std::string>{"Stop:", "Free:Beep", "Free:Start", "Free:Turn",
-                                                  "Free:Disc", "Free:Win", "Free:Miss1", "Free:Miss2",
-                                                  "Free:Over", "Free:End", "Close:"}));
+    EXPECT_EQ(shutdown,
+              (std::vector<std::string>{"Stop:", "Free:Beep", "Free:Start", "Free:Turn",
+                                        "Free:Disc", "Free:Win", "Free:Miss1", "Free:Miss2",
+                                        "Free:Over", "Free:End", "Close:"}));
     EXPECT_EQ(toy.Ports.Writes.back().Value, 0x00);  // the speaker off
 }
 

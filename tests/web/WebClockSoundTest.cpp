@@ -1,6 +1,6 @@
-// The web edition's sound: sounds start on the audio context's clock with exactly the toy's spacing,
-// the speaker follows the toy's port writes, the context rests after a quiet second and with a
-// hidden tab. Also the page's limit on a recording's size, and its keys taken from storage.
+// The web edition's sound: sounds start on the audio context's clock with exactly the toy's
+// spacing, the speaker follows the toy's port writes, the context rests after a quiet second and
+// with a hidden tab. Also the page's limit on a recording's size, and its keys taken from storage.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +9,9 @@
 #include <iterator>
 #include <map>
 
-#include "AudioSchedule.h"
-#include "WebEdition.h"
-#include "panel/SpeakerPorts.h"
+#include "core/panel/SpeakerPorts.h"
+#include "web/src/AudioSchedule.h"
+#include "web/src/WebEdition.h"
 
 namespace zarq::web {
 namespace {

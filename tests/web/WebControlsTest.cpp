@@ -2,7 +2,7 @@
 // and a Gamepad's standard mapping. The controls' rules are the session's, tested there.
 #include <gtest/gtest.h>
 
-#include "Controls.h"
+#include "web/src/Controls.h"
 
 namespace zarq::web {
 namespace {

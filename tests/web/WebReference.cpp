@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "panel/SpeakerPorts.h"
-#include "panel/InputPath.h"
-#include "panel/SilentSeams.h"
-#include "panel/Unit1.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/SilentSeams.h"
+#include "core/panel/SpeakerPorts.h"
+#include "core/panel/Unit1.h"
 
 namespace {
 

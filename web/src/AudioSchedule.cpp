@@ -1,5 +1,5 @@
 // The sound start times on the audio context's clock.
-#include "AudioSchedule.h"
+#include "web/src/AudioSchedule.h"
 
 namespace zarq::web {
 

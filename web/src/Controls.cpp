@@ -1,9 +1,9 @@
 // Browser key names and the Gamepad API's standard mapping, turned into portable ones.
-#include "Controls.h"
+#include "web/src/Controls.h"
 
 #include <cctype>
 
-#include "session/KeyBindings.h"
+#include "core/session/KeyBindings.h"
 
 namespace zarq::web {
 

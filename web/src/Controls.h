@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "session/Pads.h"
+#include "core/session/Pads.h"
 
 namespace zarq::web {
 

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "AudioSchedule.h"
-#include "Synth.h"
-#include "WebEdition.h"
-#include "panel/SoundLevels.h"
-#include "session/PictureSets.h"
+#include "core/panel/SoundLevels.h"
+#include "core/session/PictureSets.h"
+#include "tools/assetgen/sound/Synth.h"
+#include "web/src/AudioSchedule.h"
+#include "web/src/WebEdition.h"
 
 using zarq::Millis;
 using zarq::PointerKind;

@@ -1,5 +1,5 @@
 // The toy in a web page, on the page's clock, with its controls, sound and recordings.
-#include "WebEdition.h"
+#include "web/src/WebEdition.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,9 +9,9 @@
 #include <set>
 #include <sstream>
 
-#include "Synth.h"
-#include "record/Recording.h"
-#include "session/PictureSets.h"
+#include "core/record/Recording.h"
+#include "core/session/PictureSets.h"
+#include "tools/assetgen/sound/Synth.h"
 
 #ifndef ZARQ_VERSION
 #define ZARQ_VERSION "0"
@@ -157,10 +157,10 @@ constexpr const char* kRecordingFile = "/tmp/play.zrec";
 // ---- The edition ------------------------------------------------------------------------
 
 WebEdition::WebEdition(PageAudio& audio, PageHost& host) : host_(host), sound_(audio) {
-    session_ = std::make_unique<PlaySession>(SessionSeams{
-        [this] { return now_; }, sound_, sound_, *this,
-        [&host](const std::string&) { return std::make_unique<PageSettings>(host); },
-        ZARQ_VERSION});
+    session_ = std::make_unique<PlaySession>(
+        SessionSeams{[this] { return now_; }, sound_, sound_, *this,
+                     [&host](const std::string&) { return std::make_unique<PageSettings>(host); },
+                     ZARQ_VERSION});
     sound_.Bind(session_->Scheduler());
     session_->SetEvents(this);
     ReloadKeys();
@@ -235,7 +235,8 @@ std::string WebEdition::AssignKey(int control, const std::string& domKey,
     KeyBindings keys = session_->Keys();
     keys.Assign(static_cast<ToyControl>(control), keyName);
     session_->SetKeys(keys);
-    keys.Save([this](const std::string& name, const std::string& value) { host_.Write(name, value); });
+    keys.Save(
+        [this](const std::string& name, const std::string& value) { host_.Write(name, value); });
     return {};
 }
 
@@ -317,8 +318,8 @@ const std::vector<int>& WebEdition::Scene() {
         const auto key = std::lower_bound(keys.begin(), keys.end(), image->Picture());
         if (key == keys.end() || *key != image->Picture()) continue;
         const TRect& r = image->Bounds();
-        scene_.insert(scene_.end(), {static_cast<int>(key - keys.begin()), r.Left, r.Top,
-                                     r.Width, r.Height, image->Transparent() ? 1 : 0});
+        scene_.insert(scene_.end(), {static_cast<int>(key - keys.begin()), r.Left, r.Top, r.Width,
+                                     r.Height, image->Transparent() ? 1 : 0});
     }
     return scene_;
 }

@@ -13,12 +13,12 @@
 #include <string_view>
 #include <vector>
 
-#include "AudioSchedule.h"
-#include "Controls.h"
-#include "panel/SpeakerPorts.h"
-#include "panel/InputPath.h"
-#include "panel/Unit1.h"
-#include "session/PlaySession.h"
+#include "core/panel/InputPath.h"
+#include "core/panel/SpeakerPorts.h"
+#include "core/panel/Unit1.h"
+#include "core/session/PlaySession.h"
+#include "web/src/AudioSchedule.h"
+#include "web/src/Controls.h"
 
 namespace zarq::web {
 

@@ -1,7 +1,7 @@
 // Game 3's two endings: the victory after a disc through the gap, which returns to the cycle
 // race one speed level faster, and the time-out, which takes a life and restarts the stage
 // with a closed barrier or ends the play.
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

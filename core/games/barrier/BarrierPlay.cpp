@@ -1,7 +1,7 @@
 // Game 3, the barrier stage in play: its start sequence after a won duel, the player's disc
 // flying at the boss, the barrier knocked open or shut by a rebound, the gap turning round
 // the boss and the clock running the time bars down.
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

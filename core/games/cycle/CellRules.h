@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "panel/GameState.h"
+#include "core/panel/GameState.h"
 
 namespace zarq::cycle {
 

@@ -1,7 +1,7 @@
 // The labyrinth both cycles drive on: drawing its visible part, the four scrolls that carry
 // it past the player's fixed point, and its set-up before every race.
-#include "games/cycle/CellRules.h"
-#include "panel/Unit1.h"
+#include "core/games/cycle/CellRules.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -3,8 +3,8 @@
 // testing its own head. Also its display on the lattice and its remaining cycles.
 #include <algorithm>
 
-#include "games/cycle/CellRules.h"
-#include "panel/Unit1.h"
+#include "core/games/cycle/CellRules.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

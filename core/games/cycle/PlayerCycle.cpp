@@ -1,7 +1,7 @@
 // The player's cycle: it never leaves column 4, row 3; each of its steps lights one segment
 // there and scrolls the labyrinth past it. Also its crash test and the periodic score award.
-#include "games/cycle/CellRules.h"
-#include "panel/Unit1.h"
+#include "core/games/cycle/CellRules.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // The end of a cycle race: the first crash stops everything, the crashed cycle blinks, the
 // lives are settled, and either the next race starts after an intermission or game 1 ends
 // (the duel after the player's third win, game over after the player's last life).
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -1,6 +1,6 @@
 // The flight of the duel's one disc across the grid: up one row per column, a bounce with a
 // click off the top row, down again, and at the far side a catch or the end of the point.
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // The start of the disc duel (beeps, a line wiping the race off the grid, lives and boss,
 // the set-up, play) and the movement of both figures: the player's move throttle, the
 // opponent's climb through its positions and its throw after a random delay.
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

@@ -1,7 +1,7 @@
 // The end of a duel point: the innermost life bar of the side that missed blinks out, then
 // play resumes with the opponent serving, or the player loses a life and the duel starts
 // over (or the play ends), or the opponent's last duel life hands over to the barrier stage.
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq {
 

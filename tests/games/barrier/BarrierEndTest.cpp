@@ -1,6 +1,6 @@
 // The ends of game 3: the victory sequence with its bonus back into the cycle race one level
 // faster, and the time-out that takes a life and restarts the stage or ends the play.
-#include "StageFixture.h"
+#include "tests/games/barrier/StageFixture.h"
 
 namespace zarq::test {
 namespace {

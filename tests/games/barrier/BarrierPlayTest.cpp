@@ -1,6 +1,6 @@
 // Game 3 in play: the start sequence after the won duel, the throw's path, the barrier knocked
 // open, turning, shut again and pierced, the fire button's one throw per press, and the clock.
-#include "StageFixture.h"
+#include "tests/games/barrier/StageFixture.h"
 
 namespace zarq::test {
 namespace {

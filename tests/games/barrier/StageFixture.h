@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 

@@ -2,7 +2,7 @@
 // the torus copies at its border.
 #include <array>
 
-#include "RaceFixture.h"
+#include "tests/games/cycle/RaceFixture.h"
 
 namespace zarq::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <random>
 
-#include "RaceFixture.h"
+#include "tests/games/cycle/RaceFixture.h"
 
 namespace zarq::test {
 namespace {

@@ -1,6 +1,6 @@
 // The player's cycle: its steps and turns at its fixed point, the trail it leaves, its crash
 // test for each heading and the score it earns while it drives.
-#include "RaceFixture.h"
+#include "tests/games/cycle/RaceFixture.h"
 
 namespace zarq::test {
 namespace {

@@ -1,6 +1,6 @@
 // The end of a race: the win and miss sequences on the clock, the intermission, the next race,
 // and the two ways out of game 1 (the duel after the third win, game over after the last life).
-#include "RaceFixture.h"
+#include "tests/games/cycle/RaceFixture.h"
 
 namespace zarq::test {
 namespace {

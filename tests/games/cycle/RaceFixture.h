@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "harness/Harness.h"
+#include "tests/harness/Harness.h"
 
 namespace zarq::test {
 

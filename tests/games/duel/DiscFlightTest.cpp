@@ -1,6 +1,6 @@
 // The disc's flight: its cells for every start row in both directions, the click at the
 // bounce, and what the arrival decides: catches by either side and the misses that end a point.
-#include "DuelFixture.h"
+#include "tests/games/duel/DuelFixture.h"
 
 namespace zarq::test {
 namespace {

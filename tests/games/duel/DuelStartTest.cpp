@@ -1,6 +1,6 @@
 // The duel's start after the cycle race, from the switch on: its timeline, the wipe of the grid,
 // the set-up, and then the movement of both figures and the opponent's throw delays.
-#include "DuelFixture.h"
+#include "tests/games/duel/DuelFixture.h"
 
 namespace zarq::test {
 namespace {

@@ -1,6 +1,6 @@
 // The end of a duel point: the blink of the lost life bar, the resumption, the +20 of a won
 // point, the duel won, the player's life lost with the duel set up again, and the last life.
-#include "DuelFixture.h"
+#include "tests/games/duel/DuelFixture.h"
 
 namespace zarq::test {
 namespace {

@@ -1,7 +1,7 @@
 // The screen's trace, computed from the element table and the elements' own pictures.
-#include "BaseScreen.h"
+#include "tools/assetgen/pictures/BaseScreen.h"
 
-#include "Palette.h"
+#include "tools/assetgen/pictures/Palette.h"
 
 namespace zarq::assetgen {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq::assetgen {
 

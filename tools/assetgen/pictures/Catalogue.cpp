@@ -1,10 +1,10 @@
 // The inert panel and the picture list read from it.
-#include "Catalogue.h"
-
-#include "panel/SilentSeams.h"
+#include "tools/assetgen/pictures/Catalogue.h"
 
 #include <set>
 #include <stdexcept>
+
+#include "core/panel/SilentSeams.h"
 
 namespace zarq::assetgen {
 

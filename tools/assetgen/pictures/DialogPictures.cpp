@@ -5,7 +5,7 @@
 // same drawing under a scaled painter, its toy reduced from the finer panel pictures, never
 // an enlargement. The only noise is the photograph's grain, from fixed seeds, so every run
 // gives the same pictures.
-#include "DialogPictures.h"
+#include "tools/assetgen/pictures/DialogPictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -19,13 +19,13 @@
 #include <set>
 #include <stdexcept>
 
-#include "Catalogue.h"
-#include "IconSvg.h"
-#include "Outline.h"
-#include "PanelPhoto.h"
-#include "PanelScene.h"
-#include "Relief.h"
-#include "Typesetter.h"
+#include "tools/assetgen/pictures/Catalogue.h"
+#include "tools/assetgen/pictures/IconSvg.h"
+#include "tools/assetgen/pictures/Outline.h"
+#include "tools/assetgen/pictures/PanelPhoto.h"
+#include "tools/assetgen/pictures/PanelScene.h"
+#include "tools/assetgen/pictures/Relief.h"
+#include "tools/assetgen/pictures/Typesetter.h"
 
 namespace zarq::assetgen {
 

@@ -5,13 +5,13 @@
 // picture keeps that pixel black. The figures leave room for their own hand and disc
 // elements: the player's disc sits at columns 1-4, rows 4-11 of the body and its empty hand at
 // columns 12-17, rows 8-11; the opponent is the mirror image (hand at 0-5, disc at 13-16).
-#include "DisplayPictures.h"
+#include "tools/assetgen/pictures/DisplayPictures.h"
 
 #include <functional>
 #include <map>
 #include <stdexcept>
 
-#include "Palette.h"
+#include "tools/assetgen/pictures/Palette.h"
 
 namespace zarq::assetgen {
 

@@ -1,22 +1,22 @@
 // The generator's run: the picture list read from a real panel, a drawing for every entry,
 // the files, the region data and, on request, previews of the whole panel to look at.
-#include "Generator.h"
+#include "tools/assetgen/pictures/Generator.h"
 
 #include <QPainter>
 #include <fstream>
 #include <set>
 #include <stdexcept>
 
-#include "BaseScreen.h"
-#include "Catalogue.h"
-#include "DialogPictures.h"
-#include "DisplayPictures.h"
-#include "Jpeg.h"
-#include "Outline.h"
-#include "OutlineAlpha.h"
-#include "PanelPhoto.h"
-#include "PanelScene.h"
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
+#include "tools/assetgen/pictures/BaseScreen.h"
+#include "tools/assetgen/pictures/Catalogue.h"
+#include "tools/assetgen/pictures/DialogPictures.h"
+#include "tools/assetgen/pictures/DisplayPictures.h"
+#include "tools/assetgen/pictures/Jpeg.h"
+#include "tools/assetgen/pictures/Outline.h"
+#include "tools/assetgen/pictures/OutlineAlpha.h"
+#include "tools/assetgen/pictures/PanelPhoto.h"
+#include "tools/assetgen/pictures/PanelScene.h"
 
 namespace zarq::assetgen {
 

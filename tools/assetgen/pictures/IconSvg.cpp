@@ -1,14 +1,14 @@
 // Writing the scalable icon. Numbers go out through QString::number, which ignores the locale
 // (the C library's printf would write decimal commas in some), so the file comes out the same
 // on every machine that draws the same shapes.
-#include "IconSvg.h"
+#include "tools/assetgen/pictures/IconSvg.h"
 
 #include <QString>
 #include <algorithm>
 #include <stdexcept>
 #include <tuple>
 
-#include "Outline.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 namespace zarq::assetgen {
 

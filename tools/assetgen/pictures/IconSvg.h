@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "PanelPhoto.h"
-#include "PanelScene.h"
+#include "tools/assetgen/pictures/PanelPhoto.h"
+#include "tools/assetgen/pictures/PanelScene.h"
 
 namespace zarq::assetgen {
 

@@ -1,7 +1,7 @@
 // The JPEG wrapper. libjpeg reports fatal errors through error_exit, which must not return;
 // ours jumps back to the call with longjmp. Between setjmp and the jump only plain C data is
 // alive (the C++ buffers are created before setjmp and outlive it), so nothing is skipped.
-#include "Jpeg.h"
+#include "tools/assetgen/pictures/Jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>

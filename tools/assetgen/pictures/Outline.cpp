@@ -2,7 +2,7 @@
 // reaches the later knot's value exactly on its row; a knot repeated on a later row holds the
 // edge still. The rows the window is known by (the top edge, the waist around the display,
 // the widest band and the last two rows of the rounded foot) are knots themselves.
-#include "Outline.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 #include <array>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "skin/RegionData.h"
+#include "core/skin/RegionData.h"
 
 namespace zarq::assetgen {
 

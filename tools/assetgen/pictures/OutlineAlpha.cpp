@@ -1,5 +1,5 @@
 // The anti-aliased outline, filled from the same row spans that make the region data.
-#include "OutlineAlpha.h"
+#include "tools/assetgen/pictures/OutlineAlpha.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "Outline.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 namespace zarq::assetgen {
 

@@ -1,5 +1,5 @@
 // Pixel art from text rows.
-#include "Palette.h"
+#include "tools/assetgen/pictures/Palette.h"
 
 #include <cmath>
 #include <cstring>

@@ -6,7 +6,7 @@
 // occlusion and the reflection of a soft box on the glossy parts then make the photograph,
 // which is reduced to its final size with a little film grain. All noise comes from fixed
 // seeds, so every run gives the same picture.
-#include "PanelPhoto.h"
+#include "tools/assetgen/pictures/PanelPhoto.h"
 
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -16,10 +16,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "Outline.h"
-#include "OutlineAlpha.h"
-#include "Relief.h"
-#include "Typesetter.h"
+#include "tools/assetgen/pictures/Outline.h"
+#include "tools/assetgen/pictures/OutlineAlpha.h"
+#include "tools/assetgen/pictures/Relief.h"
+#include "tools/assetgen/pictures/Typesetter.h"
 
 namespace zarq::assetgen {
 

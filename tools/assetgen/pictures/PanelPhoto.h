@@ -12,7 +12,7 @@
 #include <QString>
 #include <vector>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq::assetgen {
 

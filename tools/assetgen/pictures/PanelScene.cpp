@@ -1,9 +1,9 @@
 // Painting chosen elements over each other inside the outline.
-#include "PanelScene.h"
+#include "tools/assetgen/pictures/PanelScene.h"
 
 #include <stdexcept>
 
-#include "Outline.h"
+#include "tools/assetgen/pictures/Outline.h"
 
 namespace zarq::assetgen {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/Unit1.h"
+#include "core/panel/Unit1.h"
 
 namespace zarq::assetgen {
 

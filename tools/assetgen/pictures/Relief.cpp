@@ -1,7 +1,7 @@
 // Fields, the exact Euclidean distance transform (two passes of the lower envelope of
 // parabolas), a separable Gaussian blur and hash-based noise. Everything here is plain
 // arithmetic in a fixed order, so the same input always gives the same output.
-#include "Relief.h"
+#include "tools/assetgen/pictures/Relief.h"
 
 #include <QPainter>
 #include <algorithm>

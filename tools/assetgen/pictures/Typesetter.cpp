@@ -1,5 +1,5 @@
 // The bold face loaded once from its file, and text turned into scaled, placed outlines.
-#include "Typesetter.h"
+#include "tools/assetgen/pictures/Typesetter.h"
 
 #include <QFontDatabase>
 #include <QTransform>

@@ -7,7 +7,7 @@
 #include <exception>
 #include <string>
 
-#include "Generator.h"
+#include "tools/assetgen/pictures/Generator.h"
 
 int main(int argc, char** argv) {
     // Fonts need a GUI application, but never a screen.

@@ -5,7 +5,7 @@
 // Nyquist frequency, so a harmonic never pops in or out during a sweep. Every note starts
 // and stops with a raised-cosine edge and is set to the same loudness whatever its pitch.
 // All of it is integer arithmetic, so every machine writes the same bytes.
-#include "Synth.h"
+#include "tools/assetgen/sound/Synth.h"
 
 #include <algorithm>
 #include <array>

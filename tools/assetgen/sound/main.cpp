@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Synth.h"
+#include "tools/assetgen/sound/Synth.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
