@@ -74,7 +74,6 @@ class BitWriter {
     void Align() {
         if (fill_ > 0) Put(0, 8 - fill_);
     }
-    std::size_t BitsWritten() const { return out_.size() * 8 + fill_; }
     std::string Take() {
         Align();
         return std::move(out_);
@@ -300,7 +299,8 @@ void PutBlock(BitWriter& out, const std::vector<Symbol>& symbols, std::string_vi
     }
 }
 
-// Finds earlier occurrences through chains of positions with the same three-byte hash.
+// Finds earlier occurrences through chains of positions with the same three-byte hash. Positions
+// are kept in 32 bits: a recording is far smaller than 2 GiB.
 class MatchFinder {
   public:
     explicit MatchFinder(std::string_view in) : in_(in), head_(1u << 15, -1), prev_(kWindow, -1) {}
