@@ -95,7 +95,7 @@ class PlaySession {
     // Whether the toy is switched on, and the score it shows with a pass of 2000 for every
     // marker, as a player counts it.
     bool SwitchedOn() const { return !form_->Puls_Off->Visible(); }
-    long Score() const { return form_->G.ScoreWraps * 2000L + form_->G.Score; }
+    std::int64_t Score() const { return TotalScore(*form_); }
     TimerScheduler& Scheduler() { return clock_.Scheduler(); }
     Millis Now() const { return clock_.Now(); }
 
