@@ -10,6 +10,7 @@ void InputPath::Deliver(const ToyInput& input) {
 }
 
 void InputPath::DeliverRecorded(const ToyInput& input) {
+    if (watcher_ != nullptr) watcher_->InputDelivered(input);
     if (observer_ != nullptr) observer_->InputDelivered(input);
     switch (input.Kind) {
         case InputKind::KeyDown:

@@ -41,8 +41,11 @@ class InputPath {
     void SwitchOn() { Deliver({InputKind::SwitchOn, 0}); }
     void SwitchOff() { Deliver({InputKind::SwitchOff, 0}); }
 
-    // One observer at a time; null removes it.
+    // One observer at a time (a recorder); null removes it.
     void SetObserver(InputObserver* observer) { observer_ = observer; }
+    // One more, told first, that watches every play as the player plays it whatever else
+    // observes the path: the keeper of the best plays.
+    void SetPlayWatcher(InputObserver* watcher) { watcher_ = watcher; }
     // While locked, the player's own inputs do not reach the toy (a recording is playing).
     void SetPlayerLocked(bool locked) { playerLocked_ = locked; }
     bool PlayerLocked() const { return playerLocked_; }
@@ -50,6 +53,7 @@ class InputPath {
   private:
     TForm1& form_;
     InputObserver* observer_ = nullptr;
+    InputObserver* watcher_ = nullptr;
     bool playerLocked_ = false;
 };
 

@@ -41,6 +41,7 @@ bool TimerScheduler::RunNextDue(Millis limit, std::optional<Millis> catchUpFrom)
         heldUpFrom = catchUpFrom;
     }
     tickTime_ = outer;
+    if (watcher_ != nullptr) watcher_->TickRun(*next, due, heldUpFrom);
     if (tickObserver_ != nullptr) tickObserver_->TickRun(*next, due, heldUpFrom);
     return true;
 }

@@ -50,8 +50,10 @@ class TimerScheduler {
     // Count of ticks run so far: with the time, it places an input between the same two ticks.
     std::uint64_t TicksRun() const { return ticksRun_; }
 
-    // One observer at a time; null removes it.
+    // One observer at a time (a recorder or a replay); null removes it.
     void SetTickObserver(TickObserver* observer) { tickObserver_ = observer; }
+    // One more, told first: the keeper of the best plays, beside any recorder.
+    void SetPlayWatcher(TickObserver* watcher) { watcher_ = watcher; }
     // A replay drives the time itself: replaces the clock and returns the one it replaced.
     std::function<Millis()> SwapClock(std::function<Millis()> clock) {
         return std::exchange(clock_, std::move(clock));
@@ -68,6 +70,7 @@ class TimerScheduler {
     std::function<Millis()> clock_;
     std::function<void()> scheduleChanged_;
     TickObserver* tickObserver_ = nullptr;
+    TickObserver* watcher_ = nullptr;
     std::vector<TTimer*> timers_;  // creation order
     std::optional<Millis> tickTime_;
     std::uint64_t ticksRun_ = 0;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -21,6 +22,7 @@ void CycleCount::AfterTick(const TTimer& timer) {
     // The victory's last step takes the toy from the barrier stage back to the race.
     if (&timer == &form_.TimerVittoria && gameBefore_ == 3 && form_.G.CurrentGame == 1) ++cycles_;
     gameBefore_ = form_.G.CurrentGame;
+    if (form_.G.GameStarted) topSpeed_ = std::max(topSpeed_, form_.G.SpeedLevel);
 }
 
 Recorder::Recorder(TForm1& form, InputPath& input, TimerScheduler& clock, Options options)
@@ -41,20 +43,13 @@ bool Recorder::Start(const std::string& path) {
     written_ = 0;
     if (form_.G.PowerOn) input_.SwitchOff();
 
-    Recording header;
-    header.Program = options_.Program;
-    header.Date = UtcNow();
-    header.System = options_.System;
-    header.Start = TakeSnapshot(form_);
-    origin_ = clock_.Now();
-    ticksAtStart_ = clock_.TicksRun();
-    cycles_ = std::make_unique<CycleCount>(form_);
+    const std::string header = Begin();
     // A header that cannot be written (a full disk) fails the start itself: said once, by the
     // caller, and no empty file is left behind (a device such as /dev/full is left alone).
     struct stat opened {};
     const bool regular = ::fstat(fd_, &opened) == 0 && S_ISREG(opened.st_mode);
     auto onFailed = std::exchange(onFailed_, nullptr);
-    Write(HeaderText(header));
+    Write(header);
     onFailed_ = std::move(onFailed);
     if (fd_ < 0) {
         error_ = "Cannot write " + Shown(path) + ": " + std::strerror(writeErrno_);
@@ -63,19 +58,54 @@ bool Recorder::Start(const std::string& path) {
     }
     input_.SetObserver(this);
     clock_.SetTickObserver(this);
+    attached_ = true;
     return true;
 }
 
+std::string Recorder::Begin() {
+    Recording header;
+    header.Program = options_.Program;
+    header.Date = UtcNow();
+    header.System = options_.System;
+    header.Start = TakeSnapshot(form_);
+    origin_ = clock_.Now();
+    ticksAtStart_ = clock_.TicksRun();
+    cycles_ = std::make_unique<CycleCount>(form_);
+    return HeaderText(header);
+}
+
+void Recorder::StartInMemory() {
+    Stop();
+    error_.clear();
+    text_.clear();
+    written_ = 0;
+    inMemory_ = true;
+    Write(Begin());
+}
+
 void Recorder::Stop(EndReason reason) {
-    if (fd_ >= 0) Finish(reason, Clock());
+    if (Active()) Finish(reason, Clock());
 }
 
 void Recorder::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    inMemory_ = false;
+}
+
+void Recorder::Detach() {
+    if (!attached_) return;
+    input_.SetObserver(nullptr);
+    clock_.SetTickObserver(nullptr);
+    attached_ = false;
 }
 
 void Recorder::Write(const std::string& text) {
+    if (inMemory_) {
+        text_ += text;
+        written_ += text.size();
+        return;
+    }
     if (fd_ < 0) return;
     // Written at once: a crash or a kill loses nothing already played.
     std::size_t done = 0;
@@ -94,8 +124,7 @@ void Recorder::Write(const std::string& text) {
             static_cast<void>(cut);
             error_ = std::string("The recording has stopped: its file could not be written (") +
                      std::strerror(why) + "). It keeps the play up to this moment.";
-            input_.SetObserver(nullptr);
-            clock_.SetTickObserver(nullptr);
+            Detach();
             Close();
             if (onFailed_) onFailed_(error_);
             return;
@@ -105,8 +134,7 @@ void Recorder::Write(const std::string& text) {
 }
 
 void Recorder::Finish(EndReason reason, Millis clock) {
-    input_.SetObserver(nullptr);
-    clock_.SetTickObserver(nullptr);
+    Detach();
     RecordingEnd end;
     end.Reason = reason;
     end.Clock = clock;
@@ -114,7 +142,7 @@ void Recorder::Finish(EndReason reason, Millis clock) {
     end.Score = TotalScore(form_);
     end.Cycles = cycles_ != nullptr ? cycles_->Cycles() : 0;
     Write(EndText(end));
-    const bool wrote = fd_ >= 0;
+    const bool wrote = Active();
     Close();
     if (wrote && onEnded_) onEnded_(reason);
 }

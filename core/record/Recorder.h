@@ -12,17 +12,20 @@
 namespace zarq {
 
 // Counts what the recording's end states: the barrier stages won, which take the toy round its
-// three games once more. Used alike by the recorder and by the replay, so the two agree.
+// three games once more; and the highest speed level a play reached. Used alike by the
+// recorder and by the replay, so the two agree.
 class CycleCount {
   public:
     explicit CycleCount(const TForm1& form);
     void AfterTick(const TTimer& timer);
     std::int64_t Cycles() const { return cycles_; }
+    int TopSpeed() const { return topSpeed_; }
 
   private:
     const TForm1& form_;
     int gameBefore_;
     std::int64_t cycles_ = 0;
+    int topSpeed_ = 0;
 };
 
 class Recorder : public InputObserver, public TickObserver {
@@ -43,10 +46,18 @@ class Recorder : public InputObserver, public TickObserver {
     // Switches the toy off if it is on (a recording always begins with the toy off), writes the
     // header and starts watching. False, with Error() saying why, when the file cannot be written.
     bool Start(const std::string& path);
+    // For the next Start.
+    void SetOptions(Options options) { options_ = std::move(options); }
+    // Keeps the recording in memory instead, from the toy as it is now (off, or idle after a
+    // game over), without switching it off: for an owner that watches the input path and the
+    // clock itself and passes on to InputDelivered and TickRun what it sees.
+    void StartInMemory();
+    // What a recording in memory holds so far.
+    const std::string& Text() const { return text_; }
     // Writes the end line and closes the file.
     void Stop(EndReason reason = EndReason::Closed);
 
-    bool Active() const { return fd_ >= 0; }
+    bool Active() const { return fd_ >= 0 || inMemory_; }
     const std::string& Error() const { return error_; }
     // Called once the recording has ended, whatever ended it.
     void SetOnEnded(std::function<void(EndReason)> onEnded) { onEnded_ = std::move(onEnded); }
@@ -59,7 +70,13 @@ class Recorder : public InputObserver, public TickObserver {
     void InputDelivered(const ToyInput& input) override;
     void TickRun(const TTimer& timer, Millis due, std::optional<Millis> heldUpFrom) override;
 
+    // The highest speed level reached so far.
+    int TopSpeed() const { return cycles_ != nullptr ? cycles_->TopSpeed() : 0; }
+
   private:
+    // Takes the toy's state and the clock's origin; returns the header's lines.
+    std::string Begin();
+    void Detach();
     void Write(const std::string& line);
     void Close();
     void Finish(EndReason reason, Millis clock);
@@ -71,6 +88,9 @@ class Recorder : public InputObserver, public TickObserver {
     TimerScheduler& clock_;
     Options options_;
     int fd_ = -1;
+    bool inMemory_ = false;
+    bool attached_ = false;  // observing the path and the clock itself
+    std::string text_;
     std::uint64_t written_ = 0;  // the bytes of the whole lines written
     std::unique_ptr<CycleCount> cycles_;
     Millis origin_ = 0;

@@ -14,7 +14,11 @@
 namespace zarq {
 
 inline constexpr std::string_view kRecordingMagic = "zarq-recording";
-inline constexpr int kRecordingVersion = 1;
+// Version 1: a play from the toy switched off. Version 2 adds a play from the speed button that
+// starts a new play after a game over: the toy on and idle. A recording is written with the
+// lowest version that can hold it, so that older programs still read what they can play.
+inline constexpr int kRecordingVersion = 2;
+inline constexpr int kRecordingFirstVersion = 1;
 
 enum class EndReason : std::uint8_t { GameOver, SwitchedOff, Closed };
 
@@ -28,6 +32,7 @@ struct RecordingEnd {
 };
 
 struct Recording {
+    int Version = kRecordingFirstVersion;
     std::string Program;  // the version of the program that made it
     std::string Date;     // when it began, UTC, ISO 8601
     int System = 0;       // the options dialog's "Windows version" choice (0 or 1)

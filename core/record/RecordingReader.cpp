@@ -239,11 +239,13 @@ class Reader {
         int version = 0;
         if (!Number(w[1], version, 0, 1'000'000))
             return Error("the format version is not a number");
-        if (version != kRecordingVersion) {
+        if (version < kRecordingFirstVersion || version > kRecordingVersion) {
             return Error("format version " + std::to_string(version) +
-                         " is not one this program reads (it reads version " +
+                         " is not one this program reads (it reads versions " +
+                         std::to_string(kRecordingFirstVersion) + " to " +
                          std::to_string(kRecordingVersion) + ")");
         }
+        r.Version = version;
 
         if (!Expect("program", w)) return false;
         if (w.size() != 2 || w[1].empty() || w[1].size() > 64 || !Printable(w[1])) {
@@ -265,13 +267,18 @@ class Reader {
             return Error("the state has " + std::to_string(w.size() - 1) + " values, not " +
                          std::to_string(names.size()));
         }
+        // From version 2 a play may also begin with the toy on and idle after a game over,
+        // where the speed button starts the next play: switched on, nothing else running.
+        const bool idleOn = r.Version >= 2;
         for (std::size_t i = 0; i < names.size(); ++i) {
             const RecordedValue& f = kRecordedState[i];
+            const std::int64_t high = idleOn && names[i] == "PowerOn" ? 1 : f.High;
             std::int64_t value = 0;
-            if (!Named(w[i + 1], names[i], value, f.Low, f.High)) {
+            if (!Named(w[i + 1], names[i], value, f.Low, high)) {
                 if (f.High == kRecordedOff &&
                     Named(w[i + 1], names[i], value, -kIntLimit, kIntLimit))
-                    return Error("a recording begins with the toy off, not with " +
+                    return Error(std::string("a recording begins with the toy off") +
+                                 (idleOn ? " or idle after a game over" : "") + ", not with " +
                                  std::string(names[i]) + "=" + std::to_string(value));
                 return Error("state value " + std::to_string(i + 1) + " must be " +
                              std::string(names[i]) + "=<" + std::to_string(f.Low) + " .. " +

@@ -9,7 +9,9 @@ using namespace format;
 
 std::string HeaderText(const Recording& h) {
     std::ostringstream out;
-    out << kRecordingMagic << ' ' << kRecordingVersion << '\n';
+    const bool atGameOver = !h.Start.Values.empty() && h.Start.Values[0] != 0;  // PowerOn
+    out << kRecordingMagic << ' ' << (atGameOver ? kRecordingVersion : kRecordingFirstVersion)
+        << '\n';
     out << "program " << h.Program << '\n';
     out << "date " << h.Date << '\n';
     out << "system " << h.System << '\n';

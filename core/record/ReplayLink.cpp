@@ -682,4 +682,27 @@ LinkResult DecodeReplayLink(std::string_view data) {
     return InflateRaw(*bytes.Value, kLinkRecordingLimit);
 }
 
+std::string ReplayLinkAddress(std::string_view page, std::string_view recording) {
+    const std::size_t fragment = page.find('#');
+    return std::string(page.substr(0, fragment)) + std::string(kLinkMarker) +
+           EncodeReplayLink(recording);
+}
+
+bool IsReplayLink(std::string_view text) {
+    return text.find(kLinkMarker) != std::string_view::npos;
+}
+
+LinkResult RecordingFromLink(std::string_view link) {
+    const std::size_t at = link.find(kLinkMarker);
+    if (at == std::string_view::npos)
+        return {std::nullopt, "The link carries no play (it has no #play=)."};
+    std::string_view data = link.substr(at + kLinkMarker.size());
+    data = data.substr(0, data.find('&'));
+    // Pasted links often end with a line break or spaces.
+    while (!data.empty() && (data.back() == '\n' || data.back() == '\r' || data.back() == ' '))
+        data.remove_suffix(1);
+    if (data.empty()) return {std::nullopt, "The link's play is empty."};
+    return DecodeReplayLink(data);
+}
+
 }  // namespace zarq

@@ -16,10 +16,16 @@ Replayer::~Replayer() {
 }
 
 void Replayer::Begin() {
-    // The recording began with the toy off, as the switch leaves it.
+    // The recording began with the toy off, as the switch leaves it, or idle after a game over.
     if (form_.G.PowerOn) form_.Puls_OnMouseDown(TMouseButton::mbLeft, 0, 0);
     form_.BloccaTimers();
     RestoreSnapshot(form_, recording_.Start);
+    if (form_.G.PowerOn) {
+        // It began on, idle after a game over: the switch shows on, the display is cleared
+        // by the speed button that starts the play.
+        form_.Puls_Off->SetVisible(false);
+        form_.Puls_On->SetVisible(true);
+    }
     ownClock_ = clock_.SwapClock([this] { return now_; });
     clock_.SetTickObserver(this);
     ticksAtStart_ = clock_.TicksRun();

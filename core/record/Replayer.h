@@ -43,6 +43,8 @@ class Replayer : public TickObserver {
     // Why the play stopped matching its recording ("line 12: ..."); empty while it matches.
     const std::string& Failure() const { return failure_; }
     PlayOutcome Outcome() const;
+    // The highest speed level the play has reached.
+    int TopSpeed() const { return cycles_ ? cycles_->TopSpeed() : 0; }
     Millis Now() const { return now_; }
     // The line of the recording the replay has reached, for a progress display.
     std::size_t StepsDone() const { return next_; }

@@ -31,6 +31,7 @@ Verdict VerifyRecording(const Recording& recording) {
 
     Verdict v;
     v.Outcome = replay.Outcome();
+    v.TopSpeed = replay.TopSpeed();
     const RecordingEnd& end = recording.End;
     if (!replay.Failure().empty()) {
         v.Exit = kVerifyMismatch;

@@ -14,6 +14,7 @@ enum VerifyExit { kVerifyMatch = 0, kVerifyMismatch = 1, kVerifyUnreadable = 2 }
 struct Verdict {
     VerifyExit Exit = kVerifyUnreadable;
     PlayOutcome Outcome;  // what the play gave
+    int TopSpeed = 0;     // the highest speed level it reached
     std::string Message;  // why it does not match, or why it was not read
 };
 

@@ -7,6 +7,7 @@
 #include "core/record/Replayer.h"
 #include "core/record/Verify.h"
 #include "core/session/PictureSets.h"
+#include "core/session/PlayKeeper.h"
 #include "core/session/SettingsKeys.h"
 
 namespace zarq {
@@ -42,6 +43,19 @@ PlaySession::PlaySession(SessionSeams seams)
     touches_ = std::make_unique<Touches>(*form_, *controls_);
     settingsView_ = std::make_unique<StoreView>(*this);
     clock_.SetNextDueChanged([this] { WakeChanged(); });
+    keeper_ = std::make_unique<PlayKeeper>(
+        *form_, *input_, clock_.Scheduler(),
+        [this] {
+            return Recorder::Options{seams_.Program,
+                                     std::clamp(ReadSetting(settings::kSystem, -1), 0, 1), true};
+        },
+        [this](const std::string& recording) {
+            const BestScores::Offered offered = best_.Offer(recording);
+            if (events_ == nullptr) return;
+            if (!offered.Error.empty()) events_->PlayNotKept(offered.Error);
+            if (offered.Rank > 0) events_->PlayKept(offered.Rank);
+        });
+    keeper_->Attach();
     const std::set<std::string> keys = PictureKeysOf(*form_);
     pictureKeys_.assign(keys.begin(), keys.end());
 }
@@ -50,6 +64,7 @@ PlaySession::~PlaySession() {
     events_ = nullptr;
     wakeChanged_ = nullptr;
     StopPlayback();
+    keeper_.reset();
     recorder_.reset();
     clock_.SetNextDueChanged(nullptr);
 }
@@ -148,6 +163,11 @@ bool PlaySession::Play(int soundMode, int system, const std::function<void()>& s
     return true;
 }
 
+void PlaySession::Close() {
+    closed_ = true;
+    keeper_->Detach();
+}
+
 // ---- Recording ------------------------------------------------------------------------------
 
 std::string PlaySession::StartRecording(const std::string& path) {
@@ -189,6 +209,8 @@ std::string PlaySession::StartPlayback(ReadResult read) {
     const Verdict verdict = VerifyRecording(*read.Value);
     StopPlayback();
     StopRecording();
+    // The player's own play ends here; the recording's is not the player's.
+    keeper_->Detach();
     lastFailure_.clear();
     verdict_ = verdict.Exit == kVerifyMatch ? std::string() : verdict.Message;
     recording_ = std::make_unique<Recording>(std::move(*read.Value));
@@ -224,6 +246,7 @@ void PlaySession::EndPlayback(bool played) {
     verdict_.clear();
     input_->SetPlayerLocked(false);
     clock_.Suspend(false);
+    if (!closed_) keeper_->Attach();
     // A play that went wrong is not left standing switched on: the switch is ready to start.
     if (!lastFailure_.empty() && form_->Puls_On->Visible()) input_->SwitchOff();
     if (events_ != nullptr) events_->PlaybackEnded(lastFailure_);

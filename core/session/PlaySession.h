@@ -15,6 +15,7 @@
 #include "core/panel/InputPath.h"
 #include "core/panel/Unit1.h"
 #include "core/record/Recording.h"
+#include "core/session/BestScores.h"
 #include "core/session/Controls.h"
 #include "core/session/KeyBindings.h"
 #include "core/session/Pads.h"
@@ -23,6 +24,7 @@
 
 namespace zarq {
 
+class PlayKeeper;
 class Recorder;
 class Replayer;
 
@@ -50,6 +52,11 @@ class SessionEvents {
     // A playback ended; `failure` is what the player is told, empty when all was well or the
     // player stopped it.
     virtual void PlaybackEnded(const std::string& /*failure*/) {}
+    // A play that ended was kept among the best, at `rank` (1 is the best).
+    virtual void PlayKept(int /*rank*/) {}
+    // A play that ranked could not be kept (the shelf is full or cannot be written); the list
+    // is as it was.
+    virtual void PlayNotKept(const std::string& /*why*/) {}
 };
 
 class PlaySession {
@@ -142,6 +149,15 @@ class PlaySession {
     // What the player was told about the playback that ended last (empty: nothing).
     const std::string& PlaybackFailure() const { return lastFailure_; }
 
+    // ---- Best scores -----------------------------------------------------------------------
+    // Every play the player plays is kept while it runs; one that ends among the ten best
+    // scores is put on the front end's shelf. The front end loads the list from its shelf.
+    BestScores& Best() { return best_; }
+    void SetBestScoreShelf(BestScoreShelf* shelf) { best_.SetShelf(shelf); }
+    // The program ends: a play under way ends here and is kept when it ranks. Nothing is kept
+    // after this.
+    void Close();
+
     // Every picture the panel shows, now or later, sorted.
     const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
 
@@ -167,6 +183,9 @@ class PlaySession {
     bool advancing_ = false;
     std::vector<std::string> pictureKeys_;
 
+    BestScores best_;
+    std::unique_ptr<PlayKeeper> keeper_;
+    bool closed_ = false;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<Replayer> replay_;
