@@ -82,12 +82,13 @@ BestScores::Offered BestScores::Offer(const std::string& recording) {
         return {0, "The play could not be kept: " + *why + "."};
     BestScore entry = std::move(std::get<BestScore>(checked));
     if (entry.Score <= 0) return {};
-    // Of equal scores the earlier play ranks higher: a new one never passes an old one.
-    const auto at =
-        std::upper_bound(entries_.begin(), entries_.end(), entry,
-                         [](const BestScore& a, const BestScore& b) { return a.Score > b.Score; });
-    if (static_cast<std::size_t>(at - entries_.begin()) >= kBestScoresKept) return {};
+    // Of equal scores the earlier play ranks higher.
     entry.Id = NewId(entry);
+    if (std::any_of(entries_.begin(), entries_.end(),
+                    [&](const BestScore& e) { return e.Recording == entry.Recording; }))
+        return {};  // the same play offered again
+    const auto at = std::upper_bound(entries_.begin(), entries_.end(), entry, Before);
+    if (static_cast<std::size_t>(at - entries_.begin()) >= kBestScoresKept) return {};
     const std::string dropped =
         entries_.size() >= kBestScoresKept ? entries_.back().Id : std::string();
     if (shelf_ != nullptr) {

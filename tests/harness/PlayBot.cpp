@@ -66,18 +66,18 @@ int SteerFrom(const LabyrinthGrid& l, int heading, std::pair<int, int> opponent)
 
 void PlayBot::Tap(int key, Millis held) {
     input_.KeyDown(key);
-    clock_.Advance(held);
+    advance_(held);
     input_.KeyUp(key);
 }
 
 void PlayBot::Play(Millis until, bool restart, const std::function<bool()>& stop) {
     const TGameState& g = form_.G;
     const int keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_CONTROL};
-    while (clock_.Now() < until && !(stop && stop())) {
+    while (now_() < until && !(stop && stop())) {
         const std::optional<Millis> step = form_.TimerCycleZarq.DueTime();
-        if (g.CurrentGame == 1 && g.PlayEnabled && step && *step - clock_.Now() > 40) {
+        if (g.CurrentGame == 1 && g.PlayEnabled && step && *step - now_() > 40) {
             // Just before the cycle's step, a look at the lattice.
-            clock_.Advance(*step - clock_.Now() - 10 - static_cast<Millis>(rng_() % 25));
+            advance_(*step - now_() - 10 - static_cast<Millis>(rng_() % 25));
             if (g.CurrentGame == 1 && g.PlayEnabled) {
                 const int turn = SteerFrom(g.Labyrinth, g.ZarqDirection, {-99, -99});
                 if (turn != 0) {
@@ -86,13 +86,13 @@ void PlayBot::Play(Millis until, bool restart, const std::function<bool()>& stop
                     Tap(VK_CONTROL, static_cast<Millis>(rng_() % 5));  // an idle press now and then
                 }
             }
-            clock_.Advance(std::max<Millis>(1, *step - clock_.Now() + 1));
+            advance_(std::max<Millis>(1, *step - now_() + 1));
         } else {
             const int key = keys[rng_() % 5];
             input_.KeyDown(key);
-            clock_.Advance(20 + static_cast<Millis>(rng_() % 300));
+            advance_(20 + static_cast<Millis>(rng_() % 300));
             input_.KeyUp(key);
-            clock_.Advance(20 + static_cast<Millis>(rng_() % 400));
+            advance_(20 + static_cast<Millis>(rng_() % 400));
         }
         if (g.PowerOn && !g.GameStarted && restart) Tap(VK_CONTROL, 30);
     }

@@ -20,7 +20,17 @@ int SteerFrom(const LabyrinthGrid& labyrinth, int heading, std::pair<int, int> o
 class PlayBot {
   public:
     PlayBot(TForm1& form, InputPath& input, VirtualClock& clock, unsigned seed)
-        : form_(form), input_(input), clock_(clock), rng_(seed) {}
+        : PlayBot(
+              form, input, [&clock] { return clock.Now(); },
+              [&clock](Millis ms) { clock.Advance(ms); }, seed) {}
+    // On another clock: what it reads and how it moves on by `ms`.
+    PlayBot(TForm1& form, InputPath& input, std::function<Millis()> now,
+            std::function<void(Millis)> advance, unsigned seed)
+        : form_(form),
+          input_(input),
+          now_(std::move(now)),
+          advance_(std::move(advance)),
+          rng_(seed) {}
 
     // Plays until the clock reads `until` or `stop` says so (asked after every input).
     // After a game over it starts again with CTRL when `restart` is set.
@@ -32,7 +42,8 @@ class PlayBot {
   private:
     TForm1& form_;
     InputPath& input_;
-    VirtualClock& clock_;
+    std::function<Millis()> now_;
+    std::function<void(Millis)> advance_;
     std::mt19937 rng_;
 };
 
