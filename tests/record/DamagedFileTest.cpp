@@ -173,9 +173,9 @@ TEST_F(DamagedFile, UnknownEventsAndKeysAreNamed) {
 }
 
 TEST_F(DamagedFile, AnotherVersionOrAnotherKindOfFileIsRefusedAtLineOne) {
-    Result v = VerifyText(Replace("zarq-recording 1", "zarq-recording 2"));
+    Result v = VerifyText(Replace("zarq-recording 1", "zarq-recording 3"));
     EXPECT_EQ(v.Exit, kVerifyUnreadable);
-    EXPECT_NE(v.Message.find("line 1: format version 2 is not one this program reads"),
+    EXPECT_NE(v.Message.find("line 1: format version 3 is not one this program reads"),
               std::string::npos)
         << v.Message;
     v = VerifyText("RIFF....WAVEfmt \n");
