@@ -1,4 +1,4 @@
-// --verify of an hour of play: the seeded player plays through races, duels, barrier stages
+// --verify of an hour of play, and replay links: the seeded player plays through races, duels, barrier stages
 // and game overs (starting again each time) while the recorder writes; the benchmark then
 // reads the file and replays it headless, as the command line does. Target: under 0.1 s.
 // And the reader's memory on a file of the shortest lines there are, as the heap holds it
@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "core/record/Recorder.h"
+#include "core/record/ReplayLink.h"
 #include "core/record/Verify.h"
 #include "tests/harness/Harness.h"
 #include "tests/harness/PlayBot.h"
@@ -101,5 +102,46 @@ void BM_ReadTheShortestLines(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ReadTheShortestLines)->Unit(benchmark::kMillisecond);
+
+// The length of a replay link for a play of one, ten and sixty minutes by the seeded player
+// (starting again after each game over), and the time to make and to open one. Links above
+// 32 KB are not offered for copying.
+void BM_ReplayLinkOfAPlay(benchmark::State& state) {
+    const zarq::Millis minutes = state.range(0);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zarq-bench-link-" + std::to_string(::getpid()) + ".zrec"))
+                                 .string();
+    {
+        zarq::test::Toy toy;
+        toy.SoundOn();
+        zarq::InputPath input(toy.F());
+        zarq::Recorder recorder(toy.F(), input, toy.Clock.Scheduler(), {"bench", 0, false});
+        if (!recorder.Start(path)) {
+            state.SkipWithError("the recording could not be written");
+            return;
+        }
+        input.SwitchOn();
+        zarq::test::PlayBot bot(toy.F(), input, toy.Clock, 2);
+        bot.Play(minutes * 60'000, true);
+        recorder.Stop();
+    }
+    std::string text;
+    {
+        std::ifstream in(path);
+        std::getline(in, text, '\0');
+    }
+    std::filesystem::remove(path);
+    std::string link;
+    for (auto _ : state) {
+        link = zarq::ReplayLinkAddress("", text);
+        const zarq::LinkResult back = zarq::RecordingFromLink(link);
+        if (!back.Value || *back.Value != text)
+            state.SkipWithError("the link does not give the play back");
+    }
+    state.counters["recording_bytes"] = static_cast<double>(text.size());
+    state.counters["link_chars"] = static_cast<double>(link.size() - zarq::kLinkMarker.size());
+    state.counters["copyable"] = link.size() <= zarq::kLinkLengthLimit ? 1 : 0;
+}
+BENCHMARK(BM_ReplayLinkOfAPlay)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMillisecond);
 
 }  // namespace
