@@ -1,6 +1,7 @@
 // libFuzzer target: the replay link decoder turns any text into a recording no larger than the
 // limit or a refusal in one sentence, never a crash or a hang; the inflate alone takes the bytes
-// as a raw deflate stream. What either accepts, and the input itself, survive our own deflate.
+// as a raw deflate stream, the whole link its address and fragment. What any accepts, and the input
+// itself, survive our own deflate.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +29,8 @@ void Check(const zarq::LinkResult& result) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Check(zarq::DecodeReplayLink(bytes));
+    // The same text as a pasted whole link, address and fragment included.
+    Check(zarq::RecordingFromLink(bytes));
     Check(zarq::InflateRaw(bytes));
     Check({std::string(bytes), ""});
     return 0;
