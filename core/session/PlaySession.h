@@ -154,8 +154,8 @@ class PlaySession {
     // scores is put on the front end's shelf. The front end loads the list from its shelf.
     BestScores& Best() { return best_; }
     void SetBestScoreShelf(BestScoreShelf* shelf) { best_.SetShelf(shelf); }
-    // The program ends: a play under way ends here and is kept when it ranks. Nothing is kept
-    // after this.
+    // The program ends (or the page is put away): a play under way ends here and is kept when
+    // it ranks. A play started after this is kept again.
     void Close();
 
     // Every picture the panel shows, now or later, sorted.
@@ -185,7 +185,6 @@ class PlaySession {
 
     BestScores best_;
     std::unique_ptr<PlayKeeper> keeper_;
-    bool closed_ = false;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<Replayer> replay_;
