@@ -5,6 +5,7 @@
 
 #include "core/panel/SilentSeams.h"
 #include "core/panel/Unit1.h"
+#include "core/record/ReplayLink.h"
 
 namespace zarq {
 
@@ -52,10 +53,25 @@ Verdict VerifyRecording(const Recording& recording) {
     return v;
 }
 
-int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err) {
-    const ReadResult read = ReadRecordingFile(path);
+ReadResult ReadRecordingSource(const std::string& source) {
+    if (!IsReplayLink(source)) return ReadRecordingFile(source);
+    LinkResult link = RecordingFromLink(source);
+    if (!link.Value) return {std::nullopt, link.Error};
+    ReadResult read = ReadRecording(*link.Value);
+    if (!read.Value) read.Error = "The link's recording cannot be read: " + read.Error + ".";
+    return read;
+}
+
+int VerifyFile(const std::string& source, std::ostream& out, std::ostream& err) {
+    const bool link = IsReplayLink(source);
+    const ReadResult read = ReadRecordingSource(source);
     if (!read.Value) {
-        err << Shown(path) << ": " << read.Error << '\n';
+        // A link's reason names the link itself: the link, thousands of characters, is not shown.
+        if (link) {
+            err << read.Error << '\n';
+        } else {
+            err << Shown(source) << ": " << read.Error << '\n';
+        }
         return kVerifyUnreadable;
     }
     const Recording& r = *read.Value;
@@ -69,7 +85,7 @@ int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err) {
     if (v.Exit == kVerifyMatch) {
         out << "verified: the play gives what the recording claims\n";
     } else {
-        err << Shown(path) << ": " << v.Message << '\n';
+        err << (link ? std::string("the link's play") : Shown(source)) << ": " << v.Message << '\n';
     }
     return v.Exit;
 }

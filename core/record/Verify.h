@@ -19,8 +19,12 @@ struct Verdict {
 };
 
 Verdict VerifyRecording(const Recording& recording);
-// Reads, replays and reports on `out` (the outcome) and `err` (what is wrong); returns the exit
-// code.
-int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err);
+// A recording named on a command line or pasted into a dialog: a replay link (IsReplayLink) is
+// read from the data it carries, anything else as a file's path. A link's failure is one
+// sentence that says it is the link's.
+ReadResult ReadRecordingSource(const std::string& source);
+// Reads `source` (a file or a replay link), replays it and reports on `out` (the outcome) and
+// `err` (what is wrong); returns the exit code.
+int VerifyFile(const std::string& source, std::ostream& out, std::ostream& err);
 
 }  // namespace zarq

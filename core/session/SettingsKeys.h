@@ -19,6 +19,10 @@ inline constexpr const char* kFirstRun = "FirstRun";
 // The desktop window's zoom in percent; 0 fits the screen.
 inline constexpr const char* kZoom = "Zoom";
 
+// The desktop's own: the web edition's page address, which replay links of the best scores
+// begin with (text; empty or missing: none given).
+inline constexpr const char* kWebAddress = "WebAddress";
+
 // The chosen key and controller button of each control, in the controls' order (up, down,
 // left, right, speed / fire).
 inline constexpr const char* kKeyOf[] = {"KeyUp", "KeyDown", "KeyLeft", "KeyRight", "KeyFire"};

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <ostream>
 
 namespace zarq {
@@ -16,10 +17,12 @@ constexpr std::array kOptions = {
               [](CommandLine& line, std::string_view) { line.ShowVersion = true; }},
     OptionRow{"--record", "", "FILE", "play as usual and write the play to FILE",
               [](CommandLine& line, std::string_view file) { line.Record = file; }},
-    OptionRow{"--playback", "", "FILE", "show the play recorded in FILE, at its real pace",
+    OptionRow{"--playback", "", "FILE", "show the play recorded in FILE (or a replay LINK)",
               [](CommandLine& line, std::string_view file) { line.Playback = file; }},
-    OptionRow{"--verify", "", "FILE", "replay FILE without a window and check its score",
+    OptionRow{"--verify", "", "FILE", "replay FILE (or a LINK) without a window, check its score",
               [](CommandLine& line, std::string_view file) { line.Verify = file; }},
+    OptionRow{"--web-address", "", "URL", "store the web edition's address for replay links",
+              [](CommandLine& line, std::string_view url) { line.WebAddress = url; }},
 };
 
 // The manual shows a window and nothing else: the first two rows of the program's table.
@@ -76,7 +79,35 @@ ParsedCommandLine ParseCommandLine(std::span<const char* const> args,
         }
         option->Apply(parsed.Line, value);
     }
+    if (const std::string error = WebAddressError(parsed.Line.WebAddress);
+        !parsed.Line.WebAddress.empty() && !error.empty()) {
+        parsed.Error = "--web-address: " + error;
+    }
     return parsed;
+}
+
+std::string WebAddressError(std::string_view address) {
+    if (address.empty()) return "no address is given";
+    for (const char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F) return "the address holds a space or a control character";
+    }
+    std::string lower(address.substr(0, std::min<std::size_t>(address.size(), 8)));
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::size_t rest = 0;
+    if (lower.starts_with("http://")) {
+        rest = 7;
+    } else if (lower.starts_with("https://")) {
+        rest = 8;
+    } else {
+        return "'" + std::string(address.substr(0, 40)) +
+               "' is not a web address (it must begin with http:// or https://)";
+    }
+    const std::string_view host = address.substr(rest, address.find_first_of("/?#", rest) - rest);
+    if (host.empty() || host.starts_with(':') || host.starts_with('@'))
+        return "the address names no host (such as https://example.org/zarq/)";
+    return {};
 }
 
 std::string VersionText() {

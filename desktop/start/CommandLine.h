@@ -17,9 +17,10 @@ namespace zarq {
 struct CommandLine {
     bool ShowHelp = false;
     bool ShowVersion = false;
-    std::string Record;    // --record: the file the play is written to
-    std::string Playback;  // --playback: the recording shown in the panel
-    std::string Verify;    // --verify: the recording checked without a window
+    std::string Record;      // --record: the file the play is written to
+    std::string Playback;    // --playback: the recording shown in the panel
+    std::string Verify;      // --verify: the recording checked without a window
+    std::string WebAddress;  // --web-address: the web edition's page, stored for replay links
 };
 
 // One option. `Value` names the option's argument in the help ("FILE"); empty for a switch.
@@ -43,6 +44,11 @@ struct ParsedCommandLine {
 // `args` are the arguments after the program's name.
 ParsedCommandLine ParseCommandLine(std::span<const char* const> args,
                                    std::span<const OptionRow> options = ProgramOptions());
+
+// Why `address` is not the address of a web page replay links can begin with (one sentence
+// without the program's name), or empty when it is: an http or https URL with a host, without
+// spaces or control characters; a fragment ("#...") is dropped when a link is made.
+std::string WebAddressError(std::string_view address);
 
 // "Zarq (Keldo) Simulator <version>".
 std::string VersionText();

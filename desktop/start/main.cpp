@@ -19,12 +19,14 @@
 #include <iostream>
 #include <memory>
 
+#include "core/record/ReplayLink.h"
 #include "core/record/Verify.h"
 #include "core/session/PlaySession.h"
 #include "core/session/SettingsKeys.h"
 #include "desktop/dialogs/AboutForm.h"
 #include "desktop/dialogs/SplashForm.h"
 #include "desktop/input/PlayerControls.h"
+#include "desktop/recordings/BestScoreFiles.h"
 #include "desktop/recordings/RecordingControl.h"
 #include "desktop/sound/SdlSound.h"
 #include "desktop/start/CommandLine.h"
@@ -67,7 +69,20 @@ int main(int argc, char** argv) {
         std::cerr << program << ": --record, --playback and --verify go one at a time\n";
         return 2;
     }
-    // No window, no display, no sound: the recording's play on the virtual clock.
+    // The web edition's address is stored for the best scores' links, whatever else is asked.
+    if (!line.WebAddress.empty()) {
+        QSettings stored(QString::fromLatin1(zarq::settings::kOrganisation),
+                         QString::fromLatin1(zarq::settings::kApplication));
+        stored.setValue(QString::fromLatin1(zarq::settings::kWebAddress),
+                        QString::fromStdString(line.WebAddress));
+        stored.sync();
+        if (stored.status() != QSettings::NoError) {
+            std::cerr << program << ": the web address could not be stored in "
+                      << stored.fileName().toStdString() << '\n';
+        }
+    }
+    // No window, no display, no sound: the recording's play on the virtual clock (a file's,
+    // or a replay link's).
     if (!command.Line.Verify.empty())
         return zarq::VerifyFile(command.Line.Verify, std::cout, std::cerr);
     if (const std::string missing = zarq::MissingDisplay(
@@ -91,7 +106,8 @@ int main(int argc, char** argv) {
     // as every command-line program's are; made absolute before that folder is left.
     for (std::string* name : {&line.Record, &line.Playback}) {
         std::error_code failed;
-        if (!name->empty()) *name = std::filesystem::absolute(*name, failed).string();
+        if (!name->empty() && !zarq::IsReplayLink(*name))
+            *name = std::filesystem::absolute(*name, failed).string();
     }
     // The sound files and documents are opened by names relative to the current directory:
     // make the data folder current, wherever the program was started from.
@@ -121,6 +137,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<zarq::SdlSound> sound = zarq::OpenSdlSound();
     zarq::LoggedSound loggedSound(sound->Library());
     zarq::QtWindowHost windowHost;
+    // The best scores' recordings, in the user's data folder; it outlives the session.
+    zarq::BestScoreFiles bestScores(zarq::BestScoreFiles::DefaultFolder());
     zarq::PlaySession session(zarq::SessionSeams{
         [&timers] { return timers.Now(); }, loggedSound, sound->Ports(), windowHost,
         [](const std::string&) { return std::make_unique<zarq::QtSettingsStore>(); },
@@ -185,11 +203,16 @@ int main(int argc, char** argv) {
     }
 
     zarq::RecordingControl recordings(session, window);
+    recordings.EnableBestScores(bestScores, settings);
     const QList<QAction*> items = splash.PM_Menu->actions();
     const qsizetype exitAt = items.indexOf(splash.PM_10Exit);
     recordings.AddMenuItems(splash.PM_Menu, exitAt > 0 ? items[exitAt - 1] : splash.PM_10Exit);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings,
-                     [&recordings] { recordings.StopRecording(); });
+    // However the program ends in order (the menu's exit, the window closed, a termination
+    // signal), the play under way ends as "closed" and is kept when it ranks.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &recordings, [&recordings] {
+        recordings.Close();
+        recordings.StopRecording();
+    });
     if (const QString record = QString::fromStdString(command.Line.Record); !record.isEmpty()) {
         // Tried at once, so that a file that cannot be written is said before play; the
         // recording itself begins at "- PLAY -", whose choices its header holds.
@@ -212,10 +235,13 @@ int main(int argc, char** argv) {
         session.SkipOptionsDialog();
         const QString error = recordings.StartPlayback(QString::fromStdString(playback));
         if (!error.isEmpty()) {
-            std::cerr << playback << ": " << error.toStdString() << '\n';
+            // A link's reason says it is the link's; the link itself is not repeated.
+            const bool link = zarq::IsReplayLink(playback);
+            std::cerr << (link ? std::string() : playback + ": ") << error.toStdString() << '\n';
             QMessageBox::critical(nullptr, kTitle,
-                                  QStringLiteral("%1 cannot be played:\n%2")
-                                      .arg(QString::fromStdString(playback), error));
+                                  link ? QStringLiteral("The link cannot be played:\n%1").arg(error)
+                                       : QStringLiteral("%1 cannot be played:\n%2")
+                                             .arg(QString::fromStdString(playback), error));
             return 2;
         }
         splash.PlayWithStoredChoices();
@@ -226,6 +252,7 @@ int main(int argc, char** argv) {
     // the options dialog forward once; the activation that follows play does nothing.
     QTimer::singleShot(0, &window, [&session] { session.Activate(); });
     const int exitCode = QApplication::exec();
+    recordings.Close();  // an end without aboutToQuit, before anything is taken down
     timers.Drive(nullptr);
     return exitCode;
 }
