@@ -1,8 +1,8 @@
-// --verify of an hour of play, and replay links: the seeded player plays through races, duels, barrier stages
-// and game overs (starting again each time) while the recorder writes; the benchmark then
-// reads the file and replays it headless, as the command line does. Target: under 0.1 s.
-// And the reader's memory on a file of the shortest lines there are, as the heap holds it
-// once read: target under twice the file's size ("heap_per_file_byte" below 2).
+// --verify of an hour of play, and replay links: the seeded player plays through races, duels,
+// barrier stages and game overs (starting again each time) while the recorder writes; the benchmark
+// then reads the file and replays it headless, as the command line does. Target: under 0.1 s. And
+// the reader's memory on a file of the shortest lines there are, as the heap holds it once read:
+// target under twice the file's size ("heap_per_file_byte" below 2).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <unistd.h>
