@@ -244,6 +244,21 @@ TEST_F(BestScoresDialogTest, CopyLinkNeedsTheAddressAndPutsTheKeptFileOnTheClipb
     ASSERT_TRUE(back.Value) << back.Error;
     EXPECT_EQ(*back.Value, FileBytes(Folder() + "/good.zrec").toStdString());
 
+    // At exactly 32768 characters a link is still copied; one more and it is not.
+    const std::size_t data = link.size() - static_cast<std::size_t>(page.size());
+    for (const std::size_t length : {kLinkLengthLimit, kLinkLengthLimit + 1}) {
+        const std::string base = "https://example.org/";
+        address->setText(
+            QString::fromStdString(base + std::string(length - data - base.size(), 'a')));
+        emit address->editingFinished();
+        QGuiApplication::clipboard()->clear();
+        copy->click();
+        const bool copied = QGuiApplication::clipboard()->text().size() == static_cast<int>(length);
+        EXPECT_EQ(copied, length == kLinkLengthLimit) << length;
+        EXPECT_EQ(dialog->Status().contains("too long to copy"), length > kLinkLengthLimit)
+            << dialog->Status().toStdString();
+    }
+
     if (const char* out = std::getenv("ZARQ_LINK_OUT")) {
         std::ofstream file(out, std::ios::binary | std::ios::trunc);
         file << link << '\n' << rig.Session.Best().Find("good")->Score << '\n';
