@@ -62,6 +62,19 @@ bool Recorder::Start(const std::string& path) {
     return true;
 }
 
+void Recorder::Start() {
+    Stop();
+    error_.clear();
+    text_.clear();
+    written_ = 0;
+    if (form_.G.PowerOn) input_.SwitchOff();
+    inMemory_ = true;
+    Write(Begin());
+    input_.SetObserver(this);
+    clock_.SetTickObserver(this);
+    attached_ = true;
+}
+
 std::string Recorder::Begin() {
     Recording header;
     header.Program = options_.Program;

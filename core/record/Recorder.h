@@ -46,6 +46,9 @@ class Recorder : public InputObserver, public TickObserver {
     // Switches the toy off if it is on (a recording always begins with the toy off), writes the
     // header and starts watching. False, with Error() saying why, when the file cannot be written.
     bool Start(const std::string& path);
+    // The same, the recording kept in memory (Text()) rather than in a file: for a front end
+    // without files, a web page.
+    void Start();
     // For the next Start.
     void SetOptions(Options options) { options_ = std::move(options); }
     // Keeps the recording in memory instead, from the toy as it is now (off, or idle after a

@@ -169,11 +169,32 @@ void PlaySession::Close() {
     if (replay_ == nullptr) keeper_->Attach();
 }
 
+void PlaySession::Reopen() {
+    closed_ = false;
+    if (replay_ == nullptr) keeper_->Attach();
+}
+
 // ---- Recording ------------------------------------------------------------------------------
 
 std::string PlaySession::StartRecording(const std::string& path) {
+    NewRecorder();
+    if (!recorder_->Start(path)) {
+        std::string error = recorder_->Error();
+        recorder_.reset();
+        return error.empty() ? "the recording cannot be started" : error;
+    }
+    return {};
+}
+
+void PlaySession::StartRecordingInMemory() {
+    NewRecorder();
+    recorder_->Start();
+}
+
+void PlaySession::NewRecorder() {
     StopPlayback();
     StopRecording();
+    recordedText_.clear();
     const int system = std::clamp(ReadSetting(settings::kSystem, -1), 0, 1);
     recorder_ = std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(),
                                            Recorder::Options{seams_.Program, system, true});
@@ -183,17 +204,12 @@ std::string PlaySession::StartRecording(const std::string& path) {
     recorder_->SetOnFailed([this](const std::string& why) {
         if (events_ != nullptr) events_->RecordingFailed(why);
     });
-    if (!recorder_->Start(path)) {
-        std::string error = recorder_->Error();
-        recorder_.reset();
-        return error.empty() ? "the recording cannot be started" : error;
-    }
-    return {};
 }
 
 void PlaySession::StopRecording() {
     if (recorder_ == nullptr) return;
     recorder_->Stop();
+    recordedText_ = recorder_->Text();
     recorder_.reset();
 }
 

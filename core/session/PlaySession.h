@@ -138,8 +138,12 @@ class PlaySession {
     // Starts recording into `path` (a playback or recording running ends first); the toy is
     // switched off first, as every recording begins. Empty when it runs, otherwise why not.
     std::string StartRecording(const std::string& path);
+    // The same, kept in memory rather than in a file (a web page has no files); its text is
+    // RecordedText() once it has stopped.
+    void StartRecordingInMemory();
     void StopRecording();
     bool IsRecording() const;
+    const std::string& RecordedText() const { return recordedText_; }
 
     // Plays a recording read by the front end, from now, at the clock's pace; the player's
     // controls are off meanwhile. Empty when it plays, otherwise why not.
@@ -157,6 +161,9 @@ class PlaySession {
     // The program ends (or the page is put away): a play under way ends here and is kept when
     // it ranks. A play started after this is kept again.
     void Close();
+    // The program goes on after all (a page shown again from the browser's cache): plays are
+    // kept again from the next one that starts.
+    void Reopen();
 
     // Every picture the panel shows, now or later, sorted.
     const std::vector<std::string>& PictureKeys() const { return pictureKeys_; }
@@ -164,6 +171,8 @@ class PlaySession {
   private:
     // `played`: the replay ran to its end (not stopped by the player).
     void EndPlayback(bool played);
+    // A recorder for a new recording, whatever recorded or played before ended.
+    void NewRecorder();
     void WakeChanged();
     SettingsStore* Store() const;
     class StoreView;
@@ -186,6 +195,7 @@ class PlaySession {
     BestScores best_;
     std::unique_ptr<PlayKeeper> keeper_;
     std::unique_ptr<Recorder> recorder_;
+    std::string recordedText_;
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<Replayer> replay_;
     Millis playbackOrigin_ = 0;

@@ -154,6 +154,35 @@ TEST_F(Recorded, APlayRecordedVerifiesAndPlaysBackWithThePlayersControlsOff) {
     EXPECT_TRUE(s.Panel().G.PowerOn);
 }
 
+TEST_F(Recorded, ARecordingInMemoryVerifiesAndAClosedSessionKeepsPlaysOnlyOnceReopened) {
+    rig.ClickSwitch();  // on before the recording: it begins with the toy off
+    s.StartRecordingInMemory();
+    EXPECT_TRUE(s.IsRecording() && s.Panel().Puls_Off->Visible());
+    // A play that scores, ended by the switch.
+    const auto scoringPlay = [this] {
+        const Millis t0 = rig.Time;
+        rig.ClickSwitch();
+        rig.RunTo(t0 + 25000);
+        EXPECT_GT(s.Score(), 0);
+        rig.ClickSwitch();
+    };
+    scoringPlay();
+    EXPECT_FALSE(s.IsRecording());
+    EXPECT_EQ(s.RecordedText(), "") << "handed over once stopped";
+    s.StopRecording();
+    const ReadResult read = ReadRecording(s.RecordedText());
+    ASSERT_TRUE(read.Value) << read.Error;
+    EXPECT_EQ(VerifyRecording(*read.Value).Exit, kVerifyMatch);
+    ASSERT_EQ(s.Best().Entries().size(), 1u);  // the same play, kept among the best
+
+    s.Close();
+    scoringPlay();
+    EXPECT_EQ(s.Best().Entries().size(), 1u);
+    s.Reopen();
+    scoringPlay();
+    EXPECT_EQ(s.Best().Entries().size(), 2u);
+}
+
 TEST_F(Recorded, APlaybackWhoseEndIsNotItsPlayIsToldAtItsEndUnlessThePlayerStopsIt) {
     const std::string text = RecordAPlay();
     // The end line's score changed by one: told when the playback reaches the end.

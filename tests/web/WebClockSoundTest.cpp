@@ -103,6 +103,7 @@ class FakeHost : public PageHost {
     void Open(const std::string&) override {}
     void ShowOptions() override {}
     TPoint ScreenSize() override { return {1280, 800}; }
+    void BestKept(int, const std::string&) override {}
 };
 
 TEST(WebEdition, PlayStoresTheDesktopsChoicesAndTheSoundsFollowTheToysClock) {

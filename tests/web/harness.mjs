@@ -83,14 +83,15 @@ export let browser;
 export let server;
 export const consoleErrors = [];
 
-export async function open(options = {}, { clock = true, init = null } = {}) {
+// `url`: an address on the server other than the page's own (a link to a play, say).
+export async function open(options = {}, { clock = true, init = null, url = null } = {}) {
   const context = await browser.newContext({ ...DESKTOP, acceptDownloads: true, ...options });
   if (clock) await context.clock.install({ time: 1_000_000 });
   const page = await context.newPage();
   page.on('console', (m) => { if (m.type() === 'error') consoleErrors.push(m.text()); });
   page.on('pageerror', (e) => consoleErrors.push(e.message));
   if (init) await page.addInitScript(init);
-  await page.goto(server.url);
+  await page.goto(url || server.url);
   await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
   if (clock) await page.clock.pauseAt(await page.evaluate(() => Date.now()) + 1000);
   return { context, page };
@@ -213,6 +214,8 @@ export async function sameAsWholeRepaint(page) {
 // ---- Run ---------------------------------------------------------------------------------------
 const tests = [];
 export const test = (name, fn) => tests.push([name, fn]);
+// Thrown by a test that needs what this machine lacks: it is reported as skipped, with why.
+export class Skipped extends Error {}
 
 // Runs the tests given to `test` (those whose name holds the first argument, if any) and exits.
 export async function run() {
@@ -220,6 +223,7 @@ export async function run() {
   browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox'] });
   let passed = 0;
   let failed = 0;
+  let skipped = 0;
   const only = process.argv[2];
   for (const [name, fn] of tests) {
     if (only && !name.includes(only)) continue;
@@ -230,12 +234,17 @@ export async function run() {
       console.log(`ok - ${name}`);
       passed++;
     } catch (e) {
+      if (e instanceof Skipped) {
+        console.log(`ok - ${name} # SKIP ${e.message}`);
+        skipped++;
+        continue;
+      }
       console.log(`not ok - ${name}\n  ${String(e.stack || e).split('\n').join('\n  ')}`);
       failed++;
     }
   }
   await browser.close();
   await server.close();
-  console.log(`${passed} passed, ${failed} failed`);
+  console.log(`${passed} passed, ${failed} failed` + (skipped ? `, ${skipped} skipped` : ''));
   process.exit(failed ? 1 : 0);
 }

@@ -32,7 +32,7 @@ test('on phones held either way the start box, PLAY, the bar and every sheet are
       if (overlap(box, panel)) throw new Error(`${what}: the bar's "${await button.textContent()}" covers the panel`);
     }
     await page.screenshot({ path: path.join(shots, `small-${what}-panel.png`) });
-    for (const sheet of ['about', 'readme', 'whatsnew']) {
+    for (const sheet of ['about', 'readme', 'whatsnew', 'best']) {
       await page.click(`[data-sheet="${sheet}"]`);
       await inView(page, `#${sheet}`, `${what} ${sheet}`);
       // A sheet longer than the screen scrolls inside itself down to its Close.

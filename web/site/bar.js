@@ -43,6 +43,8 @@ export function updateBar() {
 // Shown over the panel: the toy and a recording go on beneath, and the keys stay with the
 // sheet until it is closed.
 const SHEET_KEYS = {F1: 'about', F2: 'readme', F3: 'whatsnew'};
+// What a sheet does as it opens, by its name.
+export const onSheetOpen = {};
 let openSheetName = null;
 let focusBefore = null;
 function openSheet(name) {
@@ -54,6 +56,7 @@ function openSheet(name) {
   const sheet = $(name);
   sheet.hidden = false;
   sheet.scrollTop = 0;
+  if (onSheetOpen[name]) onSheetOpen[name]();
   // The sheet itself takes the focus, so that it opens at its top; Tab reaches Close.
   sheet.focus({preventScroll: true});
 }

@@ -118,6 +118,11 @@ export function fit() {
     root.setProperty('--bar', column ? '0px' : b.height + 'px');
     root.setProperty('--side', column ? b.width + 'px' : '0px');
   }
+  // The line above the panel, when a play is watched, to whole device pixels so that the panel
+  // below it is not rounded up into it.
+  const line = $('watch');
+  const dpr0 = window.devicePixelRatio || 1;
+  root.setProperty('--line', line.hidden || document.fullscreenElement ? '0px' : Math.ceil(line.getBoundingClientRect().height * dpr0) / dpr0 + 'px');
   const stage = $('stage').getBoundingClientRect();
   const scale = Math.max(0.1, Math.min(stage.width / PANEL_W, stage.height / PANEL_H));
   const dpr = window.devicePixelRatio || 1;

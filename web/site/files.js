@@ -5,8 +5,9 @@ import {$, Z, afterToy, api, now, playing, wake} from './toy.js';
 
 let wasRecording = false;
 
-function save(text) {
-  const stamp = new Date().toISOString().replace(/[:T]/g, '-').slice(0, 19).replace(/-(\d\d)-(\d\d)$/, '$1$2');
+// Named by when the play began (by default now, as a recording that just ended).
+export function save(text, date = new Date()) {
+  const stamp = date.toISOString().replace(/[:T]/g, '-').slice(0, 19).replace(/-(\d\d)-(\d\d)$/, '$1$2');
   const blob = new Blob([text], {type: 'text/plain'});
   const a = document.createElement('a');
   a.href = URL.createObjectURL(blob);

@@ -2,6 +2,7 @@
 // (compiled C++, which decides everything) and does what only a page can, in modules by what
 // they serve (web/README.md). This one starts them: the start overlay and "- PLAY -".
 import {fit, loadSet, setForWindow} from './drawing.js';
+import {bestShelf, openLink, setupBest} from './best.js';
 import {setupBar, showMessage, tellStatus} from './bar.js';
 import {setupFiles} from './files.js';
 import {setupInput} from './input.js';
@@ -13,6 +14,7 @@ import {$, api, connect, startPlaying, wake} from './toy.js';
 const page = {
   ...pageAudio,
   ...pageStorage,
+  ...bestShelf,
   message: (text, caption) => showMessage(text, caption),
   open: (target) => { location.href = target; },
   showOptions: () => { $('start').hidden = false; },
@@ -40,6 +42,7 @@ function start() {
     if (!api.play(sound ? 1 : 0, hum ? 1 : 0)) return;
     startPlaying();
     wake();
+    openLink();
   });
 
   window.zarq = {
@@ -51,6 +54,7 @@ function start() {
     window.zarq.api = api;
     prepareSound();
     api.create();
+    setupBest();
     const s = api.storedSound();
     const h = api.storedHum();
     $('sound').checked = s !== 0;

@@ -27,7 +27,7 @@ export function keepFetched() {
 }
 
 let noticeTimer = 0;
-function showNotice(text) {
+export function showNotice(text) {
   $('notice').textContent = text;
   $('notice').hidden = false;
   clearTimeout(noticeTimer);

@@ -46,6 +46,21 @@ EM_JS(void, page_open, (const char* target), { Module.page.open(UTF8ToString(tar
 EM_JS(void, page_show_options, (), { Module.page.showOptions(); });
 EM_JS(int, page_screen_width, (), { return Module.page.screenWidth(); });
 EM_JS(int, page_screen_height, (), { return Module.page.screenHeight(); });
+EM_JS(void, page_best_kept, (int rank, const char* error), {
+    Module.page.bestKept(rank, UTF8ToString(error));
+});
+// The shelf's calls hand the work to the page's database and return at once: the reason it
+// cannot even begin (written into `buffer`, its length returned), or 0.
+EM_JS(int, page_shelf_keep, (const char* id, const char* recording, const char* dropped, char* buffer, int size), {
+    const why = Module.page.shelfKeep(UTF8ToString(id), UTF8ToString(recording), UTF8ToString(dropped)) || "";
+    stringToUTF8(why, buffer, size);
+    return why ? Math.max(1, Math.min(size - 1, lengthBytesUTF8(why))) : 0;
+});
+EM_JS(int, page_shelf_remove, (const char* ids, char* buffer, int size), {
+    const why = Module.page.shelfRemove(JSON.parse(UTF8ToString(ids))) || "";
+    stringToUTF8(why, buffer, size);
+    return why ? Math.max(1, Math.min(size - 1, lengthBytesUTF8(why))) : 0;
+});
 // clang-format on
 
 namespace {
@@ -79,11 +94,38 @@ class BoundHost final : public zarq::web::PageHost {
     void Open(const std::string& target) override { page_open(target.c_str()); }
     void ShowOptions() override { page_show_options(); }
     zarq::TPoint ScreenSize() override { return {page_screen_width(), page_screen_height()}; }
+    void BestKept(int rank, const std::string& error) override {
+        page_best_kept(rank, error.c_str());
+    }
+};
+
+// The page's database of best plays, written as the page's transactions finish.
+class BoundShelf final : public zarq::BestScoreShelf {
+  public:
+    std::string Keep(const std::string& id, const std::string& recording,
+                     const std::string& dropped) override {
+        char why[512];
+        const int length =
+            page_shelf_keep(id.c_str(), recording.c_str(), dropped.c_str(), why, sizeof why);
+        return std::string(why, static_cast<std::size_t>(length));
+    }
+    std::string Remove(const std::vector<std::string>& ids) override {
+        std::string list = "[";
+        for (const std::string& id : ids) {
+            if (list.size() > 1) list += ',';
+            list += zarq::web::JsonString(id);
+        }
+        list += ']';
+        char why[512];
+        const int length = page_shelf_remove(list.c_str(), why, sizeof why);
+        return std::string(why, static_cast<std::size_t>(length));
+    }
 };
 
 struct Page {
     BoundAudio Audio;
     BoundHost Host;
+    BoundShelf Shelf;
     zarq::web::WebEdition Edition{Audio, Host};
 };
 std::unique_ptr<Page> page;
@@ -103,6 +145,11 @@ const int* HandRect(int (&area)[4], const zarq::TRect& r) {
     return area;
 }
 
+// A text the page handed over as bytes and their length.
+std::string Bytes(const char* bytes, double length) {
+    return std::string(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
 const char* Hand(std::string value) {
     text = std::move(value);
     return text.c_str();
@@ -114,6 +161,7 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void zw_create() {
     page = std::make_unique<Page>();
+    page->Edition.SetShelf(&page->Shelf);
 }
 
 // The page time to call again at, or -1 when nothing is due.
@@ -180,7 +228,8 @@ EMSCRIPTEN_KEEPALIVE void zw_page_hidden(int hidden) {
 }
 
 EMSCRIPTEN_KEEPALIVE int zw_record_start() {
-    return page->Edition.StartRecording({}) ? 1 : 0;
+    page->Edition.StartRecording();
+    return 1;
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_record_stop() {
     return Hand(page->Edition.StopRecording());
@@ -208,6 +257,54 @@ EMSCRIPTEN_KEEPALIVE int zw_playing() {
 }
 EMSCRIPTEN_KEEPALIVE const char* zw_playback_failure() {
     return Hand(page->Edition.PlaybackFailure());
+}
+
+// ---- Best scores and replay links: texts in memory the page took with malloc, as files are.
+// The list loaded anew from the page's database: reset, then each record's text, or why it
+// cannot be read.
+EMSCRIPTEN_KEEPALIVE void zw_best_reset() {
+    page->Edition.Best().Reset();
+}
+EMSCRIPTEN_KEEPALIVE void zw_best_load(const char* id, const char* bytes, double length) {
+    page->Edition.Best().Load(id, Bytes(bytes, length));
+}
+EMSCRIPTEN_KEEPALIVE void zw_best_load_failed(const char* id, const char* why) {
+    page->Edition.Best().LoadFailed(id, why);
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_best_list() {
+    return Hand(page->Edition.BestList());
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_best_recording(const char* id) {
+    return Hand(page->Edition.BestRecording(id));
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_best_link(const char* address, const char* id) {
+    return Hand(page->Edition.BestLink(address, id));
+}
+// Empty when done, otherwise why not.
+EMSCRIPTEN_KEEPALIVE const char* zw_best_remove(const char* id) {
+    return Hand(page->Edition.Best().Remove(id));
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_best_clear() {
+    return Hand(page->Edition.Best().Clear());
+}
+// A kept play watched: empty when it plays, otherwise why not.
+EMSCRIPTEN_KEEPALIVE const char* zw_best_watch(const char* id, double now) {
+    const std::string recording = page->Edition.BestRecording(id);
+    if (recording.empty()) return Hand("This play is no longer kept.");
+    return Hand(page->Edition.StartPlayback(recording, PageMillis(now)));
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_link_check(const char* bytes, double length) {
+    return Hand(page->Edition.CheckLink(Bytes(bytes, length)));
+}
+EMSCRIPTEN_KEEPALIVE const char* zw_link_play(double now) {
+    return Hand(page->Edition.WatchLink(PageMillis(now)));
+}
+EMSCRIPTEN_KEEPALIVE void zw_close(int close) {
+    if (close != 0) {
+        page->Edition.Close();
+    } else {
+        page->Edition.Reopen();
+    }
 }
 
 EMSCRIPTEN_KEEPALIVE int zw_changed() {

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <set>
-#include <sstream>
+#include <utility>
+#include <variant>
 
 #include "core/record/Recording.h"
+#include "core/record/ReplayLink.h"
 #include "core/session/PictureSets.h"
 #include "tools/assetgen/sound/Synth.h"
 
@@ -150,8 +152,6 @@ class PageSettings final : public SettingsStore {
     PageHost& host_;
 };
 
-constexpr const char* kRecordingFile = "/tmp/play.zrec";
-
 }  // namespace
 
 // ---- The edition ------------------------------------------------------------------------
@@ -275,20 +275,15 @@ void WebEdition::ReleaseAll(Millis now) {
     session_->Keyboard().ReleaseAll();
 }
 
-bool WebEdition::StartRecording(const std::string& path) {
-    recordingPath_ = path.empty() ? kRecordingFile : path;
-    if (session_->StartRecording(recordingPath_).empty()) return true;
-    recordingPath_.clear();
-    return false;
+void WebEdition::StartRecording() {
+    session_->StartRecordingInMemory();
+    recording_ = true;
 }
 
 std::string WebEdition::StopRecording() {
-    if (!session_->IsRecording() && recordingPath_.empty()) return {};
+    if (!std::exchange(recording_, false)) return {};
     session_->StopRecording();
-    std::ifstream in(std::exchange(recordingPath_, {}), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return session_->RecordedText();
 }
 
 std::string WebEdition::PlaybackRefusal(std::uint64_t size) {
@@ -307,6 +302,116 @@ std::string WebEdition::StartPlayback(std::string_view bytes, Millis now) {
     Tell(now);
     StopRecording();
     return session_->StartPlayback(std::move(read));
+}
+
+// ---- Best scores and replay links ------------------------------------------------------------
+
+std::string JsonString(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+namespace {
+
+void Json(std::string& out, std::string_view text) {
+    out += JsonString(text);
+}
+
+std::string Field(const char* name, std::string_view text) {
+    std::string out = "{\"";
+    out += name;
+    out += "\":";
+    Json(out, text);
+    return out + '}';
+}
+
+void EntryJson(std::string& out, const BestScore& e) {
+    out += "{\"id\":";
+    Json(out, e.Id);
+    out += ",\"score\":" + std::to_string(e.Score) + ",\"date\":";
+    Json(out, e.Date);
+    out += ",\"speed\":" + std::to_string(e.SpeedLevel) +
+           ",\"stages\":" + std::to_string(e.Stages) + ",\"length\":" + std::to_string(e.Length) +
+           '}';
+}
+
+// A reason as the end of a sentence.
+std::string Sentence(std::string text) {
+    if (text.empty() || text.back() != '.') text += '.';
+    return text;
+}
+
+}  // namespace
+
+std::string WebEdition::BestList() const {
+    const BestScores& best = session_->Best();
+    std::string out = "{\"entries\":[";
+    for (const BestScore& e : best.Entries()) {
+        if (out.back() != '[') out += ',';
+        EntryJson(out, e);
+    }
+    out += "],\"dropped\":[";
+    for (const DroppedScore& d : best.Dropped()) {
+        if (out.back() != '[') out += ',';
+        out += "{\"id\":";
+        Json(out, d.Id);
+        out += ",\"why\":";
+        Json(out, Sentence(d.Why));
+        out += '}';
+    }
+    return out + "]}";
+}
+
+std::string WebEdition::BestRecording(const std::string& id) const {
+    const BestScore* e = session_->Best().Find(id);
+    return e != nullptr ? e->Recording : std::string();
+}
+
+std::string WebEdition::BestLink(const std::string& page, const std::string& id) const {
+    const BestScore* e = session_->Best().Find(id);
+    if (e == nullptr) return Field("error", "This play is no longer kept.");
+    const std::string link = ReplayLinkAddress(page, e->Recording);
+    if (link.size() > kLinkLengthLimit) {
+        return Field("error", "This play's link would be " + std::to_string(link.size()) +
+                                  " characters long, more than the " +
+                                  std::to_string(kLinkLengthLimit) +
+                                  " a link may have: save it as a file instead.");
+    }
+    return Field("link", link);
+}
+
+std::string WebEdition::CheckLink(std::string_view link) {
+    link_.clear();
+    LinkResult decoded = RecordingFromLink(link);
+    if (!decoded.Value) return Field("error", Sentence(decoded.Error));
+    auto checked = BestScores::Check(*decoded.Value);
+    if (const auto* why = std::get_if<std::string>(&checked))
+        return Field("error", Sentence("The link's play is refused: " + *why));
+    std::string out;
+    EntryJson(out, std::get<BestScore>(checked));
+    link_ = std::move(*decoded.Value);
+    return out;
+}
+
+std::string WebEdition::WatchLink(Millis now) {
+    if (link_.empty()) return "There is no checked link to play.";
+    return StartPlayback(link_, now);
 }
 
 const std::vector<int>& WebEdition::Scene() {

@@ -57,6 +57,9 @@ class PageHost {
     virtual void Open(const std::string& target) = 0;
     virtual void ShowOptions() = 0;
     virtual TPoint ScreenSize() = 0;
+    // A play that ended was kept among the best at `rank` (1 is the best), or, with `error`,
+    // could not be kept (the list is as it was).
+    virtual void BestKept(int rank, const std::string& error) = 0;
 };
 
 // The sound library's calls and the speaker's ports on Web Audio.
@@ -153,7 +156,7 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     void TogglePower() { session_->TogglePower(); }
 
     // Recordings, kept in the page's memory and saved as the desktop's files.
-    bool StartRecording(const std::string& path);
+    void StartRecording();
     // Ends a recording (if running) and returns the file's text.
     std::string StopRecording();
     bool IsRecording() const { return session_->IsRecording(); }
@@ -171,6 +174,28 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     // its file, or that it did not end as its file says; empty when all was well or the player
     // stopped it.
     std::string PlaybackFailure() const { return session_->PlaybackFailure(); }
+
+    // ---- Best scores and replay links ----------------------------------------------------
+    // The page's database, which the list is loaded from (Best().Reset(), then Load or
+    // LoadFailed per record).
+    void SetShelf(BestScoreShelf* shelf) { session_->SetBestScoreShelf(shelf); }
+    BestScores& Best() { return session_->Best(); }
+    // The list for the page's sheet, as JSON: {"entries": [{"id", "score", "date", "speed",
+    // "stages", "length"}...], "dropped": [{"id", "why"}...]}, best first.
+    std::string BestList() const;
+    // A kept play's recording, and its link on the page at `page` (empty: no such play).
+    std::string BestRecording(const std::string& id) const;
+    std::string BestLink(const std::string& page, const std::string& id) const;
+    // A replay link opened: its recording decoded, read and replayed headless before anything
+    // plays. The play it shows as JSON ({"score", "date", ...} as in BestList), kept for
+    // WatchLink; or {"error": why}, one sentence, and nothing kept.
+    std::string CheckLink(std::string_view link);
+    // Plays the link checked last: empty when it plays, otherwise why not.
+    std::string WatchLink(Millis now);
+    // The page is left: a play under way ends and is kept when it ranks; the page shown again
+    // from the browser's cache keeps plays again.
+    void Close() { session_->Close(); }
+    void Reopen() { session_->Reopen(); }
 
     // The panel for painting: per lit element in stacking order its picture's number, its
     // place (x, y, width, height) and whether it is drawn keyed; and whether anything changed
@@ -200,6 +225,9 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     void Beep() override {}
     void ShellOpen(const std::string& target) override { host_.Open(target); }
     void ShowOptionsDialog() override { host_.ShowOptions(); }
+    // SessionEvents
+    void PlayKept(int rank) override { host_.BestKept(rank, {}); }
+    void PlayNotKept(const std::string& why) override { host_.BestKept(0, why); }
     // ElementView
     void ElementChanged(const TControl& control) override;
 
@@ -214,7 +242,8 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
     std::vector<int> scene_;
     bool changed_ = true;
     std::vector<TRect> dirty_;
-    std::string recordingPath_;
+    bool recording_ = false;  // a recording started and not yet handed over
+    std::string link_;        // the recording of the link checked last
 };
 
 }  // namespace zarq::web
@@ -222,6 +251,8 @@ class WebEdition final : public WindowHost, public ElementView, public SessionEv
 namespace zarq::web {
 // The site's file of a picture in a set: "pictures/Im_Base@2x.webp".
 std::string PictureFile(const std::string& key, int set);
+// `text` as a JSON string, quoted, with quotes, backslashes and control bytes escaped.
+std::string JsonString(std::string_view text);
 // Sample `index` (in kSampleFiles' order) as 16-bit mono PCM at 22050 Hz, made by the same
 // synthesiser that wrote the desktop's wave files, so the page fetches no sound at all; made
 // once, at the first call. Empty for an index out of range.
