@@ -164,9 +164,8 @@ bool PlaySession::Play(int soundMode, int system, const std::function<void()>& s
 }
 
 void PlaySession::Close() {
+    closed_ = true;
     keeper_->Detach();
-    // A page may come back from the browser's cache: the next play is kept again.
-    if (replay_ == nullptr) keeper_->Attach();
 }
 
 void PlaySession::Reopen() {
@@ -263,7 +262,7 @@ void PlaySession::EndPlayback(bool played) {
     verdict_.clear();
     input_->SetPlayerLocked(false);
     clock_.Suspend(false);
-    keeper_->Attach();
+    if (!closed_) keeper_->Attach();
     // A play that went wrong is not left standing switched on: the switch is ready to start.
     if (!lastFailure_.empty() && form_->Puls_On->Visible()) input_->SwitchOff();
     if (events_ != nullptr) events_->PlaybackEnded(lastFailure_);

@@ -159,7 +159,7 @@ class PlaySession {
     BestScores& Best() { return best_; }
     void SetBestScoreShelf(BestScoreShelf* shelf) { best_.SetShelf(shelf); }
     // The program ends (or the page is put away): a play under way ends here and is kept when
-    // it ranks. A play started after this is kept again.
+    // it ranks. Nothing more is kept until Reopen.
     void Close();
     // The program goes on after all (a page shown again from the browser's cache): plays are
     // kept again from the next one that starts.
@@ -194,6 +194,7 @@ class PlaySession {
 
     BestScores best_;
     std::unique_ptr<PlayKeeper> keeper_;
+    bool closed_ = false;
     std::unique_ptr<Recorder> recorder_;
     std::string recordedText_;
     std::unique_ptr<Recording> recording_;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "core/record/Recording.h"
@@ -35,8 +36,12 @@ std::string ToyPicture(TForm1& form, Millis origin) {
 
 TempFile::TempFile(const std::string& stem) {
     static int serial = 0;
+    // Compiled to wasm every test process has the same pid: a random part keeps tests that run
+    // side by side apart.
+    static const unsigned salt = std::random_device{}();
     path_ = (std::filesystem::temp_directory_path() /
-             (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".txt"))
+             (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(salt) + "-" +
+              std::to_string(++serial) + ".txt"))
                 .string();
 }
 
