@@ -2,11 +2,14 @@
 // and in the page's database; its link, copied from the list and opened in another page, is
 // checked and plays at the real pace to the same end; links that do not decode or do not
 // replay as they claim are refused with their reason and nothing plays; a full storage is said
-// and leaves the list as the database holds it; the desktop program verifies a page's link.
+// and leaves the list as the database holds it; the desktop program opens a page's link, and the
+// page plays a link the desktop program copied.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import zlib from 'node:zlib';
-import { simulator, server, open, play, pageNow, runTo, switchOn, Skipped, test, run } from './harness.mjs';
+import { simulator, server, open, play, pageNow, runTo, switchOn, untilInPage, Skipped, test, run } from './harness.mjs';
 
 const CLIPBOARD = { permissions: ['clipboard-read', 'clipboard-write'] };
 const status = (page) => page.evaluate(() => window.zarq.api.status());
@@ -34,11 +37,11 @@ async function playUnattended(page) {
   await runTo(page, t0 + 60000);
   const score = Number(/score (\d+)$/.exec(await status(page))[1]);
   if (!(score > 0)) throw new Error('the play scored nothing: ' + await status(page));
-  // The game-over display comes up by itself; the play has ended once the toy said it kept it.
-  for (let t = 60000; !(await page.isVisible('#notice')) && !(await page.isVisible('#message')); t += 1000) {
-    if (t > 120000) throw new Error('the play did not end by itself within two minutes');
-    await runTo(page, t0 + t);
-  }
+  // The game-over display comes up by itself; the play has ended once the toy said it kept it,
+  // or that it could not (the database answers on the real clock, not on the page's).
+  const told = () => !document.getElementById('notice').hidden || !document.getElementById('message').hidden;
+  for (let t = 60000; t <= 120000 && !(await page.evaluate(told)); t += 1000) await runTo(page, t0 + t);
+  await untilInPage(page, told, null, 'for the play to end by itself within two minutes and be told');
   return { t0, score };
 }
 
@@ -135,6 +138,9 @@ test('a full storage is said when a play ranks, and the list stays as the databa
   };
   const { context, page } = await open({}, { init: full });
   // The first test's play, put in the database as the page keeps it, is read at the next load.
+  // Dated earlier: this page's clock starts where the first test's did, and the same play on
+  // the same date would be the same recording, which is never kept twice.
+  const earlier = made.recording.replace(/\ndate \S+/, '\ndate 2020-01-01T00:00:00Z');
   await page.evaluate((recording) => new Promise((resolve, reject) => {
     const request = indexedDB.open('zarq', 1);
     request.onsuccess = () => {
@@ -143,7 +149,7 @@ test('a full storage is said when a play ranks, and the list stays as the databa
       tx.oncomplete = () => { request.result.close(); resolve(); };
       tx.onabort = () => reject(tx.error);
     };
-  }), made.recording);
+  }), earlier);
   await page.reload();
   await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
   await play(page);
@@ -163,14 +169,49 @@ test('a full storage is said when a play ranks, and the list stays as the databa
   await context.close();
 });
 
-test('the desktop program verifies a link made in the page', async () => {
+test('the desktop program opens a link made in the page and verifies it to the same score', async () => {
   if (!made) throw new Error('needs the play of the first test');
   if (!simulator || !fs.existsSync(simulator)) throw new Skipped(`no desktop program at ${simulator} (build zarq-simulator)`);
-  const r = spawnSync(simulator, ['--verify', made.link], { encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' } });
-  if (r.status === 2 && /cannot open|not a regular file|No such file/.test(r.stderr))
-    throw new Skipped('this desktop program takes only files for --verify: it cannot open the link as a file');
+  const env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', SDL_AUDIODRIVER: 'dummy' };
+  const r = spawnSync(simulator, ['--verify', made.link], { encoding: 'utf8', env });
   if (r.status !== 0 || !new RegExp(`^score +${made.score}$`, 'm').test(r.stdout))
     throw new Error(`--verify gave ${r.status}:\n${r.stdout}${r.stderr}`);
+  // --playback takes it too: its window comes up (and the program ends at its first paint).
+  const shown = spawnSync(simulator, ['--playback', made.link], { encoding: 'utf8', timeout: 60000, env: { ...env, ZARQ_QUIT_AFTER_FIRST_PAINT: '1' } });
+  if (shown.status !== 0) throw new Error(`--playback gave ${shown.status}:\n${shown.stderr}`);
+  const broken = spawnSync(simulator, ['--playback', made.link.slice(0, -40)], { encoding: 'utf8', timeout: 60000, env: { ...env, ZARQ_QUIT_AFTER_FIRST_PAINT: '1' } });
+  // A cut one is refused with its reason (the program then shows it in a box, as for a file).
+  if (!/^The link's data .*cut short/m.test(broken.stderr)) throw new Error(`a cut link gave ${broken.status}:\n${broken.stderr}`);
+});
+
+test('a link the desktop program copied plays in the page to its end and score', async () => {
+  const desktop = process.env.ZARQ_BEST_SCORES_TESTS;
+  if (!desktop || !fs.existsSync(desktop)) throw new Skipped(`no desktop best scores tests at ${desktop}`);
+  const out = path.join(os.tmpdir(), `zarq-desktop-link-${process.pid}.txt`);
+  const r = spawnSync(desktop, ['--gtest_filter=BestScoresDialogTest.CopyLink*'], { encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', ZARQ_LINK_OUT: out } });
+  if (r.status !== 0 || !fs.existsSync(out)) throw new Error(`the desktop's copy link test gave ${r.status}:\n${r.stdout.slice(-2000)}`);
+  const [copied, scoreText] = fs.readFileSync(out, 'utf8').split('\n');
+  fs.rmSync(out);
+  const score = Number(scoreText);
+  const data = copied.slice(copied.indexOf('#play='));
+  const recording = zlib.inflateRawSync(Buffer.from(data.slice(6), 'base64url')).toString();
+  const end = /\nend (\S+) clock=(\d+) .*score=(\d+)/.exec(recording);
+  if (!end || Number(end[3]) !== score) throw new Error('the desktop copied ' + copied.slice(0, 120));
+  // The desktop's link names another host: the same fragment after this page's address.
+  const { context, page } = await open({}, { url: server.url + data });
+  const note = await page.textContent('#start-link');
+  if (note !== `The link's play of ${score} points is checked: press PLAY to watch it.`) throw new Error('the start box says: ' + note);
+  await play(page);
+  const started = await pageNow(page);
+  await runTo(page, started + Number(end[2]) - 1000);
+  if (await page.evaluate(() => window.zarq.api.playing()) !== 1) throw new Error('the link ended early');
+  await runTo(page, started + Number(end[2]) + 100);
+  if (await page.evaluate(() => window.zarq.api.playing()) !== 0) throw new Error('the link plays past its end');
+  if (await page.isVisible('#message')) throw new Error('the playback was told as: ' + await page.textContent('#message'));
+  const now = await status(page);
+  if (end[1] === 'game-over' ? !now.endsWith(`score ${score}`) : now !== 'switched off')
+    throw new Error(`the desktop's play (${end[1]}, ${score}) ended in the page as: ${now}`);
+  await context.close();
 });
 
 await run();
