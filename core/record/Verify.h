@@ -2,6 +2,7 @@
 // its own, on a clock that jumps from tick to tick, and the outcome set against its end line.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -19,6 +20,10 @@ struct Verdict {
 };
 
 Verdict VerifyRecording(const Recording& recording);
+// The same for a caller that bounds the time a check may take: `giveUp` is asked after every
+// minute of play replayed, and when it says so the replay stops there with a mismatch saying why.
+inline constexpr std::string_view kVerifyGivenUp = "the check was stopped: it took too long";
+Verdict VerifyRecording(const Recording& recording, const std::function<bool()>& giveUp);
 // Reads, replays and reports on `out` (the outcome) and `err` (what is wrong); returns the exit
 // code.
 int VerifyFile(const std::string& path, std::ostream& out, std::ostream& err);
