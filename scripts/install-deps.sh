@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the screenshots need (the scoreboard
 # server's too: Boost.Beast, SQLite, libpq, zlib, OpenSSL's digests, a PostgreSQL for its tests
-# and wrk for its benchmarks), and the web tests' npm package (pinned by tests/web/package-lock.json; it drives Debian's chromium and
-# downloads no browser). Does nothing when all are present; runs apt-get update only when it
-# must install.
+# and wrk for its benchmarks), and the web tests' npm package (pinned by
+# tests/web/package-lock.json; it drives Debian's chromium and downloads no browser). Does
+# nothing when all are present; runs apt-get update only when it must install.
 set -euo pipefail
 
 packages=(

@@ -26,8 +26,8 @@ std::variant<BestScore, std::string> BestScores::Check(std::string_view recordin
     const ReadResult read = ReadRecording(recording);
     if (!read.Value) return "it is not a recording this program reads: " + read.Error;
     if (limits.LongestPlay > 0 && read.Value->End.Clock > limits.LongestPlay) {
-        return "its play lasts longer than the " + std::to_string(limits.LongestPlay / 60'000) +
-               " minutes checked here";
+        return "its play lasts longer than the longest checked here (" +
+               std::to_string(limits.LongestPlay / 60'000) + " min)";
     }
     const Verdict v = VerifyRecording(*read.Value, limits.GiveUp);
     if (v.Exit != kVerifyMatch && v.Message == kVerifyGivenUp)

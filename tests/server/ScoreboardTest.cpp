@@ -162,6 +162,39 @@ TEST_F(Scoreboard, ListsATruePlayOnceAndRefusesWhatDoesNotReplay) {
     EXPECT_TRUE(server.WaitForLine("\"GET /metrics\" 200"));
 }
 
+TEST_F(Scoreboard, ChecksWithinItsLimits) {
+    // Replayed in slices, a play gives what it gives in one go; stopped, it is refused.
+    const BestScore whole = std::get<BestScore>(BestScores::Check(plays_[0]));
+    ASSERT_GT(whole.Length, 120'000) << "a play of over two minutes is needed here";
+    int asked = 0;
+    auto sliced = BestScores::Check(plays_[0], {.LongestPlay = whole.Length, .GiveUp = [&] {
+                                                    ++asked;
+                                                    return false;
+                                                }});
+    ASSERT_TRUE(std::holds_alternative<BestScore>(sliced));
+    EXPECT_EQ(std::get<BestScore>(sliced).Score, whole.Score);
+    EXPECT_EQ(std::get<BestScore>(sliced).Length, whole.Length);
+    EXPECT_EQ(asked, (whole.Length + 59'999) / 60'000);
+    asked = 0;
+    auto stopped =
+        BestScores::Check(plays_[0], {.LongestPlay = 0, .GiveUp = [&] { return ++asked == 2; }});
+    ASSERT_TRUE(std::holds_alternative<std::string>(stopped));
+    EXPECT_EQ(std::get<std::string>(stopped), "its replay took longer than a check may take here");
+    EXPECT_EQ(asked, 2);
+
+    // A play a millisecond over the longest is refused unreplayed.
+    auto tooLong = BestScores::Check(plays_[0], {.LongestPlay = whole.Length - 1, .GiveUp = {}});
+    ASSERT_TRUE(std::holds_alternative<std::string>(tooLong));
+    ScoreboardProcess server(Args({"--longest-play", "1"}));
+    const Reply r = Request(server.Port(), "POST", Submit("Al"), plays_[0]);
+    EXPECT_EQ(r.Status, 422);
+    EXPECT_EQ(JsonField(r.Body, "error"),
+              "\"The play is not listed: its play lasts longer than the longest checked here (1 "
+              "min).\"");
+    EXPECT_EQ(Metric(Request(server.Port(), "GET", "/metrics").Body, "zarq_check_seconds_count"),
+              "1");
+}
+
 TEST_F(Scoreboard, RefusesSubmissionsPastTheAddressesLimit) {
     ScoreboardProcess server(Args({"--submit-rate", "2/86400"}));
     ASSERT_NE(server.Port(), 0);
