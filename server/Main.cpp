@@ -195,8 +195,5 @@ int main(int argc, char** argv) {
 
     options.Database = database;
     options.Site = site ? *site : DefaultSite();
-    if (options.Site.empty())
-        std::fprintf(stderr,
-                     "zarq-scoreboard: no site found (see --site): serving the API alone\n");
     return zarq::scoreboard::RunServer(options, *store);
 }

@@ -54,6 +54,9 @@ class Connection {
         const char* values[] = {url.c_str(), "5", "zarq-scoreboard", nullptr};
         conn_ = PQconnectdbParams(keys, values, 1);
         if (conn_ == nullptr || PQstatus(conn_) != CONNECTION_OK) Throw("cannot connect");
+        // The server's notices ("already exists, skipping") are not for the log.
+        PQsetNoticeProcessor(
+            conn_, [](void*, const char*) {}, nullptr);
     }
     ~Connection() { PQfinish(conn_); }
     Connection(const Connection&) = delete;
@@ -64,6 +67,13 @@ class Connection {
         while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
             message.pop_back();
         throw StoreUnavailable("PostgreSQL: " + what + ": " + message);
+    }
+
+    // Runs `sql`, which may hold several statements, without parameters.
+    void Exec(const std::string& sql) {
+        const Result r(PQexec(conn_, sql.c_str()));
+        const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Throw("a statement failed");
     }
 
     // Runs `sql` with text parameters (and, when `binary` is set, the last one as bytes).
@@ -239,7 +249,7 @@ class PostgresStore : public PlayStore {
                                          std::to_string(kSchemaVersion));
             }
             for (int next = version + 1; next <= kSchemaVersion; ++next) {
-                c.Run(std::string(kUpgrades[next - 1]).c_str());
+                c.Exec(std::string(kUpgrades[next - 1]));
             }
             if (version != kSchemaVersion) {
                 c.Run("DELETE FROM schema_version");

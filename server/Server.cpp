@@ -307,7 +307,7 @@ class Server {
         const tcp::endpoint bound = acceptor_.local_endpoint();
         std::fprintf(stderr, "zarq-scoreboard listening on %s:%u (database %s, site %s)\n",
                      bound.address().to_string().c_str(), bound.port(), options_.Database.c_str(),
-                     options_.Site.empty() ? "none" : options_.Site.c_str());
+                     options_.Site.empty() ? "none: the API alone" : options_.Site.c_str());
         signals_.async_wait([this](beast::error_code e, int signal) {
             if (!e) Stop(signal);
         });

@@ -90,11 +90,15 @@ ScoreboardProcess::ScoreboardProcess(std::vector<std::string> args) {
     });
     if (WaitForLine("listening on ")) {
         std::smatch m;
-        const std::string first = Lines().front();
+        const std::string first = Lines().front();  // the first line says where it listens
         if (std::regex_search(first, m, std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)")))
             port_ = static_cast<unsigned short>(std::stoi(m[1]));
     }
-    if (port_ == 0) ADD_FAILURE() << "the scoreboard did not say its port";
+    if (port_ == 0) {
+        std::string said;
+        for (const std::string& l : Lines()) said += l;
+        ADD_FAILURE() << "the scoreboard did not say its port; it said:\n" << said;
+    }
 }
 
 ScoreboardProcess::~ScoreboardProcess() {
@@ -132,15 +136,20 @@ int ScoreboardProcess::Wait() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int RunScoreboard(const std::vector<std::string>& given) {
+int RunProgram(const std::vector<std::string>& given) {
     std::vector<std::string> args = given;
-    args.insert(args.begin(), ZARQ_SCOREBOARD_PROGRAM);
     auto argv = Argv(args);
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunScoreboard(const std::vector<std::string>& given) {
+    std::vector<std::string> args = given;
+    args.insert(args.begin(), ZARQ_SCOREBOARD_PROGRAM);
+    return RunProgram(args);
 }
 
 RawConnection::RawConnection(unsigned short port) {

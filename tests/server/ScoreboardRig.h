@@ -49,7 +49,9 @@ class ScoreboardProcess {
     bool ended_ = false;
 };
 
-// Runs the program to its end (for `remove`): its exit code.
+// Runs a program to its end, its output on ours: its exit code, or 128 + the signal.
+int RunProgram(const std::vector<std::string>& args);
+// The scoreboard program so (for `remove`).
 int RunScoreboard(const std::vector<std::string>& args);
 
 struct Reply {
