@@ -2,7 +2,9 @@
 // picks, a real SQLite file in a scratch folder, plain HTTP.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +195,62 @@ TEST_F(Scoreboard, ChecksWithinItsLimits) {
               "min).\"");
     EXPECT_EQ(Metric(Request(server.Port(), "GET", "/metrics").Body, "zarq_check_seconds_count"),
               "1");
+}
+
+// A file system of its own, as small as asked, unmounted when the test ends.
+class SmallDisk {
+  public:
+    SmallDisk(const std::string& folder, const std::string& size) : folder_(folder) {
+        std::filesystem::create_directories(folder);
+        mounted_ = RunProgram({"mount", "-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder}) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) RunProgram({"umount", folder_});
+    }
+    bool Mounted() const { return mounted_; }
+    bool Grow(const std::string& size) {
+        return RunProgram({"mount", "-o", "remount,size=" + size, folder_}) == 0;
+    }
+
+  private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+TEST_F(Scoreboard, AFullDiskAnswers503AndLosesNothing) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small disk needs root: skipped";
+    SmallDisk disk(scratch_.Path() + "/small", "400k");
+    if (!disk.Mounted()) GTEST_SKIP() << "this system lets no tmpfs be mounted here: skipped";
+    ScoreboardProcess server({"--database", "sqlite:" + scratch_.Path() + "/small/scores.sqlite",
+                              "--submit-rate", "1000/1"});
+    ASSERT_NE(server.Port(), 0);
+    std::map<std::string, int> taken;  // id: the copy it holds
+    int n = 0;
+    Reply r;
+    for (; n < 200; ++n) {
+        r = Request(server.Port(), "POST", Submit("Al"), Redated(plays_[0], n));
+        if (r.Status != 201) break;
+        taken[JsonField(r.Body, "id")] = n;
+    }
+    ASSERT_EQ(r.Status, 503) << r.Body;
+    EXPECT_EQ(r.Header("retry-after"), "5");
+    ASSERT_FALSE(taken.empty());
+    // The board is still read meanwhile.
+    const Reply full = Request(server.Port(), "GET", "/api/scores?limit=100");
+    EXPECT_EQ(full.Status, 200);
+    // Room again: taken again, without a restart, and every entry whole.
+    ASSERT_TRUE(disk.Grow("8m"));
+    const Reply back = Request(server.Port(), "POST", Submit("Al"), Redated(plays_[0], n));
+    EXPECT_EQ(back.Status, 201) << back.Body;
+    taken[JsonField(back.Body, "id")] = n;
+    for (const auto& [id, copy] : taken) {
+        EXPECT_EQ(Request(server.Port(), "GET", "/api/plays/" + id + "/recording").Body,
+                  Redated(plays_[0], copy))
+            << id;
+    }
+    const Reply board = Request(server.Port(), "GET", "/api/scores?limit=100");
+    EXPECT_EQ(static_cast<std::size_t>(std::count(board.Body.begin(), board.Body.end(), '{')),
+              taken.size() + 1);
 }
 
 TEST_F(Scoreboard, RefusesSubmissionsPastTheAddressesLimit) {
