@@ -3,7 +3,7 @@
 #   make test   install what is missing, build, run every test headless (plain and sanitized)
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for a minute (clang and libFuzzer)
-#   make package  build build/zarq-simulator_<version>_<arch>.deb
+#   make package  build build/zarq-simulator_<version>_<arch>.deb and zarq-scoreboard_..._<arch>.deb
 #   make web    build the web edition's site into build-web/site (and the core's wasm tests)
 #   make serve  build the scoreboard server and the site, serve them on 127.0.0.1:8080
 
@@ -58,8 +58,9 @@ test: build build-asan web
 		ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz-run FUZZ_SECONDS=5
 
-package: build
+package: build web
 	cd build && cpack
+	cmake --build build --target scoreboard_package
 
 bench: build web
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done
