@@ -250,6 +250,10 @@ class Session : public std::enable_shared_from_this<Session> {
     void OnWorker(std::function<Answer()> job);
     void Send(Answer answer);
     void OnWritten(bool close, beast::error_code ec, std::size_t);
+    // After an answer given before the request was read to its end: the rest is read and
+    // dropped for a while before the connection closes, so that the client sees the answer
+    // rather than a reset.
+    void Linger();
     void Close();
     void Log(unsigned status, std::size_t bytes);
 
@@ -264,6 +268,9 @@ class Session : public std::enable_shared_from_this<Session> {
     Clock::time_point started_;
     bool busy_ = false;
     bool closed_ = false;
+    bool unread_ = false;  // the request was answered before its end was read
+    std::unique_ptr<std::array<char, 16384>> dropped_;
+    std::size_t droppedBytes_ = 0;
 };
 
 class Server {
@@ -840,6 +847,7 @@ void Session::Send(Answer a) {
         parser_ && parser_->is_header_done() && parser_->get().method() == http::verb::head;
     const bool keepAlive = parser_ && parser_->is_header_done() && parser_->get().keep_alive() &&
                            !a.Close && !server_.Draining();
+    unread_ = a.Close && !(parser_ && parser_->is_done());
     body_ = std::move(a.Body);
     const std::string& bytes = a.Shared != nullptr ? *a.Shared : body_;
     response_ = {};
@@ -874,8 +882,25 @@ void Session::Send(Answer a) {
 }
 
 void Session::OnWritten(bool close, beast::error_code ec, std::size_t) {
+    if (!ec && close && unread_) return Linger();
     if (ec || close) return Close();
     ReadHeader();
+}
+
+void Session::Linger() {
+    if (!dropped_) {
+        dropped_ = std::make_unique<std::array<char, 16384>>();
+        beast::error_code ec;
+        stream_.socket().shutdown(tcp::socket::shutdown_send, ec);
+        stream_.expires_after(std::chrono::seconds(2));
+    }
+    stream_.async_read_some(net::buffer(*dropped_),
+                            [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                                self->droppedBytes_ += n;
+                                if (ec || self->droppedBytes_ > (std::size_t{4} << 20))
+                                    return self->Close();
+                                self->Linger();
+                            });
 }
 
 void Session::Close() {

@@ -111,6 +111,9 @@ TEST_F(Scoreboard, ListsATruePlayOnceAndRefusesWhatDoesNotReplay) {
     // 256 KiB is still read (and refused as no recording); a byte more is not taken at all.
     EXPECT_EQ(Request(port, "POST", Submit("Eve"), std::string(256 * 1024, 'x')).Status, 422);
     EXPECT_EQ(Request(port, "POST", Submit("Eve"), std::string(256 * 1024 + 1, 'x')).Status, 413);
+    // Answered before they are read: the client still gets the answer, not a reset.
+    EXPECT_EQ(Request(port, "POST", Submit("Eve"), std::string(3 << 20, 'x')).Status, 413);
+    EXPECT_EQ(Request(port, "POST", Submit(std::string(1'000'000, 'x')), "x").Status, 431);
 
     // The board, an entry, its recording as sent, its short link that the page plays.
     const Reply board = Request(port, "GET", "/api/scores?board=week&limit=1");
@@ -157,7 +160,7 @@ TEST_F(Scoreboard, ListsATruePlayOnceAndRefusesWhatDoesNotReplay) {
     EXPECT_EQ(Metric(metrics, "zarq_requests_total{route=\"submit\",status=\"200\"}"), "1");
     EXPECT_EQ(Metric(metrics, "zarq_requests_total{route=\"submit\",status=\"400\"}"), "6");
     EXPECT_EQ(Metric(metrics, "zarq_requests_total{route=\"submit\",status=\"422\"}"), "4");
-    EXPECT_EQ(Metric(metrics, "zarq_requests_total{route=\"submit\",status=\"413\"}"), "1");
+    EXPECT_EQ(Metric(metrics, "zarq_requests_total{route=\"submit\",status=\"413\"}"), "2");
     EXPECT_EQ(Metric(metrics, "zarq_check_seconds_count"), "6");
     EXPECT_EQ(Metric(metrics, "zarq_checks_total{verdict=\"accepted\"}"), "2");
     // One line per request on standard error.
