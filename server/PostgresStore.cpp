@@ -4,6 +4,7 @@
 // together do not upgrade it twice.
 #include <libpq-fe.h>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -87,8 +88,18 @@ class Connection {
             formats.push_back(0);
         }
         if (binary && !formats.empty()) formats.back() = 1;
-        Result r(PQexecParams(conn_, sql, static_cast<int>(params.size()), nullptr, values.data(),
-                              lengths.data(), formats.data(), 0));
+        // Each statement is parsed and planned once per connection.
+        auto [it, fresh] = prepared_.try_emplace(sql, "zarq" + std::to_string(prepared_.size()));
+        if (fresh) {
+            const Result made(PQprepare(conn_, it->second.c_str(), sql,
+                                        static_cast<int>(params.size()), nullptr));
+            if (!made || PQresultStatus(made.get()) != PGRES_COMMAND_OK) {
+                prepared_.erase(it);
+                Throw("a statement could not be prepared");
+            }
+        }
+        Result r(PQexecPrepared(conn_, it->second.c_str(), static_cast<int>(params.size()),
+                                values.data(), lengths.data(), formats.data(), 0));
         const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) Throw("a statement failed");
         return r;
@@ -96,6 +107,7 @@ class Connection {
 
   private:
     PGconn* conn_ = nullptr;
+    std::map<std::string, std::string> prepared_;  // SQL: the name it is prepared under
 };
 
 std::int64_t Int(const PGresult* r, int row, int column) {
