@@ -3,13 +3,14 @@
 #   make test   install what is missing, build, run every test headless (plain and sanitized)
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for a minute (clang and libFuzzer)
-#   make package  build build/zarq-simulator_<version>_<arch>.deb
+#   make package  build build/zarq-simulator_<version>_<arch>.deb and zarq-scoreboard_..._<arch>.deb
 #   make web    build the web edition's site into build-web/site (and the core's wasm tests)
+#   make serve  build the scoreboard server and the site, serve them on 127.0.0.1:8080
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 HEADLESS = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 
-.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean package web
+.PHONY: run test deps build build-asan bench fuzz fuzz-run build-fuzz clean package web serve
 
 # The web edition with Debian's emscripten: its node needs Debian's acorn, and the test programs
 # run under node without the threads flag that emcmake would give it.
@@ -37,6 +38,19 @@ web: deps
 run: build
 	./build/zarq-simulator
 
+# The scoreboard server with the web edition's site, its SQLite file under build/; SERVE_ARGS adds
+# options (`make serve SERVE_ARGS="--database postgresql://..."`).
+SERVE_ARGS ?=
+serve: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build --target zarq-scoreboard -j $(JOBS)
+	$(WEB_ENV) cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(EM_ROOT)/cmake/Modules/Platform/Emscripten.cmake \
+		"-DCMAKE_CROSSCOMPILING_EMULATOR=$(NODE);--no-experimental-fetch"
+	$(WEB_ENV) cmake --build build-web --target web_site -j $(JOBS)
+	./build/server/zarq-scoreboard --listen 127.0.0.1:8080 --database sqlite:build/scoreboard.sqlite \
+		--site build-web/site $(SERVE_ARGS)
+
 test: build build-asan web
 	cd build-web && $(WEB_ENV) ctest --output-on-failure -j $(JOBS)
 	cd build && $(HEADLESS) ctest --output-on-failure -j $(JOBS)
@@ -44,12 +58,14 @@ test: build build-asan web
 		ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz-run FUZZ_SECONDS=5
 
-package: build
+package: build web
 	cd build && cpack
+	cmake --build build --target scoreboard_package
 
 bench: build web
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && $(HEADLESS) "$$b"; done
 	$(NODE) bench/web/measure.mjs build-web/site build-web
+	bash bench/scoreboard/run.sh build
 
 # The fuzz targets, built with clang in their own folder; each runs FUZZ_SECONDS on a copy of
 # its seed corpus (new inputs stay in build-fuzz, the seeds in fuzz/corpus stay as they are).

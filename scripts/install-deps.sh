@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need, and the web
-# tests' npm package (pinned by tests/web/package-lock.json; it drives Debian's chromium and
-# downloads no browser). Does nothing when all are present; runs apt-get update only when it
-# must install.
+# Installs the Debian packages the build, the tests and the screenshots need (the scoreboard
+# server's too: Boost.Beast, SQLite, libpq, zlib, OpenSSL's digests, a PostgreSQL for its tests
+# and wrk for its benchmarks), and the web tests' npm package (pinned by
+# tests/web/package-lock.json; it drives Debian's chromium and downloads no browser). Does
+# nothing when all are present; runs apt-get update only when it must install.
 set -euo pipefail
 
 packages=(
@@ -18,6 +19,7 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream man-db devscripts binutils
   fonts-dejavu-core
   emscripten chromium
+  libboost-dev libsqlite3-dev libpq-dev zlib1g-dev libssl-dev postgresql-15 wrk
 )
 
 missing=()

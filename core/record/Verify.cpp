@@ -1,6 +1,7 @@
 // The verification.
 #include "core/record/Verify.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/panel/SilentSeams.h"
@@ -20,6 +21,10 @@ std::string ClockText(Millis ms) {
 }  // namespace
 
 Verdict VerifyRecording(const Recording& recording) {
+    return VerifyRecording(recording, {});
+}
+
+Verdict VerifyRecording(const Recording& recording, const std::function<bool()>& giveUp) {
     TimerScheduler clock([] { return Millis{0}; });
     SilentSound sound;
     SilentPorts ports;
@@ -28,7 +33,24 @@ Verdict VerifyRecording(const Recording& recording) {
     InputPath input(form);
     Replayer replay(recording, form, input, clock);
     replay.Begin();
-    replay.RunToEnd();
+    if (giveUp) {
+        // In slices of a minute of play: the same ticks and inputs in the same order.
+        constexpr Millis kSlice = 60'000;
+        for (Millis until = 0;;) {
+            if (giveUp()) {
+                Verdict stopped;
+                stopped.Exit = kVerifyMismatch;
+                stopped.Outcome = replay.Outcome();
+                stopped.Message = std::string(kVerifyGivenUp);
+                return stopped;
+            }
+            until = std::min(until + kSlice, recording.End.Clock);
+            replay.AdvanceTo(until);
+            if (until >= recording.End.Clock || replay.Ended()) break;
+        }
+    } else {
+        replay.RunToEnd();
+    }
 
     Verdict v;
     v.Outcome = replay.Outcome();

@@ -2,6 +2,7 @@
 // its own, on a clock that jumps from tick to tick, and the outcome set against its end line.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -19,6 +20,10 @@ struct Verdict {
 };
 
 Verdict VerifyRecording(const Recording& recording);
+// The same for a caller that bounds the time a check may take: `giveUp` is asked after every
+// minute of play replayed, and when it says so the replay stops there with a mismatch saying why.
+inline constexpr std::string_view kVerifyGivenUp = "the check was stopped: it took too long";
+Verdict VerifyRecording(const Recording& recording, const std::function<bool()>& giveUp);
 // A recording named on a command line or pasted into a dialog: a replay link (IsReplayLink) is
 // read from the data it carries, anything else as a file's path. A link's failure is one
 // sentence that says it is the link's.

@@ -18,9 +18,20 @@ bool Before(const BestScore& a, const BestScore& b) {
 }  // namespace
 
 std::variant<BestScore, std::string> BestScores::Check(std::string_view recording) {
+    return Check(recording, Limits{});
+}
+
+std::variant<BestScore, std::string> BestScores::Check(std::string_view recording,
+                                                       const Limits& limits) {
     const ReadResult read = ReadRecording(recording);
     if (!read.Value) return "it is not a recording this program reads: " + read.Error;
-    const Verdict v = VerifyRecording(*read.Value);
+    if (limits.LongestPlay > 0 && read.Value->End.Clock > limits.LongestPlay) {
+        return "its play lasts longer than the longest checked here (" +
+               std::to_string(limits.LongestPlay / 60'000) + " min)";
+    }
+    const Verdict v = VerifyRecording(*read.Value, limits.GiveUp);
+    if (v.Exit != kVerifyMatch && v.Message == kVerifyGivenUp)
+        return "its replay took longer than a check may take here";
     if (v.Exit != kVerifyMatch) return "its play does not replay as it says: " + v.Message;
     BestScore entry;
     entry.Recording = std::string(recording);

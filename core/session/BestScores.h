@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -78,6 +79,15 @@ class BestScores {
     // The entry a recording makes, or why it makes none (it does not read or does not replay
     // to its end line).
     static std::variant<BestScore, std::string> Check(std::string_view recording);
+    // The same within limits, for a checker that takes plays from anyone: a play longer than
+    // `LongestPlay` (when not 0) is refused unreplayed, and `GiveUp` (when set) is asked as the
+    // replay goes on and stops it when it says so.
+    struct Limits {
+        Millis LongestPlay = 0;
+        std::function<bool()> GiveUp;
+    };
+    static std::variant<BestScore, std::string> Check(std::string_view recording,
+                                                      const Limits& limits);
     // A name for a new recording on a shelf: its date and a digest of its text.
     static std::string NewId(const BestScore& entry);
 
