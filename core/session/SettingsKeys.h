@@ -19,9 +19,14 @@ inline constexpr const char* kFirstRun = "FirstRun";
 // The desktop window's zoom in percent; 0 fits the screen.
 inline constexpr const char* kZoom = "Zoom";
 
-// The desktop's own: the web edition's page address, which replay links of the best scores
-// begin with (text; empty or missing: none given).
+// The desktop's own: the address of the web edition's page or of a scoreboard (which serves the
+// page at its root and its API under api/); replay links of the best scores begin with it, and
+// plays are submitted to it (text; empty or missing: none given).
 inline constexpr const char* kWebAddress = "WebAddress";
+// The desktop's own: the name last given for a play sent to the scoreboard, and the group that
+// holds, per kept play (by its shelf id), its entry there: Id, Place and Address.
+inline constexpr const char* kScoreboardName = "ScoreboardName";
+inline constexpr const char* kScoreboardEntries = "Scoreboard";
 
 // The chosen key and controller button of each control, in the controls' order (up, down,
 // left, right, speed / fire).

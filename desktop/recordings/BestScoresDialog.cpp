@@ -9,8 +9,14 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -40,7 +46,72 @@ QString Capitalised(QString text) {
     if (!text.isEmpty()) text[0] = text[0].toUpper();
     return text;
 }
+
+constexpr int kNameLongest = 24;  // characters, as the scoreboard counts them
+constexpr int kPlaceColumn = 6;
+
+QString Key(const char* key) {
+    return QString::fromLatin1(key);
+}
+
+QString EntryKey(const std::string& id, const char* field) {
+    return QStringLiteral("%1/%2/%3")
+        .arg(Key(settings::kScoreboardEntries), QString::fromStdString(id), Key(field));
+}
+
+// "in 5 seconds" from a Retry-After of seconds; "later" without one.
+QString RetryText(const QByteArray& header) {
+    bool number = false;
+    const int seconds = header.trimmed().toInt(&number);
+    if (!number || seconds < 0) return QStringLiteral("later");
+    return seconds == 1 ? QStringLiteral("in 1 second")
+                        : QStringLiteral("in %1 seconds").arg(seconds);
+}
+
+// The scoreboard's reason for a refusal, as one sentence of plain text.
+QString Reason(const QJsonObject& answer, int status) {
+    QString reason = answer.value(QStringLiteral("error")).toString().simplified();
+    if (reason.isEmpty() || reason.size() > 300)
+        return QStringLiteral("The scoreboard refused the play (HTTP status %1).").arg(status);
+    reason = Capitalised(reason);
+    if (!reason.endsWith(QLatin1Char('.'))) reason += QLatin1Char('.');
+    return reason;
+}
+
+// A failure to reach the scoreboard at `url`, in one sentence.
+QString NetworkFailure(QNetworkReply::NetworkError error, const QUrl& url, QString detail) {
+    const QString where = url.authority();
+    switch (error) {
+        case QNetworkReply::ConnectionRefusedError:
+            return QStringLiteral("No scoreboard answers at %1: the connection was refused.")
+                .arg(where);
+        case QNetworkReply::HostNotFoundError:
+            return QStringLiteral("The scoreboard's host %1 was not found.").arg(url.host());
+        case QNetworkReply::OperationCanceledError:  // the transfer timeout ends a reply so
+        case QNetworkReply::TimeoutError:
+            return QStringLiteral("The scoreboard at %1 did not answer within %2 seconds.")
+                .arg(where)
+                .arg(BestScoresDialog::kSubmitTimeoutMs / 1000);
+        case QNetworkReply::RemoteHostClosedError:
+            return QStringLiteral("The scoreboard at %1 closed the connection without an answer.")
+                .arg(where);
+        default:
+            break;
+    }
+    detail = detail.simplified();
+    while (detail.endsWith(QLatin1Char('.'))) detail.chop(1);
+    detail.replace(QStringLiteral(". "), QStringLiteral("; "));
+    return QStringLiteral("The scoreboard at %1 cannot be reached (%2).").arg(where, detail);
+}
 }  // namespace
+
+BestScoresDialog::~BestScoresDialog() {
+    // A submission under way is dropped without an answer to a dialog that is gone.
+    if (reply_) {
+        disconnect(reply_, nullptr, this, nullptr);
+        reply_->abort();
+    }
+}
 
 BestScoresDialog::BestScoresDialog(PlaySession& session, BestScoreFiles& shelf, QSettings& settings,
                                    std::function<QString(const std::string&)> watch,
@@ -60,7 +131,7 @@ BestScoresDialog::BestScoresDialog(PlaySession& session, BestScoreFiles& shelf, 
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHeaderLabels({QStringLiteral("Rank"), QStringLiteral("Score"), QStringLiteral("Date"),
                             QStringLiteral("Speed level"), QStringLiteral("Stages won"),
-                            QStringLiteral("Length")});
+                            QStringLiteral("Length"), QStringLiteral("Scoreboard")});
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(2, QHeaderView::Stretch);
@@ -84,18 +155,20 @@ BestScoresDialog::BestScoresDialog(PlaySession& session, BestScoreFiles& shelf, 
     watchButton_ = button("watch", "Watch", &BestScoresDialog::Watch);
     saveButton_ = button("saveAs", "Save as...", &BestScoresDialog::SaveAs);
     copyButton_ = button("copyLink", "Copy link", &BestScoresDialog::CopyLink);
+    submitButton_ = button("submit", "Submit...", &BestScoresDialog::Submit);
     deleteButton_ = button("delete", "Delete", &BestScoresDialog::DeleteSelected);
     buttons->addStretch();
     clearButton_ = button("clear", "Clear...", &BestScoresDialog::Clear);
     layout->addLayout(buttons);
 
     auto* web = new QHBoxLayout;
-    web->addWidget(new QLabel(QStringLiteral("Web edition's address:"), this));
+    web->addWidget(new QLabel(QStringLiteral("Web edition or scoreboard address:"), this));
     address_ = new QLineEdit(WebAddress(), this);
     address_->setObjectName(QStringLiteral("webAddress"));
     address_->setPlaceholderText(QStringLiteral("https://example.org/zarq/"));
-    address_->setToolTip(
-        QStringLiteral("The page of the web edition; links to a kept play begin with it"));
+    address_->setToolTip(QStringLiteral(
+        "The page of the web edition, or a scoreboard (which serves that page too): links to a "
+        "kept play begin with it, and Submit sends plays to its api/"));
     connect(address_, &QLineEdit::editingFinished, this, [this] {
         if (address_->text().trimmed() == WebAddress()) return;
         const QString error = SetWebAddress(address_->text());
@@ -107,6 +180,7 @@ BestScoresDialog::BestScoresDialog(PlaySession& session, BestScoreFiles& shelf, 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
+    status_->setTextFormat(Qt::PlainText);  // a scoreboard's reason is shown as it came
     layout->addWidget(status_);
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
@@ -135,6 +209,14 @@ void BestScoresDialog::Refresh() {
         item->setText(3, QString::number(entry.SpeedLevel));
         item->setText(4, QString::number(entry.Stages));
         item->setText(5, LengthText(entry.Length));
+        if (const BoardEntry board = OnBoard(entry.Id); board.Id >= 0) {
+            item->setText(kPlaceColumn, QStringLiteral("place %1").arg(board.Place));
+            item->setToolTip(kPlaceColumn,
+                             QStringLiteral("Place %1 when it was submitted to %2 (entry %3)")
+                                 .arg(board.Place)
+                                 .arg(board.Address)
+                                 .arg(board.Id));
+        }
         for (const int column : {0, 1, 3, 4, 5}) item->setTextAlignment(column, Qt::AlignRight);
         item->setData(0, kIdRole, QString::fromStdString(entry.Id));
     }
@@ -199,7 +281,9 @@ QString BestScoresDialog::SetWebAddress(const QString& address) {
     }
     settings_.sync();
     if (address_->text() != given) address_->setText(given);
-    Say(given.isEmpty() ? QString() : QStringLiteral("Links now begin with %1.").arg(given));
+    Say(given.isEmpty()
+            ? QString()
+            : QStringLiteral("Links now begin with %1, and plays are submitted there.").arg(given));
     UpdateButtons();
     return {};
 }
@@ -212,11 +296,143 @@ void BestScoresDialog::UpdateButtons() {
     clearButton_->setEnabled(!session_.Best().Entries().empty() ||
                              !session_.Best().Dropped().empty());
     const bool address = !WebAddress().isEmpty();
-    copyButton_->setEnabled(kept && address);
+    const bool onBoard = kept && OnBoard(SelectedId()).Id >= 0;
+    copyButton_->setEnabled(kept && (address || onBoard));
     copyButton_->setToolTip(
-        address ? QStringLiteral("Copies a link that opens the play in the web edition")
-                : QStringLiteral("Copy link needs the web edition's address: enter it below, or "
-                                 "start the program with --web-address URL"));
+        onBoard   ? QStringLiteral("Copies the play's short link on the scoreboard")
+        : address ? QStringLiteral("Copies a link that opens the play in the web edition")
+                  : QStringLiteral("Copy link needs the web edition's address or a scoreboard's: "
+                                   "enter it below, or start the program with --web-address URL"));
+    submitButton_->setEnabled(kept && address && !Submitting());
+    submitButton_->setToolTip(
+        Submitting() ? QStringLiteral("A play is being sent: its answer comes first")
+        : address    ? QStringLiteral("Sends the play to the scoreboard at %1, under a name")
+                        .arg(OnScoreboard(WebAddress(), QString()).toString())
+                  : QStringLiteral("Submit needs a scoreboard's address: enter it below, or "
+                                   "start the program with --web-address URL"));
+}
+
+QUrl BestScoresDialog::OnScoreboard(const QString& address, const QString& path) {
+    QUrl base(address.trimmed());
+    base.setFragment(QString());
+    return base.resolved(QUrl(path));
+}
+
+BestScoresDialog::BoardEntry BestScoresDialog::OnBoard(const std::string& id) const {
+    BoardEntry entry;
+    if (id.empty()) return entry;
+    bool number = false;
+    const qint64 board = settings_.value(EntryKey(id, "Id")).toLongLong(&number);
+    if (!number || board < 0) return entry;
+    entry.Id = board;
+    entry.Place = settings_.value(EntryKey(id, "Place")).toInt();
+    entry.Address = settings_.value(EntryKey(id, "Address")).toString();
+    return entry;
+}
+
+void BestScoresDialog::Submit() {
+    const BestScore* entry = Selected();
+    if (entry == nullptr || Submitting() || WebAddress().isEmpty()) return;
+    auto* ask = new QInputDialog(this);
+    ask->setObjectName(QStringLiteral("scoreboardName"));
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    ask->setWindowTitle(QStringLiteral("Submit to the scoreboard"));
+    ask->setLabelText(
+        QStringLiteral("The play of score %1 goes on the scoreboard under your name (1 to %2 "
+                       "characters):")
+            .arg(entry->Score)
+            .arg(kNameLongest));
+    ask->setTextValue(settings_.value(Key(settings::kScoreboardName)).toString());
+    connect(ask, &QInputDialog::textValueSelected, this,
+            [this, id = entry->Id](const QString& name) { SubmitAs(id, name); });
+    ask->open();
+}
+
+bool BestScoresDialog::SubmitAs(const std::string& id, const QString& given) {
+    if (Submitting()) {
+        Say(QStringLiteral("A play is being sent already: its answer comes first."), true);
+        return false;
+    }
+    const BestScore* entry = session_.Best().Find(id);
+    const QString address = WebAddress();
+    if (entry == nullptr || address.isEmpty()) {
+        Say(entry == nullptr ? QStringLiteral("The play is no longer kept.")
+                             : QStringLiteral("Submit needs the scoreboard's address."),
+            true);
+        return false;
+    }
+    const QString name = given.trimmed();
+    const auto length = name.toUcs4().size();
+    if (length < 1 || length > kNameLongest) {
+        Say(QStringLiteral("A name on the scoreboard has 1 to %1 characters, not %2.")
+                .arg(kNameLongest)
+                .arg(length),
+            true);
+        return false;
+    }
+    settings_.setValue(Key(settings::kScoreboardName), name);
+    settings_.sync();
+
+    QUrl url = OnScoreboard(address, QStringLiteral("api/plays"));
+    url.setQuery(QStringLiteral("name=") + QString::fromLatin1(QUrl::toPercentEncoding(name)),
+                 QUrl::StrictMode);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("text/plain"));
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("zarq-simulator/" ZARQ_VERSION));
+    request.setRawHeader("Accept", "application/json");
+    request.setTransferTimeout(kSubmitTimeoutMs);
+    if (network_ == nullptr) network_ = new QNetworkAccessManager(this);
+    reply_ = network_->post(request, QByteArray::fromStdString(entry->Recording));
+    connect(reply_, &QNetworkReply::finished, this,
+            [this, reply = reply_.data(), id, address] { Answered(reply, id, address); });
+    Say(QStringLiteral("Sending the play to %1...").arg(url.authority()));
+    UpdateButtons();
+    return true;
+}
+
+void BestScoresDialog::Answered(QNetworkReply* reply, const std::string& id,
+                                const QString& address) {
+    reply->deleteLater();
+    if (reply_ == reply) reply_ = nullptr;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+    QString said;
+    bool failure = true;
+    if (status == 200 || status == 201) {
+        const qint64 board = answer.value(QStringLiteral("id")).toInteger(-1);
+        const int place = answer.value(QStringLiteral("rank")).toInt(0);
+        if (board < 0 || place < 1) {
+            said = QStringLiteral("The address answered, but not as a scoreboard does.");
+        } else {
+            settings_.setValue(EntryKey(id, "Id"), board);
+            settings_.setValue(EntryKey(id, "Place"), place);
+            settings_.setValue(EntryKey(id, "Address"), address);
+            settings_.sync();
+            Refresh();
+            failure = false;
+            said = answer.value(QStringLiteral("existing")).toBool()
+                       ? QStringLiteral("Already on the scoreboard at place %1.").arg(place)
+                       : QStringLiteral("On the scoreboard at place %1.").arg(place);
+        }
+    } else if (status == 400 || status == 413 || status == 422) {
+        said = Reason(answer, status);
+    } else if (status == 429) {
+        said = QStringLiteral(
+                   "The scoreboard takes no more plays from this address for now: try "
+                   "again %1.")
+                   .arg(RetryText(reply->rawHeader("Retry-After")));
+    } else if (status == 503) {
+        said = QStringLiteral("The scoreboard is not available now: try again %1.")
+                   .arg(RetryText(reply->rawHeader("Retry-After")));
+    } else if (status != 0) {
+        said = QStringLiteral("The address does not answer as a scoreboard (HTTP status %1).")
+                   .arg(status);
+    } else {
+        said = NetworkFailure(reply->error(), reply->url(), reply->errorString());
+    }
+    Say(said, failure);
+    UpdateButtons();
 }
 
 void BestScoresDialog::Say(const QString& text, bool failure) {
@@ -255,8 +471,17 @@ void BestScoresDialog::SaveAs() {
 
 void BestScoresDialog::CopyLink() {
     const BestScore* entry = Selected();
+    if (entry == nullptr) return;
+    // On a scoreboard: its short link, which leads to the page with the play.
+    if (const BoardEntry board = OnBoard(entry->Id); board.Id >= 0) {
+        const QString link =
+            OnScoreboard(board.Address, QStringLiteral("p/%1").arg(board.Id)).toString();
+        QGuiApplication::clipboard()->setText(link);
+        Say(QStringLiteral("The scoreboard's link %1 is on the clipboard.").arg(link));
+        return;
+    }
     const QString address = WebAddress();
-    if (entry == nullptr || address.isEmpty()) return;
+    if (address.isEmpty()) return;
     const std::string link = ReplayLinkAddress(address.toStdString(), entry->Recording);
     if (link.size() > kLinkLengthLimit) {
         auto* box = new QMessageBox(
@@ -285,6 +510,9 @@ void BestScoresDialog::DeleteSelected() {
         Say(Capitalised(QString::fromStdString(error)), true);
         return;
     }
+    settings_.remove(
+        QStringLiteral("%1/%2").arg(Key(settings::kScoreboardEntries), QString::fromStdString(id)));
+    settings_.sync();
     Refresh();
     Say(QStringLiteral("Deleted."));
 }
@@ -307,6 +535,8 @@ void BestScoresDialog::Clear() {
         Say(Capitalised(QString::fromStdString(error)), true);
         return;
     }
+    settings_.remove(Key(settings::kScoreboardEntries));
+    settings_.sync();
     Refresh();
     Say(QStringLiteral("The best scores are cleared."));
 }

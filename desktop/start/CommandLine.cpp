@@ -21,7 +21,7 @@ constexpr std::array kOptions = {
               [](CommandLine& line, std::string_view file) { line.Playback = file; }},
     OptionRow{"--verify", "", "FILE", "replay FILE (or a LINK) without a window, check its score",
               [](CommandLine& line, std::string_view file) { line.Verify = file; }},
-    OptionRow{"--web-address", "", "URL", "store the web edition's address for replay links",
+    OptionRow{"--web-address", "", "URL", "store the web edition's or scoreboard's address",
               [](CommandLine& line, std::string_view url) { line.WebAddress = url; }},
 };
 

@@ -20,7 +20,7 @@ struct CommandLine {
     std::string Record;      // --record: the file the play is written to
     std::string Playback;    // --playback: the recording shown in the panel
     std::string Verify;      // --verify: the recording checked without a window
-    std::string WebAddress;  // --web-address: the web edition's page, stored for replay links
+    std::string WebAddress;  // --web-address: the web edition's page or a scoreboard, stored
 };
 
 // One option. `Value` names the option's argument in the help ("FILE"); empty for a switch.

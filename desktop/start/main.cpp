@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
         std::cerr << program << ": --record, --playback and --verify go one at a time\n";
         return 2;
     }
-    // The web edition's address is stored for the best scores' links, whatever else is asked.
+    // The address of the web edition or a scoreboard is stored for the best scores' links and
+    // submissions, whatever else is asked.
     if (!line.WebAddress.empty()) {
         QSettings stored(QString::fromLatin1(zarq::settings::kOrganisation),
                          QString::fromLatin1(zarq::settings::kApplication));

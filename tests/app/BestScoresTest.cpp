@@ -1,5 +1,6 @@
 // The best scores on the desktop, seen from outside: the files in the data folder, the dialog's
-// rows and buttons, the clipboard, and the program's exit codes for replay links.
+// rows and buttons, the clipboard, the program's exit codes for replay links, and what the real
+// scoreboard server lists after the dialog submitted a play.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -7,11 +8,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 #include <csignal>
 #include <cstdlib>
@@ -22,6 +26,9 @@
 #include "desktop/recordings/BestScoreFiles.h"
 #include "desktop/recordings/RecordingControl.h"
 #include "tests/harness/Harness.h"
+#ifdef ZARQ_SCOREBOARD_PROGRAM
+#include "tests/server/ScoreboardRig.h"
+#endif
 
 namespace zarq::test {
 namespace {
@@ -180,7 +187,7 @@ TEST_F(BestScoresDialogTest, DamagedAndNewerFilesAreShownDroppedWithTheirReasonA
     const QStringList rows = Rows(dialog);
     ASSERT_EQ(rows.size(), 3) << rows.join('\n').toStdString();
     EXPECT_TRUE(rows[0].startsWith("1|15|")) << rows[0].toStdString();
-    EXPECT_TRUE(rows[0].endsWith("|0:30")) << "length m:ss: " << rows[0].toStdString();
+    EXPECT_TRUE(rows[0].endsWith("|0:30|")) << "length m:ss: " << rows[0].toStdString();
     EXPECT_TRUE(rows[1].startsWith("~damaged.zrec: not listed") && rows[1].contains("line ") &&
                 rows[1].contains("sideways"))
         << rows[1].toStdString();
@@ -264,6 +271,114 @@ TEST_F(BestScoresDialogTest, CopyLinkNeedsTheAddressAndPutsTheKeptFileOnTheClipb
         file << link << '\n' << rig.Session.Best().Find("good")->Score << '\n';
         ASSERT_TRUE(file.good()) << out;
     }
+}
+
+// ---- Submitting to the scoreboard ----------------------------------------------------------
+
+// The real scoreboard program refusing plays over a minute; a kept play of 30 s and a longer one.
+TEST_F(BestScoresDialogTest, SubmitListsAPlayOnceSaysTheBoardsReasonAndCopiesItsShortLink) {
+#ifndef ZARQ_SCOREBOARD_PROGRAM
+    GTEST_SKIP() << "the scoreboard server (zarq-scoreboard) is not built in this tree (it needs "
+                    "Boost, SQLite and libpq): submitting is not tested";
+#else
+    ScratchFolder scratch;
+    ScoreboardProcess server(
+        {"--database", "sqlite:" + scratch.Path() + "/s.sqlite", "--longest-play", "1"});
+    ASSERT_NE(server.Port(), 0);
+    const std::string port = std::to_string(server.Port());
+    Put(Folder() + "/good.zrec", KnownPlay());
+    Put(Folder() + "/longer.zrec", TruePlay(3));
+    BestScoresDialog* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(rig.Session.Best().Find("longer"), nullptr);
+    ASSERT_GT(rig.Session.Best().Find("longer")->Length, 60'000) << "the longer play is not";
+    auto* submit = Child<QPushButton>(dialog, "submit");
+    auto* copy = Child<QPushButton>(dialog, "copyLink");
+    auto* address = Child<QLineEdit>(dialog, "webAddress");
+    ASSERT_TRUE(submit != nullptr && copy != nullptr && address != nullptr);
+    ASSERT_TRUE(dialog->Select("good"));
+    EXPECT_FALSE(submit->isEnabled());
+    EXPECT_TRUE(submit->toolTip().contains("--web-address")) << submit->toolTip().toStdString();
+
+    const QString board = QString::fromStdString("http://127.0.0.1:" + port + "/");
+    address->setText(board);
+    emit address->editingFinished();
+    ASSERT_TRUE(submit->isEnabled());
+    // Submit asks for a name; the one given is offered next time. Answers come on the event loop.
+    const auto submitAs = [&](const QString& name, const QString& offered) {
+        submit->click();
+        QInputDialog* ask = nullptr;
+        for (QInputDialog* d : dialog->findChildren<QInputDialog*>())
+            if (d->isVisible()) ask = d;
+        if (ask == nullptr) return ADD_FAILURE() << "Submit asked for no name";
+        EXPECT_EQ(ask->textValue().toStdString(), offered.toStdString());
+        ask->setTextValue(name);
+        ask->accept();
+    };
+    const auto answered = [&] {
+        return !dialog->Submitting() && !dialog->Status().startsWith("Sending");
+    };
+
+    // 25 characters are not sent; 24 are, and nothing else goes while they are under way.
+    const QString name = "Al Zarq of the long name";
+    ASSERT_EQ(name.size(), 24);
+    submitAs(name + "s", "");
+    EXPECT_FALSE(dialog->Submitting());
+    EXPECT_TRUE(dialog->Status().contains("1 to 24 characters")) << dialog->Status().toStdString();
+    submitAs(name, "");
+    EXPECT_TRUE(dialog->Submitting());
+    EXPECT_FALSE(submit->isEnabled());
+    EXPECT_FALSE(dialog->SubmitAs("longer", name)) << "a second submission at once";
+    QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
+    EXPECT_EQ(dialog->Status(), "On the scoreboard at place 1.");
+    EXPECT_TRUE(submit->isEnabled());
+    const QStringList placed = Rows(dialog).filter("place");
+    ASSERT_EQ(placed.size(), 1) << Rows(dialog).join('\n').toStdString();
+    EXPECT_TRUE(placed[0].contains(QRegularExpression("^\\d+\\|15\\|.*\\|place 1$")))
+        << placed[0].toStdString();
+    const Reply scores = Request(server.Port(), "GET", "/api/scores");
+    ASSERT_EQ(scores.Status, 200) << scores.Body;
+    EXPECT_EQ(JsonField(scores.Body, "name"), "\"" + name.toStdString() + "\"") << scores.Body;
+    EXPECT_EQ(JsonField(scores.Body, "score"), "15") << scores.Body;
+    const std::string id = JsonField(scores.Body, "id");
+    ASSERT_FALSE(id.empty()) << scores.Body;
+
+    // Again: the entry it has, at the same place; the name given is offered.
+    submitAs(name, name);
+    QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
+    EXPECT_EQ(dialog->Status(), "Already on the scoreboard at place 1.");
+    EXPECT_EQ(settings->value("ScoreboardName").toString(), name);
+
+    // Copy link gives the board's short link, which the board leads on from.
+    QGuiApplication::clipboard()->clear();
+    copy->click();
+    const std::string link = QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(link, board.toStdString() + "p/" + id);
+    EXPECT_EQ(Request(server.Port(), "GET", "/p/" + id).Status, 302);
+
+    // A play over the board's limit: its reason, as the board gives it to anyone.
+    ASSERT_TRUE(dialog->Select("longer"));
+    submitAs("Al", name);
+    QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
+    const Reply refused = Request(server.Port(), "POST", "/api/plays?name=Al",
+                                  rig.Session.Best().Find("longer")->Recording);
+    ASSERT_EQ(refused.Status, 422) << refused.Body;
+    const std::string reason = JsonField(refused.Body, "error");
+    EXPECT_EQ("\"" + dialog->Status().toStdString() + "\"", reason);
+    ExpectOneSentence(dialog->Status().toStdString());
+    EXPECT_EQ(Rows(dialog).filter("place").size(), 1) << Rows(dialog).join('\n').toStdString();
+
+    // The board gone: one sentence about the connection.
+    server.Signal(SIGTERM);
+    EXPECT_EQ(server.Wait(), 0);
+    ASSERT_TRUE(dialog->Select("good"));
+    submitAs(name, "Al");
+    QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
+    ExpectOneSentence(dialog->Status().toStdString());
+    EXPECT_TRUE(dialog->Status().contains("connection was refused"))
+        << dialog->Status().toStdString();
+    EXPECT_TRUE(dialog->Status().contains(QString::fromStdString("127.0.0.1:" + port)));
+#endif
 }
 
 // ---- Links on the command line ------------------------------------------------------------
