@@ -100,6 +100,12 @@ test('a kept play submitted from the page is listed by rank, name and score; its
   await page.click('#board-list li[data-id] [data-act="link"]');
   await page.waitForFunction(() => /copied/.test(document.getElementById('board-why').textContent), null, { polling: 50 });
   if (await page.evaluate(() => navigator.clipboard.readText()) !== link) throw new Error('the board copies another link');
+  // Watch leaves for the short link, which comes back as the page with the play's link, checked.
+  await page.click('#board-list li[data-id] [data-act="watch"]');
+  await page.waitForURL(base + '#play=*');
+  await page.waitForFunction(() => window.zarq && window.zarq.ready, null, { polling: 50 });
+  if (await page.textContent('#start-link') !== `The link's play of ${score} points is checked: press PLAY to watch it.`)
+    throw new Error('Watch on the board led to a page that says: ' + await page.textContent('#start-link'));
   await context.close();
   made = { id, score, recording };
 
