@@ -66,9 +66,10 @@ function list(more) {
 
 // A kept play sent under a name the player gives (offered again next time); the answer told.
 function submit(id) {
-  const name = (prompt('Your name on the scoreboard (1 to 24 characters):', read('ScoreboardName', '')) || '').trim();
-  if (!name) return;
-  if ([...name].length > 24) { say('The name is too long: at most 24 characters.'); return; }
+  const given = prompt('Your name on the scoreboard (1 to 24 characters):', read('ScoreboardName', ''));
+  if (given === null) return;
+  const name = given.trim();
+  if (!name || [...name].length > 24) { say('The play was not sent: a name has 1 to 24 characters.'); return; }
   write('ScoreboardName', name);
   say('Sending the play…');
   fetch('api/plays?name=' + encodeURIComponent(name), {method: 'POST', body: api.bestRecording(id)})
@@ -79,7 +80,8 @@ function submit(id) {
           : `This play is already on the scoreboard as ${answer.name}, at place ${answer.rank}.`);
         showPlace(id);
       } else if (r.status === 429) {
-        say(`Too many plays were sent from here: try again in ${r.headers.get('Retry-After') || 'a few'} seconds.`);
+        const wait = Number(r.headers.get('Retry-After')) || 5;
+        say(`Too many plays were sent from here: try again in ${wait} second${wait === 1 ? '' : 's'}.`);
       } else if (r.status >= 500) {
         say('The scoreboard is not available now: try again later.');
       } else {
@@ -91,8 +93,9 @@ function submit(id) {
 // The board's place beside a kept play that was sent.
 function showPlace(id, li = document.querySelector(`#best-list li[data-id="${CSS.escape(id)}"]`)) {
   const entry = sent()[id];
+  let span = li && li.querySelector('.place');
+  if (!entry && span) span.remove();
   if (!li || !entry) return;
-  let span = li.querySelector('.place');
   if (!span) li.querySelector('.small').after(span = el('span', '', 'small place'));
   span.textContent = `On the scoreboard at place ${entry[1]}`;
 }
@@ -119,12 +122,13 @@ export function setupBoard() {
     li.querySelector('.acts').append(b);
     showPlace(id, li);
   };
-  // The places of the plays sent, as the board has them now.
+  // The places of the listed plays sent, as the board has them now.
   const opened = onSheetOpen.best;
   onSheetOpen.best = () => {
     opened();
+    const listed = JSON.parse(api.bestList()).entries.map((e) => e.id);
     for (const [id, [entry]] of Object.entries(sent())) {
-      fetch('api/plays/' + entry).then((r) => (r.status === 404 ? null : r.ok ? r.json() : undefined)).then((e) => {
+      if (listed.includes(id)) fetch('api/plays/' + entry).then((r) => (r.status === 404 ? null : r.ok ? r.json() : undefined)).then((e) => {
         if (e === undefined) return;
         remember(id, e);
         showPlace(id);
