@@ -57,7 +57,8 @@ endforeach()
 # a screen needs (and the start dialog's, the About sheet's) the page hands
 # to the worker once they are fetched; so a phone keeps its one set, not all three.
 file(GLOB page_modules RELATIVE ${SOURCE}/web/site ${SOURCE}/web/site/*.js)
-list(REMOVE_ITEM page_modules sw.js)
+# The scoreboard's module is loaded only from a server that has one, and kept once it is.
+list(REMOVE_ITEM page_modules sw.js board.js)
 set(kept ./ index.html style.css ${page_modules} zarq.js zarq.wasm
     manifest.webmanifest pictures/Outline.svg icon/zarq-simulator-64.png)
 foreach(f IN LISTS kept)

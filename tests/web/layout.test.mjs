@@ -16,10 +16,20 @@ async function inView(page, selector, what) {
 }
 const overlap = (a, b) => a.x < b.x + b.width - 0.5 && b.x < a.x + a.width - 0.5 && a.y < b.y + b.height - 0.5 && b.y < a.y + a.height - 0.5;
 
+// A full page of a scoreboard (the server's answer), with names as long as it takes, so that its
+// sheet is there and is as long as it gets.
+const board = (context) => context.route('**/api/scores?*', (route) => route.fulfill({
+  contentType: 'application/json',
+  body: JSON.stringify({ board: 'all', offset: 0, limit: 20, more: true, entries: Array.from({ length: 20 }, (_, i) => ({
+    id: 1000 + i, rank: i + 1, name: 'W'.repeat(24), score: 99999 - i, played: '2026-12-07T10:00:00Z', length_ms: 3599000,
+  })) }),
+}));
+
 test('on phones held either way the start box, PLAY, the bar and every sheet are in reach', async () => {
   for (const [width, height] of [[320, 568], [568, 320], [390, 844], [844, 390], [915, 412], [640, 360]]) {
     const what = `${width}x${height}`;
-    const { context, page } = await open({ viewport: { width, height }, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    const { context, page } = await open({ viewport: { width, height }, deviceScaleFactor: 2, isMobile: true, hasTouch: true }, { before: board });
+    await page.waitForSelector('#board-open:not([hidden])', { state: 'attached' });
     await inView(page, '#start', what);
     await inView(page, '#play', what);
     await page.screenshot({ path: path.join(shots, `small-${what}-start.png`) });
@@ -32,9 +42,14 @@ test('on phones held either way the start box, PLAY, the bar and every sheet are
       if (overlap(box, panel)) throw new Error(`${what}: the bar's "${await button.textContent()}" covers the panel`);
     }
     await page.screenshot({ path: path.join(shots, `small-${what}-panel.png`) });
-    for (const sheet of ['about', 'readme', 'whatsnew', 'best']) {
+    for (const sheet of ['about', 'readme', 'whatsnew', 'best', 'board']) {
       await page.click(`[data-sheet="${sheet}"]`);
       await inView(page, `#${sheet}`, `${what} ${sheet}`);
+      if (sheet === 'board') {
+        await page.waitForSelector('#board-list li[data-id]');
+        await inView(page, '#board', `${what} board with its entries`);
+        await page.screenshot({ path: path.join(shots, `small-${what}-board.png`) });
+      }
       // A sheet longer than the screen scrolls inside itself down to its Close.
       await page.click(`#${sheet} .close`);
       if (await page.isVisible(`#${sheet}`)) throw new Error(`${what}: ${sheet} did not close`);

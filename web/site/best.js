@@ -138,9 +138,13 @@ const lengthText = (ms) => {
 };
 const points = (n) => (n === 1 ? '1 point' : n + ' points');
 
-function say(text) {
+export function say(text) {
   $('best-why').textContent = text;
 }
+
+// The scoreboard's part in the sheet, when the page's server has one (board.js): a Submit
+// button and the board's place for each kept play, and its short link.
+export const boardHooks = {};
 
 function showList() {
   if ($('best').hidden) return;
@@ -158,6 +162,7 @@ function showList() {
       acts.append(b);
     }
     li.append(acts);
+    if (boardHooks.entry) boardHooks.entry(e.id, li);
     ol.append(li);
   });
   if (!list.entries.length) ol.append(el('li', unusable ? '' : 'No play is kept yet: a play that scores is kept here when it ends.', 'small'));
@@ -198,19 +203,29 @@ function act(action, id) {
     wake();
   } else if (action === 'save') {
     save(api.bestRecording(id), new Date(entry.date));
+  } else if (action === 'submit') {
+    boardHooks.submit(id);
   } else if (action === 'link') {
-    const made = JSON.parse(api.bestLink(location.href.split('#')[0], id));
+    const short = boardHooks.link && boardHooks.link(id);
+    const made = short ? {link: short} : JSON.parse(api.bestLink(location.href.split('#')[0], id));
     if (made.error) { say(made.error); return; }
-    window.zarq.lastLink = made.link;
-    const shown = () => {
-      $('best-link').value = made.link;
-      $('best-link').hidden = false;
-      $('best-link').select();
-      say('Copy the link from the field below.');
-    };
-    if (!navigator.clipboard) { shown(); return; }
-    navigator.clipboard.writeText(made.link).then(() => say('The link is copied: whoever opens it watches this play.'), shown);
+    copyLink(made.link, 'best');
   }
+}
+
+// To the clipboard, or into the sheet's field to be copied by hand; told in the sheet's line.
+export function copyLink(link, sheet) {
+  window.zarq.lastLink = link;
+  const field = $(sheet + '-link');
+  const tell = (text) => { $(sheet + '-why').textContent = text; };
+  const shown = () => {
+    field.value = link;
+    field.hidden = false;
+    field.select();
+    tell('Copy the link from the field below.');
+  };
+  if (!navigator.clipboard) { shown(); return; }
+  navigator.clipboard.writeText(link).then(() => tell('The link is copied: whoever opens it watches this play.'), shown);
 }
 
 // ---- Links and the line above the panel ---------------------------------------------------

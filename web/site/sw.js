@@ -36,13 +36,16 @@ function keep(cache, url) {
 
 // {keep: [urls]}: the page's own files it fetched, to be kept too.
 self.addEventListener('message', (event) => {
-  const urls = event.data && Array.isArray(event.data.keep) ? event.data.keep.filter(ours) : [];
+  const urls = event.data && Array.isArray(event.data.keep) ? event.data.keep.filter((url) => ours(url) && !api(url)) : [];
   if (urls.length === 0) return;
   event.waitUntil(caches.open(KEEP).then((cache) => Promise.all(urls.map((url) => keep(cache, url)))));
 });
 
+// The scoreboard's answers (when the page's server has one) are never kept: they change.
+const api = (url) => /\/api\//.test(new URL(url, self.location.href).pathname);
+
 self.addEventListener('fetch', (event) => {
-  if (event.request.method !== 'GET') return;
+  if (event.request.method !== 'GET' || api(event.request.url)) return;
   event.respondWith(caches.open(KEEP).then((cache) =>
     cache.match(event.request, {ignoreSearch: false}).then((kept) => {
       if (kept) return kept;
