@@ -19,20 +19,27 @@
 
 namespace {
 
-std::string RecordAnHour() {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("zarq-bench-hour-" + std::to_string(::getpid()) + ".zrec"))
-                                 .string();
+// The seeded player's play of `minutes`, starting again after each game over, as recorded.
+std::string RecordedPlay(zarq::Millis minutes) {
     zarq::test::Toy toy;
     toy.SoundOn();
     zarq::InputPath input(toy.F());
     zarq::Recorder recorder(toy.F(), input, toy.Clock.Scheduler(), {"bench", 0, false});
-    if (!recorder.Start(path)) return {};
+    recorder.Start();
     input.SwitchOn();
     zarq::test::PlayBot bot(toy.F(), input, toy.Clock, 2);
-    bot.Play(3'600'000, true);
+    bot.Play(minutes * 60'000, true);
     recorder.Stop();
-    return path;
+    return recorder.Text();
+}
+
+std::string RecordAnHour() {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zarq-bench-hour-" + std::to_string(::getpid()) + ".zrec"))
+                                 .string();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << RecordedPlay(60);
+    return out.good() ? path : std::string();
 }
 
 void BM_VerifyAnHourOfPlay(benchmark::State& state) {
@@ -107,30 +114,7 @@ BENCHMARK(BM_ReadTheShortestLines)->Unit(benchmark::kMillisecond);
 // (starting again after each game over), and the time to make and to open one. Links above
 // 32 KB are not offered for copying.
 void BM_ReplayLinkOfAPlay(benchmark::State& state) {
-    const zarq::Millis minutes = state.range(0);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("zarq-bench-link-" + std::to_string(::getpid()) + ".zrec"))
-                                 .string();
-    {
-        zarq::test::Toy toy;
-        toy.SoundOn();
-        zarq::InputPath input(toy.F());
-        zarq::Recorder recorder(toy.F(), input, toy.Clock.Scheduler(), {"bench", 0, false});
-        if (!recorder.Start(path)) {
-            state.SkipWithError("the recording could not be written");
-            return;
-        }
-        input.SwitchOn();
-        zarq::test::PlayBot bot(toy.F(), input, toy.Clock, 2);
-        bot.Play(minutes * 60'000, true);
-        recorder.Stop();
-    }
-    std::string text;
-    {
-        std::ifstream in(path);
-        std::getline(in, text, '\0');
-    }
-    std::filesystem::remove(path);
+    const std::string text = RecordedPlay(state.range(0));
     std::string link;
     for (auto _ : state) {
         link = zarq::ReplayLinkAddress("", text);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "server/ConnectionPool.h"
 #include "server/Store.h"
 
 namespace zarq::scoreboard {
@@ -128,14 +129,16 @@ PlayEntry Row(const PGresult* r, int row) {
 }
 
 class PostgresStore : public PlayStore {
+    using Lease = ConnectionPool<Connection>::Lease;
+
   public:
-    explicit PostgresStore(std::string url) : url_(std::move(url)) {
-        Lease c(*this);
+    explicit PostgresStore(std::string url) : pool_(std::move(url)) {
+        Lease c(pool_);
         Upgrade(*c);
     }
 
     Added Add(const NewPlay& play) override {
-        Lease c(*this);
+        Lease c(pool_);
         const PlayEntry& e = play.Entry;
         // One statement: the entry and its recording, both or neither.
         const Result r = c->Run(
@@ -154,12 +157,12 @@ class PostgresStore : public PlayStore {
     }
 
     std::optional<PlayEntry> FindByDigest(const std::string& digest) override {
-        Lease c(*this);
+        Lease c(pool_);
         return ByDigest(*c, digest);
     }
 
     std::optional<PlayEntry> Find(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         const Result r =
             c->Run((std::string("SELECT ") + kEntryColumns + " FROM plays WHERE id = $1").c_str(),
                    {std::to_string(id)});
@@ -170,7 +173,7 @@ class PostgresStore : public PlayStore {
     }
 
     std::optional<std::string> Recording(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         // A text result: bytea in its hex form, which libpq unescapes.
         std::size_t size = 0;
         const Result raw =
@@ -185,7 +188,7 @@ class PostgresStore : public PlayStore {
     }
 
     BoardPage Board(std::int64_t since, std::int64_t offset, int limit) override {
-        Lease c(*this);
+        Lease c(pool_);
         const std::string select = std::string("SELECT ") + kEntryColumns + " FROM plays ";
         const Result r =
             since <= 0 ? c->Run((select + "ORDER BY score DESC, id LIMIT $1 OFFSET $2").c_str(),
@@ -206,47 +209,18 @@ class PostgresStore : public PlayStore {
     }
 
     bool Remove(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         const Result r =
             c->Run("DELETE FROM plays WHERE id = $1 RETURNING id", {std::to_string(id)});
         return PQntuples(r.get()) > 0;
     }
 
     void Ping() override {
-        Lease c(*this);
+        Lease c(pool_);
         c->Run("SELECT version FROM schema_version");
     }
 
   private:
-    class Lease {
-      public:
-        explicit Lease(PostgresStore& store) : store_(store) {
-            {
-                std::lock_guard lock(store_.mutex_);
-                if (!store_.idle_.empty()) {
-                    c_ = std::move(store_.idle_.back());
-                    store_.idle_.pop_back();
-                }
-            }
-            if (!c_) c_ = std::make_unique<Connection>(store_.url_);
-            failures_ = std::uncaught_exceptions();
-        }
-        ~Lease() {
-            if (std::uncaught_exceptions() > failures_) return;  // closed with the failure
-            std::lock_guard lock(store_.mutex_);
-            store_.idle_.push_back(std::move(c_));
-        }
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
-        Connection* operator->() { return c_.get(); }
-        Connection& operator*() { return *c_; }
-
-      private:
-        PostgresStore& store_;
-        std::unique_ptr<Connection> c_;
-        int failures_ = 0;
-    };
-
     static void Upgrade(Connection& c) {
         // A failure closes the connection (see Lease), which rolls the transaction back.
         c.Run("BEGIN");
@@ -255,11 +229,7 @@ class PostgresStore : public PlayStore {
             c.Run("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
             const Result r = c.Run("SELECT version FROM schema_version");
             const int version = PQntuples(r.get()) > 0 ? static_cast<int>(Int(r.get(), 0, 0)) : 0;
-            if (version > kSchemaVersion) {
-                throw std::runtime_error("the database has schema version " +
-                                         std::to_string(version) + ", newer than this program's " +
-                                         std::to_string(kSchemaVersion));
-            }
+            RefuseNewerSchema(version);
             for (int next = version + 1; next <= kSchemaVersion; ++next) {
                 c.Exec(std::string(kUpgrades[next - 1]));
             }
@@ -290,9 +260,7 @@ class PostgresStore : public PlayStore {
         return e;
     }
 
-    std::string url_;
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<Connection>> idle_;
+    ConnectionPool<Connection> pool_;
 };
 
 }  // namespace

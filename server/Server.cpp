@@ -46,15 +46,6 @@ constexpr std::string_view kSecurityPolicy =
 
 constexpr int kPageLargest = 100;
 
-std::string IsoTime(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return text;
-}
-
 std::int64_t Now() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -227,7 +218,19 @@ struct Answer {
         a.Body = ErrorJson(message);
         return a;
     }
+    // The same, closing the connection after it: what is left unread of the request cannot be
+    // told from the next one.
+    static Answer Closing(http::status status, std::string route, std::string_view message) {
+        Answer a = Error(status, std::move(route), message);
+        a.Close = true;
+        return a;
+    }
 };
+
+Answer TooLarge() {
+    return Answer::Closing(http::status::payload_too_large, "submit",
+                           "The recording is larger than the 256 KiB a play may have here.");
+}
 
 class Server;
 
@@ -496,22 +499,15 @@ void Session::OnHeader(beast::error_code ec, std::size_t) {
     started_ = Clock::now();
     if (ec == http::error::body_limit) {
         // A Content-Length past the limit is refused as soon as the header says it.
-        Answer a = Answer::Error(http::status::payload_too_large, "submit",
-                                 "The recording is larger than the 256 KiB a play may have here.");
-        a.Close = true;
-        return Send(std::move(a));
+        return Send(TooLarge());
     }
     if (ec == http::error::header_limit) {
-        Answer a = Answer::Error(http::status::request_header_fields_too_large, "other",
-                                 "The request's header is larger than the 8 KiB allowed here.");
-        a.Close = true;
-        return Send(std::move(a));
+        return Send(Answer::Closing(http::status::request_header_fields_too_large, "other",
+                                    "The request's header is larger than the 8 KiB allowed here."));
     }
     if (ec) {
-        Answer a = Answer::Error(http::status::bad_request, "other",
-                                 "The request is not one this server reads.");
-        a.Close = true;
-        return Send(std::move(a));
+        return Send(Answer::Closing(http::status::bad_request, "other",
+                                    "The request is not one this server reads."));
     }
     const auto& request = parser_->get();
     const std::string_view target(request.target().data(), request.target().size());
@@ -522,16 +518,13 @@ void Session::OnHeader(beast::error_code ec, std::size_t) {
         // Decided before the body is read: such an answer closes the connection, since the
         // body it leaves unread cannot be told from the next request.
         if (const auto refusal = CheckName(query, name_)) {
-            Answer a = Answer::Error(http::status::bad_request, "submit", refusal->Message);
-            a.Close = true;
-            return Send(std::move(a));
+            return Send(Answer::Closing(http::status::bad_request, "submit", refusal->Message));
         }
         if (const long wait = server_.Limiter().Take(address_); wait > 0) {
-            Answer a = Answer::Error(http::status::too_many_requests, "submit",
-                                     "Too many plays were sent from this address: try again in " +
-                                         std::to_string(wait) + " s.");
+            Answer a = Answer::Closing(http::status::too_many_requests, "submit",
+                                       "Too many plays were sent from this address: try again in " +
+                                           std::to_string(wait) + " s.");
             a.Fields.emplace_back(http::field::retry_after, std::to_string(wait));
-            a.Close = true;
             return Send(std::move(a));
         }
     }
@@ -556,16 +549,11 @@ void Session::ReadBody() {
 
 void Session::OnBody(beast::error_code ec, std::size_t) {
     if (ec == http::error::body_limit) {
-        Answer a = Answer::Error(http::status::payload_too_large, "submit",
-                                 "The recording is larger than the 256 KiB a play may have here.");
-        a.Close = true;
-        return Send(std::move(a));
+        return Send(TooLarge());
     }
     if (ec == beast::error::timeout) {
-        Answer a = Answer::Error(http::status::request_timeout, "other",
-                                 "The request's body did not arrive in time.");
-        a.Close = true;
-        return Send(std::move(a));
+        return Send(Answer::Closing(http::status::request_timeout, "other",
+                                    "The request's body did not arrive in time."));
     }
     if (ec) return Close();
     Handle();

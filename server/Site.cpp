@@ -75,12 +75,12 @@ bool NamedByContent(std::string_view name) {
 
 }  // namespace
 
-std::string HttpDate(long long seconds) {
+std::string UtcText(long long seconds, const char* format) {
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};
     gmtime_r(&t, &tm);
     char text[64];
-    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &tm);
+    std::strftime(text, sizeof text, format, &tm);
     return text;
 }
 

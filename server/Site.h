@@ -31,7 +31,14 @@ class Site {
 };
 
 // A time as HTTP dates are written ("Tue, 08 Dec 2026 09:00:00 GMT"), and back (-1 when not one).
-std::string HttpDate(long long seconds);
+// A time (Unix seconds) as `strftime` writes it in UTC.
+std::string UtcText(long long seconds, const char* format);
+inline std::string HttpDate(long long seconds) {
+    return UtcText(seconds, "%a, %d %b %Y %H:%M:%S GMT");
+}
+inline std::string IsoTime(long long seconds) {
+    return UtcText(seconds, "%Y-%m-%dT%H:%M:%SZ");
+}
 long long ParseHttpDate(std::string_view text);
 
 }  // namespace zarq::scoreboard

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "server/ConnectionPool.h"
 #include "server/Store.h"
 
 namespace zarq::scoreboard {
@@ -148,14 +149,16 @@ void BindText(sqlite3_stmt* stmt, int at, const std::string& text) {
 }
 
 class SqliteStore : public PlayStore {
+    using Lease = ConnectionPool<Connection>::Lease;
+
   public:
-    explicit SqliteStore(std::string path) : path_(std::move(path)) {
-        Lease c(*this);
+    explicit SqliteStore(std::string path) : pool_(std::move(path)) {
+        Lease c(pool_);
         Upgrade(*c);
     }
 
     Added Add(const NewPlay& play) override {
-        Lease c(*this);
+        Lease c(pool_);
         {
             Transaction t(*c);
             bool inserted = false;
@@ -197,12 +200,12 @@ class SqliteStore : public PlayStore {
     }
 
     std::optional<PlayEntry> FindByDigest(const std::string& digest) override {
-        Lease c(*this);
+        Lease c(pool_);
         return ByDigest(*c, digest);
     }
 
     std::optional<PlayEntry> Find(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         Stmt s(
             c->Prepare("SELECT id, name, score, stages, speed_level, length_ms, played, submitted "
                        "FROM plays WHERE id = ?"));
@@ -214,7 +217,7 @@ class SqliteStore : public PlayStore {
     }
 
     std::optional<std::string> Recording(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         Stmt s(c->Prepare("SELECT bytes FROM recordings WHERE play_id = ?"));
         sqlite3_bind_int64(s, 1, id);
         if (!c->Step(s)) return std::nullopt;
@@ -224,7 +227,7 @@ class SqliteStore : public PlayStore {
     }
 
     BoardPage Board(std::int64_t since, std::int64_t offset, int limit) override {
-        Lease c(*this);
+        Lease c(pool_);
         Stmt s(since <= 0
                    ? c->Prepare("SELECT id, name, score, stages, speed_level, length_ms, played, "
                                 "submitted FROM plays ORDER BY score DESC, id LIMIT ? OFFSET ?")
@@ -248,7 +251,7 @@ class SqliteStore : public PlayStore {
     }
 
     bool Remove(std::int64_t id) override {
-        Lease c(*this);
+        Lease c(pool_);
         Transaction t(*c);
         {
             Stmt bytes(c->Prepare("DELETE FROM recordings WHERE play_id = ?"));
@@ -267,43 +270,12 @@ class SqliteStore : public PlayStore {
     }
 
     void Ping() override {
-        Lease c(*this);
+        Lease c(pool_);
         Stmt s(c->Prepare("SELECT version FROM schema_version"));
         c->Step(s);
     }
 
   private:
-    // A connection from the pool, back to it when done; one that failed is closed instead, and
-    // the next lease opens a new one.
-    class Lease {
-      public:
-        explicit Lease(SqliteStore& store) : store_(store) {
-            {
-                std::lock_guard lock(store_.mutex_);
-                if (!store_.idle_.empty()) {
-                    c_ = std::move(store_.idle_.back());
-                    store_.idle_.pop_back();
-                }
-            }
-            if (!c_) c_ = std::make_unique<Connection>(store_.path_);
-            failures_ = std::uncaught_exceptions();
-        }
-        ~Lease() {
-            if (std::uncaught_exceptions() > failures_) return;  // dropped with the failure
-            std::lock_guard lock(store_.mutex_);
-            store_.idle_.push_back(std::move(c_));
-        }
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
-        Connection* operator->() { return c_.get(); }
-        Connection& operator*() { return *c_; }
-
-      private:
-        SqliteStore& store_;
-        std::unique_ptr<Connection> c_;
-        int failures_ = 0;
-    };
-
     static void Upgrade(Connection& c) {
         Transaction t(c);
         c.Exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
@@ -312,11 +284,7 @@ class SqliteStore : public PlayStore {
             Stmt s(c.Prepare("SELECT version FROM schema_version"));
             if (c.Step(s)) version = sqlite3_column_int(s, 0);
         }
-        if (version > kSchemaVersion) {
-            throw std::runtime_error("the database has schema version " + std::to_string(version) +
-                                     ", newer than this program's " +
-                                     std::to_string(kSchemaVersion));
-        }
+        RefuseNewerSchema(version);
         if (version == kSchemaVersion) return;
         for (int next = version + 1; next <= kSchemaVersion; ++next) {
             c.Exec(std::string(kUpgrades[next - 1]).c_str());
@@ -349,9 +317,7 @@ class SqliteStore : public PlayStore {
         return e;
     }
 
-    std::string path_;
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<Connection>> idle_;
+    ConnectionPool<Connection> pool_;
 };
 
 }  // namespace

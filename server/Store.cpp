@@ -3,6 +3,13 @@
 
 namespace zarq::scoreboard {
 
+void RefuseNewerSchema(int version) {
+    if (version > kSchemaVersion) {
+        throw std::runtime_error("the database has schema version " + std::to_string(version) +
+                                 ", newer than this program's " + std::to_string(kSchemaVersion));
+    }
+}
+
 std::unique_ptr<PlayStore> OpenStore(const std::string& url) {
     if (url.rfind("sqlite:", 0) == 0) {
         std::string path = url.substr(7);

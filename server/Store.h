@@ -49,6 +49,8 @@ class StoreUnavailable : public std::runtime_error {
 
 // The schema this program writes; an older one is upgraded when the store opens.
 inline constexpr int kSchemaVersion = 1;
+// Throws std::runtime_error, in one sentence, for a schema newer than this program's.
+void RefuseNewerSchema(int version);
 
 class PlayStore {
   public:

@@ -56,23 +56,15 @@ bool Recorder::Start(const std::string& path) {
         if (regular) ::unlink(path.c_str());
         return false;
     }
-    input_.SetObserver(this);
-    clock_.SetTickObserver(this);
-    attached_ = true;
+    Attach();
     return true;
 }
 
 void Recorder::Start() {
     Stop();
-    error_.clear();
-    text_.clear();
-    written_ = 0;
     if (form_.G.PowerOn) input_.SwitchOff();
-    inMemory_ = true;
-    Write(Begin());
-    input_.SetObserver(this);
-    clock_.SetTickObserver(this);
-    attached_ = true;
+    StartInMemory();
+    Attach();
 }
 
 std::string Recorder::Begin() {
@@ -104,6 +96,12 @@ void Recorder::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     inMemory_ = false;
+}
+
+void Recorder::Attach() {
+    input_.SetObserver(this);
+    clock_.SetTickObserver(this);
+    attached_ = true;
 }
 
 void Recorder::Detach() {

@@ -79,6 +79,7 @@ class Recorder : public InputObserver, public TickObserver {
   private:
     // Takes the toy's state and the clock's origin; returns the header's lines.
     std::string Begin();
+    void Attach();
     void Detach();
     void Write(const std::string& line);
     void Close();

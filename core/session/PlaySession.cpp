@@ -44,11 +44,7 @@ PlaySession::PlaySession(SessionSeams seams)
     settingsView_ = std::make_unique<StoreView>(*this);
     clock_.SetNextDueChanged([this] { WakeChanged(); });
     keeper_ = std::make_unique<PlayKeeper>(
-        *form_, *input_, clock_.Scheduler(),
-        [this] {
-            return Recorder::Options{seams_.Program,
-                                     std::clamp(ReadSetting(settings::kSystem, -1), 0, 1), true};
-        },
+        *form_, *input_, clock_.Scheduler(), [this] { return RecorderOptions(); },
         [this](const std::string& recording) {
             const BestScores::Offered offered = best_.Offer(recording);
             if (events_ == nullptr) return;
@@ -190,13 +186,16 @@ void PlaySession::StartRecordingInMemory() {
     recorder_->Start();
 }
 
+Recorder::Options PlaySession::RecorderOptions() const {
+    // The header names the program and the player's system choice, as the toy plays it.
+    return {seams_.Program, std::clamp(ReadSetting(settings::kSystem, -1), 0, 1), true};
+}
+
 void PlaySession::NewRecorder() {
     StopPlayback();
     StopRecording();
     recordedText_.clear();
-    const int system = std::clamp(ReadSetting(settings::kSystem, -1), 0, 1);
-    recorder_ = std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(),
-                                           Recorder::Options{seams_.Program, system, true});
+    recorder_ = std::make_unique<Recorder>(*form_, *input_, clock_.Scheduler(), RecorderOptions());
     recorder_->SetOnEnded([this](EndReason) {
         if (events_ != nullptr) events_->RecordingEnded();
     });

@@ -14,6 +14,7 @@
 
 #include "core/panel/InputPath.h"
 #include "core/panel/Unit1.h"
+#include "core/record/Recorder.h"
 #include "core/record/Recording.h"
 #include "core/session/BestScores.h"
 #include "core/session/Controls.h"
@@ -25,7 +26,6 @@
 namespace zarq {
 
 class PlayKeeper;
-class Recorder;
 class Replayer;
 
 // Everything a session is built with.
@@ -172,6 +172,7 @@ class PlaySession {
     // `played`: the replay ran to its end (not stopped by the player).
     void EndPlayback(bool played);
     // A recorder for a new recording, whatever recorded or played before ended.
+    Recorder::Options RecorderOptions() const;
     void NewRecorder();
     void WakeChanged();
     SettingsStore* Store() const;

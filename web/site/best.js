@@ -7,23 +7,15 @@ import {onSheetOpen, showMessage} from './bar.js';
 import {fit} from './drawing.js';
 import {save} from './files.js';
 import {showNotice} from './storage.js';
-import {$, Z, afterToy, api, now, playing, wake} from './toy.js';
+import {$, afterToy, api, now, playing, wake, withBytes} from './toy.js';
 
 const DB = 'zarq';
 const STORE = 'best';
 
-// A text handed to the toy as bytes in memory the module takes for them (a long recording or
-// link would not fit on its stack).
+// A text handed to the toy as bytes (a long recording or link would not fit on its stack).
 function withText(text, fn) {
-  const bytes = new TextEncoder().encode(text);
-  const at = Z._malloc(Math.max(1, bytes.length));
-  if (!at) return JSON.stringify({error: 'There is not enough memory for it here.'});
-  Z.HEAPU8.set(bytes, at);
-  try {
-    return fn(at, bytes.length);
-  } finally {
-    Z._free(at);
-  }
+  return withBytes(new TextEncoder().encode(text), fn,
+                   JSON.stringify({error: 'There is not enough memory for it here.'}));
 }
 
 // ---- The database ------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // Recording files: a play recorded is saved as a download when it ends, and a file opened or
 // dropped on the page is handed to the toy, which checks and plays it.
 import {showMessage} from './bar.js';
-import {$, Z, afterToy, api, now, playing, wake} from './toy.js';
+import {$, afterToy, api, now, playing, wake, withBytes} from './toy.js';
 
 let wasRecording = false;
 
@@ -31,23 +31,13 @@ export function watchRecording() {
   wasRecording = recording;
 }
 
-// The file's bytes reach the toy whole (a NUL byte included) in memory the module takes for
-// them; a file too large is refused before it is read.
+// The file's bytes reach the toy whole; a file too large is refused before it is read.
 async function playFile(file) {
   let error = api.playbackRefusal(file.size);
   if (!error) {
     const bytes = new Uint8Array(await file.arrayBuffer());
-    const at = Z._malloc(Math.max(1, bytes.length));
-    if (!at) {
-      error = 'there is not enough memory for it here.';
-    } else {
-      Z.HEAPU8.set(bytes, at);  // the view as it is after the memory grew
-      try {
-        error = api.playbackStart(at, bytes.length, now());
-      } finally {
-        Z._free(at);
-      }
-    }
+    error = withBytes(bytes, (at, n) => api.playbackStart(at, n, now()),
+                      'there is not enough memory for it here.');
   }
   if (error) showMessage(file.name + ' cannot be played:\n' + error, 'Play recording');
   afterToy();

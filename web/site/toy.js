@@ -18,6 +18,19 @@ export let Z = null;  // the module
 export let api = null;
 export let playing = false;  // "- PLAY -" was pressed and the toy took it
 
+// Bytes handed to the toy whole (a NUL byte included) in memory the module takes for them: `fn`
+// gets where they are and how many; `noMemory` is given back when the module has none to spare.
+export function withBytes(bytes, fn, noMemory) {
+  const at = Z._malloc(Math.max(1, bytes.length));
+  if (!at) return noMemory;
+  Z.HEAPU8.set(bytes, at);  // the view as it is after the memory grew
+  try {
+    return fn(at, bytes.length);
+  } finally {
+    Z._free(at);
+  }
+}
+
 export function connect(M) {
   Z = M;
   api = bind(M);
