@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "core/record/Verify.h"
@@ -127,7 +128,10 @@ class Recorded : public Session {
         EXPECT_EQ(told.Ended, 1);
         return File();
     }
-    std::string path = (std::filesystem::temp_directory_path() / "zarq-session.zrec").string();
+    // Tests run side by side, and compiled to wasm all with one pid: a name of its own.
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("zarq-session-" + std::to_string(std::random_device{}()) + ".zrec"))
+                           .string();
     Told told;
     int wakes = 0;
 };
